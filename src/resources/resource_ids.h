@@ -1,0 +1,12 @@
+// Identifiers of the driver's resources, shared by the code and the .rc files.
+#pragma once
+
+#define IDS_RESOURCE_NUMBER   391
+#define IDS_PROFILE_KEY_FIRST 4000
+#define IDS_PROFILE_KEY_LAST  4075
+#define IDS_LANGUAGE_NAME     4227
+#define IDS_LANGUAGE_SHORT    4228
+#define IDS_LANGUAGE_ID       4300
+
+// Model resource module: the model's own data block.
+#define IDR_MODEL_DATA        13500
