@@ -1,10 +1,43 @@
 #include "core/model_cache.h"
 
+#include "core/model_loader.h"
+
+#include <winspool.h>
+
 namespace {
 
 CRITICAL_SECTION cacheLock;
 ModelContext* cachedContext = nullptr;
 LONG cacheUseCount = 0;
+
+bool SamePathIgnoringCase(const char16_t* recorded, const WCHAR* path)
+{
+    for (;; ++recorded, ++path) {
+        WCHAR a = static_cast<WCHAR>(*recorded), b = *path;
+        if (a >= L'a' && a <= L'z') a = static_cast<WCHAR>(a - 32);
+        if (b >= L'a' && b <= L'z') b = static_cast<WCHAR>(b - 32);
+        if (a != b)
+            return false;
+        if (!a)
+            return true;
+    }
+}
+
+// The printer's driver description (DRIVER_INFO_2W), freed with GlobalFree.
+DRIVER_INFO_2W* QueryDriverInfo(HANDLE printer)
+{
+    DWORD needed = 0;
+    if (GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed) ||
+        GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+        return nullptr;
+    auto* info = static_cast<DRIVER_INFO_2W*>(GlobalAlloc(GPTR, needed));
+    if (info && !GetPrinterDriverW(printer, nullptr, 2, reinterpret_cast<LPBYTE>(info), needed,
+                                   &needed)) {
+        GlobalFree(info);
+        info = nullptr;
+    }
+    return info;
+}
 
 } // namespace
 
@@ -25,4 +58,50 @@ void DestroyModelCache()
     }
     LeaveCriticalSection(&cacheLock);
     DeleteCriticalSection(&cacheLock);
+}
+
+ModelContext* AcquireModelContext(HANDLE printer, BOOL useCache)
+{
+    DRIVER_INFO_2W* driver = QueryDriverInfo(printer);
+    if (!driver || !driver->pDataFile) {
+        if (driver)
+            GlobalFree(driver);
+        return nullptr;
+    }
+
+    ModelContext* context = nullptr;
+    EnterCriticalSection(&cacheLock);
+    if (useCache && cachedContext && SamePathIgnoringCase(cachedContext->modelPath, driver->pDataFile)) {
+        ++cacheUseCount;
+        context = cachedContext;
+    } else {
+        // Parsing runs inside the lock: two threads needing a context parse
+        // one after the other rather than both at once.
+        context = LoadModelContext(driver->pDataFile);
+        if (context && cacheUseCount == 0) {
+            if (cachedContext)
+                GlobalFree(cachedContext);
+            cachedContext = context;
+            cacheUseCount = 1;
+        }
+        // Otherwise others still hold the cached one: this context stays private.
+    }
+    LeaveCriticalSection(&cacheLock);
+    GlobalFree(driver);
+    return context;
+}
+
+void ReleaseModelContext(ModelContext* context)
+{
+    if (!context)
+        return;
+    EnterCriticalSection(&cacheLock);
+    if (context == cachedContext) {
+        // Kept for the next acquire; freed when replaced or at detach.
+        if (cacheUseCount > 0)
+            --cacheUseCount;
+    } else {
+        GlobalFree(context);
+    }
+    LeaveCriticalSection(&cacheLock);
 }

@@ -1,10 +1,17 @@
 // The process-wide cache of the most recently used ModelContext.
 #pragma once
 
-#include <windows.h>
+#include "core/model_context.h"
 
-struct ModelContext;
+#include <windows.h>
 
 // Called at process attach and detach.
 void InitialiseModelCache();
 void DestroyModelCache();
+
+// The ModelContext of the printer's driver data file. With useCache set a
+// cached context for the same file is shared; without it the file is parsed
+// afresh. Null when the driver cannot be described or the file not loaded.
+// Every successful acquire is paired with one ReleaseModelContext.
+ModelContext* AcquireModelContext(HANDLE printer, BOOL useCache);
+void ReleaseModelContext(ModelContext* context);

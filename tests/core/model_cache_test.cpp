@@ -1,0 +1,165 @@
+// The process-wide model context cache, against real queues.
+#include "core/model_cache.h"
+#include "support/test_printers.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+const WCHAR kQueueA[] = L"KV Cache Test A";
+const WCHAR kQueueB[] = L"KV Cache Test B";
+const WCHAR kQueueBLower[] = L"KV Cache Test B lower";
+
+class ModelCache : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        InitialiseModelCache();
+        installed_ =
+            InstallTestPrinter(kQueueA, L"KV Cache Model A", L"KVCACHEA.PPD",
+                               MakeModelText("A1", nullptr)) &&
+            InstallTestPrinter(kQueueB, L"KV Cache Model B", L"KVCACHEB.PPD",
+                               MakeModelText("B1", nullptr)) &&
+            InstallTestPrinter(kQueueBLower, L"KV Cache Model B lower", L"kvcacheb.ppd",
+                               MakeModelText("B1", nullptr));
+    }
+    static void TearDownTestSuite() { DestroyModelCache(); }
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(installed_) << "test queues could not be installed";
+        a_ = OpenTestPrinter(kQueueA);
+        b_ = OpenTestPrinter(kQueueB);
+        ASSERT_TRUE(a_ && b_);
+        // Every test starts from an idle cache holding model A as "A1".
+        Rename(L"KVCACHEA.PPD", "A1");
+        ReleaseModelContext(AcquireModelContext(a_, FALSE));
+    }
+    void TearDown() override
+    {
+        if (a_) ClosePrinter(a_);
+        if (b_) ClosePrinter(b_);
+    }
+
+    // The descriptions have no FileVersion, so every load reads the file:
+    // the nickname tells a fresh load from the cached context.
+    static void Rename(const WCHAR* file, const char* nick)
+    {
+        ASSERT_TRUE(WriteDriverFile(file, MakeModelText(nick, nullptr)));
+    }
+
+    static bool installed_;
+    HANDLE a_ = nullptr, b_ = nullptr;
+};
+bool ModelCache::installed_ = false;
+
+TEST_F(ModelCache, SharesOneContextPerDataFile)
+{
+    Rename(L"KVCACHEA.PPD", "A2");
+    ModelContext* first = AcquireModelContext(a_, TRUE);
+    ModelContext* second = AcquireModelContext(a_, TRUE);
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, second);
+    EXPECT_STREQ(first->nickName, "A1") << "cached context reused without parsing";
+    ReleaseModelContext(second);
+    ReleaseModelContext(first);
+    ModelContext* third = AcquireModelContext(a_, TRUE);
+    EXPECT_EQ(third, first) << "kept after the last release";
+    ReleaseModelContext(third);
+}
+
+TEST_F(ModelCache, WithoutTheCacheFlagParsesAfreshAndCachesWhenIdle)
+{
+    Rename(L"KVCACHEA.PPD", "A3");
+    ModelContext* fresh = AcquireModelContext(a_, FALSE);
+    ASSERT_NE(fresh, nullptr);
+    EXPECT_STREQ(fresh->nickName, "A3");
+    ReleaseModelContext(fresh);
+    ModelContext* cached = AcquireModelContext(a_, TRUE);
+    EXPECT_EQ(cached, fresh);
+    ReleaseModelContext(cached);
+}
+
+TEST_F(ModelCache, SecondModelWhileInUseStaysPrivate)
+{
+    ModelContext* a = AcquireModelContext(a_, TRUE);
+    ASSERT_NE(a, nullptr);
+    ModelContext* b = AcquireModelContext(b_, TRUE);
+    ASSERT_NE(b, nullptr);
+    EXPECT_NE(a, b);
+    ReleaseModelContext(b);   // frees the private context
+
+    Rename(L"KVCACHEA.PPD", "A4");
+    ReleaseModelContext(a);
+    ModelContext* again = AcquireModelContext(a_, TRUE);
+    EXPECT_EQ(again, a) << "the cached context was left alone";
+    EXPECT_STREQ(again->nickName, "A1");
+    ReleaseModelContext(again);
+}
+
+TEST_F(ModelCache, SecondModelWhileIdleReplacesTheCache)
+{
+    Rename(L"KVCACHEA.PPD", "A5");
+    ModelContext* b = AcquireModelContext(b_, TRUE);
+    ASSERT_NE(b, nullptr);
+    ReleaseModelContext(b);
+    ModelContext* bAgain = AcquireModelContext(b_, TRUE);
+    EXPECT_EQ(bAgain, b);
+    ReleaseModelContext(bAgain);
+    ModelContext* a = AcquireModelContext(a_, TRUE);
+    ASSERT_NE(a, nullptr);
+    EXPECT_STREQ(a->nickName, "A5") << "model A was no longer cached";
+    ReleaseModelContext(a);
+}
+
+TEST_F(ModelCache, DataFilePathsDifferingInCaseHitTheCache)
+{
+    HANDLE lower = OpenTestPrinter(kQueueBLower);
+    ASSERT_NE(lower, nullptr);
+    ModelContext* b = AcquireModelContext(b_, TRUE);
+    ModelContext* viaLower = AcquireModelContext(lower, TRUE);
+    EXPECT_EQ(b, viaLower);
+    ReleaseModelContext(viaLower);
+    ReleaseModelContext(b);
+    ClosePrinter(lower);
+}
+
+TEST_F(ModelCache, ConcurrentAcquiresShareTheCachedContext)
+{
+    ModelContext* reference = AcquireModelContext(a_, TRUE);
+    ASSERT_NE(reference, nullptr);
+    std::vector<std::thread> threads;
+    std::vector<int> mismatches(6, 0);
+    for (int t = 0; t < 6; ++t)
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 300; ++i) {
+                ModelContext* m = AcquireModelContext(a_, TRUE);
+                if (m != reference)
+                    ++mismatches[t];
+                ReleaseModelContext(m);
+            }
+        });
+    for (auto& thread : threads)
+        thread.join();
+    for (int t = 0; t < 6; ++t)
+        EXPECT_EQ(mismatches[t], 0) << "thread " << t;
+    ReleaseModelContext(reference);
+
+    // Idle again: another model may now take the cache's place.
+    ModelContext* b = AcquireModelContext(b_, TRUE);
+    ReleaseModelContext(b);
+    ModelContext* bAgain = AcquireModelContext(b_, TRUE);
+    EXPECT_EQ(b, bAgain) << "use count did not return to zero";
+    ReleaseModelContext(bAgain);
+}
+
+TEST_F(ModelCache, UnknownPrinterGivesNull)
+{
+    EXPECT_EQ(AcquireModelContext(nullptr, TRUE), nullptr);
+}
+
+} // namespace

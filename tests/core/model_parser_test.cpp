@@ -1,0 +1,289 @@
+// The model description parser, on the sample model and on small texts.
+#include "core/model_queries.h"
+#include "support/model_text.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+int32_t Points(double value) { return static_cast<int32_t>(value * 256); }
+
+std::string Diagnostics(const ParsedModel& parsed)
+{
+    std::string all;
+    for (const auto& d : parsed.diagnostics)
+        all += d + "\n";
+    return all;
+}
+
+class SampleModel : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        parsed_ = new ParsedModel;
+        ParseModelText(ReadSampleModelFile("KV3390N.PPD"), parsed_);
+    }
+    static void TearDownTestSuite() { delete parsed_; }
+    const ModelContext* model() const { return parsed_->model; }
+    static ParsedModel* parsed_;
+};
+ParsedModel* SampleModel::parsed_ = nullptr;
+
+TEST_F(SampleModel, LoadsWithItsIdentity)
+{
+    ASSERT_NE(model(), nullptr) << Diagnostics(*parsed_);
+    EXPECT_STREQ(model()->nickName, "Zentari TX-3390N series");
+    EXPECT_EQ(model()->fileVersion, 256u);
+    EXPECT_EQ(model()->languageLevel, 3u);
+    EXPECT_EQ(model()->colorDevice, 0u);
+    EXPECT_EQ(model()->modelCaps, 0x1000u);
+    EXPECT_EQ(model()->modelFeatures, 5u);
+    EXPECT_EQ(model()->modelTrays, 0x435u);
+    EXPECT_EQ(model()->printRate, (35u << 16) | 33u);
+    EXPECT_EQ(model()->landscapeOrientation, uint32_t(kLandscapePlus90));
+    EXPECT_STREQ(model()->jclBegin, "\x1b%-12345X@PJL JOB\n") << "hex substrings decoded";
+    EXPECT_EQ(model()->modelOptionFlags, uint32_t(kModelStatusMonitor | kModelUseReprint));
+    EXPECT_EQ(model()->driverSwitches, uint32_t(kSwitchMacroSetting));
+    EXPECT_EQ(model()->freeVM, 4194304u);
+    EXPECT_EQ(model()->customPageSize, 1u);
+    EXPECT_EQ(std::u16string(model()->modelPath), u"C:\\drivers\\TEST.PPD");
+}
+
+TEST_F(SampleModel, OrdersInstallableFeaturesLast)
+{
+    ASSERT_NE(model(), nullptr);
+    const char* const expected[] = {"PageSize", "Paper", "InputSlot", "ManualFeed", "Duplex",
+                                    "Collate", "Resolution", "MediaType", "MultiplePage",
+                                    "TonerSaveMode", "PageProtect", "HRC", "GraphicsMode",
+                                    "TTMODE", "OptionTray2", "OptionTray3", "InstalledMemory"};
+    ASSERT_EQ(model()->featureCount, sizeof(expected) / sizeof(expected[0]));
+    EXPECT_EQ(model()->optionCount, 14u);
+    EXPECT_EQ(model()->installableCount, 3u);
+    for (uint32_t i = 0; i < model()->featureCount; ++i) {
+        EXPECT_STREQ(model()->features[i].keyword, expected[i]);
+        EXPECT_EQ(model()->features[i].index, i);
+        EXPECT_EQ(model()->features[i].installable != 0, i >= 14) << expected[i];
+    }
+    EXPECT_EQ(FeatureOfKind(model(), kKindVMOption), FindModelFeature(model(), "InstalledMemory"));
+    EXPECT_EQ(FindModelFeature(model(), "OptionTray2")->kind, uint8_t(kKindNone));
+    EXPECT_EQ(FeatureOfKind(model(), kKindSaveMacro), nullptr);
+}
+
+TEST_F(SampleModel, PaperStatementsMeetInThePageSizeFeature)
+{
+    ASSERT_NE(model(), nullptr);
+    const ModelFeature* pageSize = FeatureOfKind(model(), kKindPageSize);
+    ASSERT_NE(pageSize, nullptr);
+    EXPECT_EQ(pageSize->optionCount, 15u) << "PageRegion must not add options or a feature";
+    EXPECT_STREQ(pageSize->options[pageSize->defaultOption].keyword, "A4");
+    const ModelOption& a4 = pageSize->options[3];
+    EXPECT_STREQ(a4.keyword, "A4");
+    EXPECT_EQ(a4.width, Points(595));
+    EXPECT_EQ(a4.height, Points(842));
+    EXPECT_EQ(a4.imageable[2], Points(583));
+    EXPECT_EQ(a4.imageableL[2], Points(830));
+    EXPECT_NE(a4.landscapeValue, nullptr);
+    EXPECT_STREQ(a4.value, "<</PageSize[595 842]/ImagingBBox null>>setpagedevice")
+        << "invocations are kept as written";
+    const ModelOption* postcard = PostcardOption(model());
+    ASSERT_NE(postcard, nullptr);
+    EXPECT_STREQ(postcard->media, "Thick");
+}
+
+TEST_F(SampleModel, AnswersTheDriversQueries)
+{
+    ASSERT_NE(model(), nullptr);
+    EXPECT_EQ(DefaultOptionValue(model(), kKindResolution), 600);
+    EXPECT_TRUE(OffersResolution(model(), 1200));
+    EXPECT_FALSE(OffersResolution(model(), 2400));
+    EXPECT_EQ(DefaultOptionValue(model(), kKindMediaType), 1);
+    EXPECT_EQ(DefaultOptionValue(model(), kKindPageProtect), 256);
+    EXPECT_EQ(DefaultOptionValue(model(), kKindHRC), 2);
+    EXPECT_EQ(DefaultOptionValue(model(), kKindSaveMacro), 0) << "no such feature";
+    EXPECT_EQ(NthOptionValue(model(), kKindPaper, 3), 9);
+    EXPECT_EQ(DefaultPaperSource(model()), 7);
+    EXPECT_EQ(SleepModeItem(model(), 2), 15u);
+    EXPECT_EQ(SleepModeItem(model(), 100), 240u) << "past the end: the last item";
+    EXPECT_EQ(model()->standardMemory, 64u);
+    EXPECT_EQ(FindModelFeature(model(), "InstalledMemory")->options[1].memoryKB, 128u * 1024);
+}
+
+TEST_F(SampleModel, ResolvesConstraints)
+{
+    ASSERT_NE(model(), nullptr);
+    uint32_t duplex = FindModelFeature(model(), "Duplex")->index;
+    uint32_t media = FindModelFeature(model(), "MediaType")->index;
+    uint32_t slot = FindModelFeature(model(), "InputSlot")->index;
+    uint32_t tray2 = FindModelFeature(model(), "OptionTray2")->index;
+    // Duplex "None" is an off option: not covered by a constraint naming any duplex.
+    EXPECT_EQ(IsConstrained(model(), duplex, 0, media, 3), 0);
+    EXPECT_EQ(IsConstrained(model(), duplex, 1, media, 3), 1);
+    EXPECT_EQ(IsConstrained(model(), duplex, 2, media, 0), 0);
+
+    // Tray2 (option 2) needs the optional feeder: installable selection 1 = False.
+    uint8_t installed[3] = {1, 1, 0};
+    EXPECT_EQ(FindConflict(model(), installed, nullptr, tray2, 1), 0u)
+        << "without document selections only installables are compared";
+    uint8_t document[64];
+    std::memset(document, 0, sizeof(document));
+    EXPECT_EQ(FindConflict(model(), installed, document, slot, 2), ((tray2 | 0x100) << 8) + 1);
+    document[duplex] = 1;
+    EXPECT_EQ(FindConflict(model(), installed, document, media, 3), ((duplex | 0x200) << 8) + 1);
+    EXPECT_EQ(FindConflict(model(), installed, document, media, kAnyOption), 0u);
+}
+
+TEST(ModelSyntax, ReadsQuotedValuesAcrossLinesAndSkipsQueries)
+{
+    ParsedModel parsed;
+    ParseModelText("*NickName: \"Two<0A>Lines\"\n"
+                   "*?PageSize: \"\n*Looks like a statement\n\"\n*End\n"
+                   "*JCLBegin: \"first\nsecond\"\n"
+                   "*OpenUI *Duplex/Two <53>ided: PickOne\n"
+                   "*DefaultDuplex: DuplexNoTumble\n"
+                   "*Duplex None/Off: \"a\"\n"
+                   "*Duplex DuplexNoTumble/Long: \"b\"\n"
+                   "*CloseUI: *Duplex\n"
+                   "*NickName: \"second\"\n"
+                   "*Unknown: 1\n"
+                   "*LanguageLevel: 2\n",
+                   &parsed);
+    ASSERT_NE(parsed.model, nullptr) << Diagnostics(parsed);
+    EXPECT_STREQ(parsed.model->nickName, "Two\nLines") << "the first NickName counts";
+    EXPECT_STREQ(parsed.model->jclBegin, "first\nsecond");
+    EXPECT_EQ(parsed.model->languageLevel, 2u);
+    EXPECT_EQ(parsed.model->featureCount, 1u) << "statements inside a query value are not read";
+    const ModelFeature* duplex = FeatureOfKind(parsed.model, kKindDuplex);
+    ASSERT_NE(duplex, nullptr);
+    EXPECT_STREQ(duplex->translation, "Two Sided");
+    EXPECT_EQ(duplex->defaultOption, 1u) << "default named before its options";
+    std::string all = Diagnostics(parsed);
+    EXPECT_NE(all.find("13: NickName: repeated keyword skipped"), std::string::npos) << all;
+    EXPECT_NE(all.find("14: Unknown: unknown keyword skipped"), std::string::npos) << all;
+}
+
+TEST(ModelSyntax, ImplicitFeaturesDefaultsAndGenericOptions)
+{
+    ParsedModel parsed;
+    ParseModelText("*DefaultInputSlot: Lower\n"
+                   "*InputSlot Upper: \"u\"\n"
+                   "*InputSlot Lower: \"l\"\n"
+                   "*ManualFeed True: \"m\"\n"
+                   "*OpenGroup: InstallableOptions/Installed\n"
+                   "*OpenUI *Finisher/Finisher: Boolean\n"
+                   "*DefaultFinisher: True\n"
+                   "*Finisher False/No: \"\"\n"
+                   "*Finisher True/Yes: \"\"\n"
+                   "*CloseUI: *Finisher\n"
+                   "*CloseGroup: InstallableOptions\n"
+                   "*UIConstraints: *Finisher False *InputSlot Lower\n"
+                   "*UIConstraints: *Missing True *InputSlot Lower\n"
+                   "*Resolution 0dpi: \"r\"\n"
+                   "*FreeVM: \"1000\"\n"
+                   "*CustomPageSize True: \"x\"\n",
+                   &parsed);
+    const ModelContext* model = parsed.model;
+    ASSERT_NE(model, nullptr) << Diagnostics(parsed);
+    EXPECT_EQ(DefaultPaperSource(model), 2) << "Lower";
+    EXPECT_EQ(FeatureOfKind(model, kKindManualFeed)->uiType, kUiBoolean);
+    const ModelFeature* finisher = FindModelFeature(model, "Finisher");
+    ASSERT_NE(finisher, nullptr);
+    EXPECT_EQ(finisher->optionCount, 2u);
+    EXPECT_EQ(finisher->defaultOption, 1u);
+    EXPECT_TRUE(finisher->installable);
+    EXPECT_EQ(finisher->index, model->featureCount - 1);
+    ASSERT_EQ(model->constraintCount, 2u);
+    EXPECT_EQ(model->constraints[0].feature1, finisher->index);
+    EXPECT_EQ(model->constraints[0].option1, 0);
+    EXPECT_EQ(model->constraints[1].feature1, kNoConstraintFeature) << "unknown name never matches";
+    EXPECT_EQ(model->defaultResolution, 300u) << "values below 1 become 300";
+    EXPECT_EQ(model->freeVM, 102400u);
+    EXPECT_EQ(model->customPageSize, 0u) << "no maxima given";
+}
+
+TEST(ModelSyntax, UnreadableStatementsFailTheLoad)
+{
+    for (const char* text : {"*NickName: \"never closed\n*LanguageLevel: 2\n",
+                             "*PageSize A4/A4 \"no colon\"\n"}) {
+        ParsedModel parsed;
+        ParseModelText(text, &parsed);
+        EXPECT_EQ(parsed.model, nullptr) << text;
+        ASSERT_FALSE(parsed.diagnostics.empty());
+        EXPECT_NE(parsed.diagnostics.back().find("error:"), std::string::npos);
+    }
+}
+
+TEST(ModelSyntax, FileVersionIsFixedPoint)
+{
+    EXPECT_EQ(ParseFileVersion("1.5", 3), 384u);
+    EXPECT_EQ(ParseFileVersion("2.25", 4), 576u);
+    EXPECT_EQ(ParseFileVersion("-1.0", 4), 0u);
+    EXPECT_EQ(ParseFileVersion("3", 1), 768u);
+    EXPECT_EQ(ParseFileVersion("1.00196", 7), 257u) << "half a unit and more rounds up";
+    EXPECT_EQ(ParseFileVersion("1.00195", 7), 256u);
+    EXPECT_EQ(ParseFileVersion("1.001959", 8), 256u) << "only five fraction digits count";
+    EXPECT_EQ(ParseFileVersion("v", 1), 0u);
+    EXPECT_EQ(ParseFileVersion("", 0), 0u);
+}
+
+TEST(ModelSyntax, ChecksumIsCrc16Xmodem)
+{
+    const char check[] = "123456789";
+    EXPECT_EQ(ModelChecksum(reinterpret_cast<const uint8_t*>(check), 9), 0x31C3);
+    ParsedModel a, b;
+    ParseModelText("*NickName: \"A\"\n", &a);
+    ParseModelText("*NickName: \"B\"\n", &b);
+    ASSERT_TRUE(a.model && b.model);
+    EXPECT_NE(a.model->modelChecksum, b.model->modelChecksum);
+}
+
+TEST(ModelSlots, InputSlotCodes)
+{
+    EXPECT_EQ(PaperSourceOfSlot("Tray3"), 256);
+    EXPECT_EQ(PaperSourceOfSlot("Tower7"), 269);
+    EXPECT_EQ(PaperSourceOfSlot("MPTray"), 258);
+    EXPECT_EQ(PaperSourceOfSlot("tray3"), 1) << "matching is case-sensitive";
+    EXPECT_EQ(PaperSourceOfSlot("Envelope"), 1);
+}
+
+TEST(ModelImage, RelocationRefusesDamagedImages)
+{
+    ParsedModel parsed;
+    std::string text = ReadSampleModelFile("KV3390N.PPD");
+    ModelParseOptions options = {nullptr, nullptr, [](size_t n) { return std::calloc(1, n); }};
+    ModelContext* image = BuildModelImage(reinterpret_cast<const uint8_t*>(text.data()),
+                                          text.size(), u"X.PPD", options);
+    ASSERT_NE(image, nullptr);
+    const uint32_t size = image->imageSize;
+    std::string pristine(reinterpret_cast<char*>(image), size);
+
+    auto* copy = static_cast<ModelContext*>(std::malloc(size));
+    auto restore = [&] { std::memcpy(copy, pristine.data(), size); };
+    restore();
+    EXPECT_TRUE(RelocateModelImage(copy, size));
+    restore();
+    EXPECT_FALSE(RelocateModelImage(copy, size - 8)) << "size must match the header";
+    restore();
+    copy->featureCount = 60000;
+    EXPECT_FALSE(RelocateModelImage(copy, size)) << "features beyond the block";
+    restore();
+    copy->imageVersion = 2;
+    EXPECT_FALSE(RelocateModelImage(copy, size));
+    // Every byte of the variable part changed in turn: relocation either
+    // refuses or yields records that lie inside the block.
+    for (uint32_t at = sizeof(ModelContext); at < size; at += 7) {
+        restore();
+        reinterpret_cast<uint8_t*>(copy)[at] ^= 0xA5;
+        if (!RelocateModelImage(copy, size))
+            continue;
+        for (uint32_t f = 0; f < copy->featureCount; ++f)
+            for (uint32_t o = 0; o < copy->features[f].optionCount; ++o)
+                ASSERT_NE(copy->features[f].options[o].keyword, nullptr);
+    }
+    std::free(copy);
+    std::free(image);
+}
+
+} // namespace
