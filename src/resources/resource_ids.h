@@ -8,5 +8,11 @@
 #define IDS_LANGUAGE_SHORT    4228
 #define IDS_LANGUAGE_ID       4300
 
+// Watermarks
+#define IDS_WATERMARK_STYLE_FIRST 3008   // "Regular" .. "Bold Italic"
+#define IDS_WATERMARK_BMP_TITLE   3016
+#define IDS_WATERMARK_BMP_MISSING 3017
+#define IDS_DEFAULT_FACE          65280  // optional: face of watermarks and headers
+
 // Model resource module: the model's own data block.
 #define IDR_MODEL_DATA        13500
