@@ -1,6 +1,7 @@
 #include "settings/watermark_store.h"
 
 #include "core/driver_strings.h"
+#include "core/file_list.h"
 #include "core/module_state.h"
 #include "resources/resource_ids.h"
 #include "settings/watermark_bitmap.h"
@@ -186,30 +187,6 @@ void WriteInt(const WCHAR* section, const WCHAR* key, int value, const WCHAR* fi
     WritePrivateProfileStringW(section, key, text, file);
 }
 
-// The file-list name of the model's shared watermark file.
-void SharedFileName(HANDLE printer, WCHAR* name, DWORD capacity)
-{
-    lstrcpynW(name, kDefaultSharedFile, capacity);
-    DWORD needed = 0;
-    GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed);
-    if (!needed)
-        return;
-    auto* driver = static_cast<DRIVER_INFO_2W*>(GlobalAlloc(GPTR, needed));
-    if (driver && GetPrinterDriverW(printer, nullptr, 2, reinterpret_cast<LPBYTE>(driver), needed,
-                                    &needed) && driver->pDataFile) {
-        WCHAR list[MAX_PATH];
-        lstrcpynW(list, driver->pDataFile, MAX_PATH - 4);
-        WCHAR* dot = wcsrchr(list, L'.');
-        if (dot) {
-            wcscpy(dot + 1, L"DAT");
-            GetPrivateProfileStringW(L"FileList", L"WatermarkInformation", kDefaultSharedFile,
-                                     name, capacity, list);
-        }
-    }
-    if (driver)
-        GlobalFree(driver);
-}
-
 } // namespace
 
 BOOL WatermarkStorePath(WCHAR* path, size_t capacity)
@@ -239,8 +216,11 @@ void InitialiseWatermarkState(WatermarkState* state, HANDLE printer, const DEVMO
     if (info)
         GlobalFree(info);
 
+    FileList files;
+    lstrcpyW(state->sharedFile, kDefaultSharedFile);
+    if (printer && ReadPrinterFileList(printer, &files))
+        lstrcpynW(state->sharedFile, files.watermarkFile, ARRAYSIZE(state->sharedFile));
     if (printer) {
-        SharedFileName(printer, state->sharedFile, ARRAYSIZE(state->sharedFile));
         WCHAR dir[MAX_PATH];
         if (GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<LPBYTE>(dir),
                                        sizeof(dir), &needed))
