@@ -1,5 +1,6 @@
 #include "core/model_loader.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <cwchar>
 
@@ -10,45 +11,68 @@ void* AllocateImage(size_t size)
     return GlobalAlloc(GPTR, size);
 }
 
-// A read-only view of a whole file. An empty file has no view but is valid.
-struct FileView {
-    HANDLE file = INVALID_HANDLE_VALUE;
-    HANDLE mapping = nullptr;
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-
-    bool Open(const WCHAR* path)
+// The open model description, read piecewise: checking the cache needs only
+// the few bytes up to the declared file version.
+class Description {
+public:
+    explicit Description(const WCHAR* path)
     {
-        file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return false;
+        file_ = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
         LARGE_INTEGER length;
-        if (!GetFileSizeEx(file, &length) || length.QuadPart > 0x7FFFFFFF)
-            return false;
-        size = static_cast<size_t>(length.QuadPart);
-        if (size == 0)
-            return true;
-        mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
-        if (mapping)
-            data = static_cast<const uint8_t*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0));
-        return data != nullptr;
+        if (file_ != INVALID_HANDLE_VALUE && GetFileSizeEx(file_, &length) &&
+            length.QuadPart <= 0x7FFFFFFF)
+            size_ = static_cast<size_t>(length.QuadPart);
+        else
+            Close();
+    }
+    ~Description()
+    {
+        Close();
+        std::free(text_);
+    }
+    Description(const Description&) = delete;
+    Description& operator=(const Description&) = delete;
+
+    bool IsOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+    size_t Size() const { return size_; }
+
+    // The first `want` bytes (fewer at the end of the file); null on failure.
+    const uint8_t* Read(size_t want, size_t* got)
+    {
+        want = want < size_ ? want : size_;
+        if (want > read_) {
+            auto* grown = static_cast<uint8_t*>(std::realloc(text_, want ? want : 1));
+            if (!grown)
+                return nullptr;
+            text_ = grown;
+            DWORD done = 0;
+            if (!ReadFile(file_, text_ + read_, static_cast<DWORD>(want - read_), &done, nullptr) ||
+                done != want - read_)
+                return nullptr;
+            read_ = want;
+        }
+        *got = read_;
+        return text_ ? text_ : reinterpret_cast<const uint8_t*>("");
     }
 
-    ~FileView()
+private:
+    void Close()
     {
-        if (data)
-            UnmapViewOfFile(data);
-        if (mapping)
-            CloseHandle(mapping);
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
+        if (file_ != INVALID_HANDLE_VALUE)
+            CloseHandle(file_);
+        file_ = INVALID_HANDLE_VALUE;
     }
+
+    HANDLE file_ = INVALID_HANDLE_VALUE;
+    size_t size_ = 0;
+    size_t read_ = 0;
+    uint8_t* text_ = nullptr;
 };
 
-// The version the description declares: the text between the first pair of
-// quotes after the first "FileVersion".
-uint32_t DeclaredFileVersion(const uint8_t* text, size_t size)
+// True when the text holds "FileVersion" and the quoted text after it; the
+// version (0 when unreadable) goes to *version.
+bool FindFileVersion(const uint8_t* text, size_t size, uint32_t* version)
 {
     static const char kKey[] = "FileVersion";
     const size_t keyLength = sizeof(kKey) - 1;
@@ -57,14 +81,35 @@ uint32_t DeclaredFileVersion(const uint8_t* text, size_t size)
             continue;
         const void* open = std::memchr(text + i + keyLength, '"', size - i - keyLength);
         if (!open)
-            return 0;
+            return false;
         const char* start = static_cast<const char*>(open) + 1;
         const char* end = static_cast<const char*>(
             std::memchr(start, '"', size - (start - reinterpret_cast<const char*>(text))));
-        return end ? ParseFileVersion(start, static_cast<size_t>(end - start)) : 0;
+        if (!end)
+            return false;
+        *version = ParseFileVersion(start, static_cast<size_t>(end - start));
+        return true;
     }
-    return 0;
+    return false;
 }
+
+// The version the description declares: the text between the first pair of
+// quotes after the first "FileVersion". Descriptions declare it near their
+// start, so the file is read in growing pieces until the answer is known.
+uint32_t DeclaredFileVersion(Description& description)
+{
+    for (size_t want = 4096;; want *= 4) {
+        size_t got = 0;
+        const uint8_t* text = description.Read(want, &got);
+        if (!text)
+            return 0;
+        bool complete = got == description.Size();
+        uint32_t version = 0;
+        if (FindFileVersion(text, got, &version) || complete)
+            return version;
+    }
+}
+
 
 const char16_t* FileNamePart(const char16_t* path)
 {
@@ -89,23 +134,34 @@ bool SameFileNameIgnoringCase(const char16_t* a, const char16_t* b)
     }
 }
 
-// The cached context when the cache is current for this description, else null.
-ModelContext* LoadFromCache(const FileView& cache, uint32_t fileVersion, const WCHAR* path)
+// The cached context when the cache is current for this description, else
+// null. The image is read straight into its block: one read and one
+// relocation pass, nothing parsed.
+ModelContext* LoadFromCache(const WCHAR* cachePath, Description& description, const WCHAR* path)
 {
-    if (cache.size <= kModelHeadSize || !cache.data)
+    HANDLE file = CreateFileW(cachePath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return nullptr;
-    const auto* head = reinterpret_cast<const ModelContext*>(cache.data);
-    if (head->imageSize != cache.size || head->fileVersion != fileVersion || fileVersion == 0)
-        return nullptr;
-    auto* image = static_cast<ModelContext*>(GlobalAlloc(GMEM_FIXED, cache.size));
-    if (!image)
-        return nullptr;
-    std::memcpy(image, cache.data, cache.size);
-    if (image->imageVersion == kModelImageVersion && RelocateModelImage(image, cache.size) &&
-        SameFileNameIgnoringCase(image->modelPath, reinterpret_cast<const char16_t*>(path)))
-        return image;
-    GlobalFree(image);
-    return nullptr;
+    ModelContext* image = nullptr;
+    LARGE_INTEGER length;
+    DWORD done = 0;
+    if (GetFileSizeEx(file, &length) && length.QuadPart > kModelHeadSize &&
+        length.QuadPart < 0x7FFFFFFF) {
+        size_t size = static_cast<size_t>(length.QuadPart);
+        image = static_cast<ModelContext*>(GlobalAlloc(GMEM_FIXED, size));
+        if (image && !(ReadFile(file, image, static_cast<DWORD>(size), &done, nullptr) &&
+                       done == size && image->imageSize == size && image->fileVersion != 0 &&
+                       image->fileVersion == DeclaredFileVersion(description) &&
+                       RelocateModelImage(image, size) &&
+                       SameFileNameIgnoringCase(image->modelPath,
+                                                reinterpret_cast<const char16_t*>(path)))) {
+            GlobalFree(image);
+            image = nullptr;
+        }
+    }
+    CloseHandle(file);
+    return image;
 }
 
 // A cache that cannot be written (a restricted process, a read-only
@@ -144,26 +200,22 @@ BOOL ModelCachePath(const WCHAR* path, WCHAR* cachePath, size_t capacity)
 ModelContext* LoadModelContext(const WCHAR* path, ModelDiagnosticSink sink, void* sinkContext)
 {
     WCHAR cachePath[MAX_PATH + 8];
-    FileView description;
-    if (!path || !ModelCachePath(path, cachePath, ARRAYSIZE(cachePath)) ||
-        !description.Open(path))
+    if (!path || !ModelCachePath(path, cachePath, ARRAYSIZE(cachePath)))
+        return nullptr;
+    Description description(path);
+    if (!description.IsOpen())
         return nullptr;
 
-    {
-        FileView cache;
-        if (cache.Open(cachePath)) {
-            ModelContext* cached = LoadFromCache(
-                cache, DeclaredFileVersion(description.data, description.size), path);
-            if (cached)
-                return cached;
-        }
-    }
+    if (ModelContext* cached = LoadFromCache(cachePath, description, path))
+        return cached;
 
-    static const uint8_t kEmpty[1] = {0};
+    size_t size = 0;
+    const uint8_t* text = description.Read(description.Size(), &size);
+    if (!text)
+        return nullptr;
     ModelParseOptions options = {sink, sinkContext, AllocateImage};
-    ModelContext* image = BuildModelImage(description.data ? description.data : kEmpty,
-                                          description.size,
-                                          reinterpret_cast<const char16_t*>(path), options);
+    ModelContext* image =
+        BuildModelImage(text, size, reinterpret_cast<const char16_t*>(path), options);
     if (!image)
         return nullptr;
     WriteCache(cachePath, image);

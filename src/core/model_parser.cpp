@@ -509,6 +509,7 @@ char* Parser::DecodeHex(const char* text, size_t length)
             out[n++] = text[i];
             continue;
         }
+        const size_t mark = n;
         size_t j = i + 1;
         int high = -1;
         bool valid = true;
@@ -527,8 +528,9 @@ char* Parser::DecodeHex(const char* text, size_t length)
                 high = -1;
             }
         }
-        if (!valid || j >= length) {
+        if (!valid || j >= length || high >= 0) {
             // Not a hex substring after all: keep the text as written.
+            n = mark;
             out[n++] = '<';
             continue;
         }
@@ -1417,6 +1419,9 @@ void WriteImage(ImageWriter& w, const ModelContext& head, PendingFeature* featur
         w.String(head.jclBegin), w.String(head.jclToPSInterpreter), w.String(head.jclEnd),
         w.String(head.defaultLanguage), w.String(head.sleepModeList),
     };
+    // A zeroed tail: whatever a damaged cache points at, a text read from
+    // the block ends inside it.
+    w.Reserve(8);
     if (!out)
         return;
     out->imageSize = static_cast<uint32_t>(w.Size());
@@ -1512,31 +1517,89 @@ private:
 
 } // namespace
 
+namespace {
+
+struct Region {
+    uint64_t start;
+    uint64_t end;
+};
+
+// The records relocation writes pointers into (the head, the feature array
+// and each option array) must not overlap each other or the other arrays:
+// otherwise rewriting one record would corrupt another that was already
+// checked. Only a damaged cache can break this; the parser never does.
+bool RecordsAreDisjoint(const ModelContext* image, const uint8_t* base)
+{
+    uint64_t count = 4 + image->featureCount;
+    auto* regions = static_cast<Region*>(std::malloc(count * sizeof(Region)));
+    if (!regions)
+        return false;
+    auto offsetOf = [base](const void* p) { return uint64_t(static_cast<const uint8_t*>(p) - base); };
+    uint64_t n = 0;
+    regions[n++] = {0, sizeof(ModelContext)};
+    if (image->featureCount)
+        regions[n++] = {offsetOf(image->features),
+                        offsetOf(image->features) + uint64_t(image->featureCount) * sizeof(ModelFeature)};
+    if (image->constraintCount)
+        regions[n++] = {offsetOf(image->constraints),
+                        offsetOf(image->constraints) +
+                            uint64_t(image->constraintCount) * sizeof(ModelConstraint)};
+    if (image->orderDependencyCount)
+        regions[n++] = {offsetOf(image->orderDependencies),
+                        offsetOf(image->orderDependencies) +
+                            uint64_t(image->orderDependencyCount) * sizeof(ModelOrderDependency)};
+    for (uint32_t i = 0; i < image->featureCount; ++i) {
+        const ModelFeature& f = image->features[i];
+        if (f.optionCount)
+            regions[n++] = {offsetOf(f.options),
+                            offsetOf(f.options) + uint64_t(f.optionCount) * sizeof(ModelOption)};
+    }
+    std::qsort(regions, n, sizeof(Region), [](const void* a, const void* b) {
+        uint64_t x = static_cast<const Region*>(a)->start, y = static_cast<const Region*>(b)->start;
+        return x < y ? -1 : x > y ? 1 : 0;
+    });
+    bool disjoint = true;
+    for (uint64_t i = 1; i < n && disjoint; ++i)
+        disjoint = regions[i].start >= regions[i - 1].end;
+    std::free(regions);
+    return disjoint;
+}
+
+} // namespace
+
 bool RelocateModelImage(ModelContext* image, size_t size)
 {
-    if (!image || size < sizeof(ModelContext) || image->imageSize != size ||
-        image->imageVersion != kModelImageVersion)
+    if (!image || size <= sizeof(ModelContext) || image->imageSize != size ||
+        image->imageVersion != kModelImageVersion ||
+        reinterpret_cast<const uint8_t*>(image)[size - 1] != 0)
         return false;
-    Relocator r(reinterpret_cast<uint8_t*>(image), size);
+    auto* base = reinterpret_cast<uint8_t*>(image);
+    Relocator r(base, size);
     if (image->featureCount > 0xFFFF || image->optionCount > image->featureCount)
         return false;
+    // First the arrays, checked and made pointers before anything points into them.
     if (!r.Path(image->modelPath) || !r.Array(image->features, image->featureCount) ||
         !r.Array(image->constraints, image->constraintCount) ||
         !r.Array(image->orderDependencies, image->orderDependencyCount))
         return false;
+    for (uint32_t i = 0; i < image->featureCount; ++i)
+        if (!r.Array(image->features[i].options, image->features[i].optionCount))
+            return false;
+    if (!RecordsAreDisjoint(image, base))
+        return false;
+
     for (char** text : {&image->nickName, &image->password, &image->exitServer,
                         &image->jclBegin, &image->jclToPSInterpreter, &image->jclEnd,
                         &image->defaultLanguage, &image->sleepModeList})
         if (!r.Text(*text))
             return false;
-
     std::memset(image->slots, 0, sizeof(image->slots));
     for (uint32_t i = 0; i < image->featureCount; ++i) {
         ModelFeature& f = image->features[i];
-        if (!r.Text(f.keyword) || !f.keyword || !r.Text(f.translation) ||
-            !r.Text(f.defaultKeyword) || !r.Array(f.options, f.optionCount))
+        if (!r.Text(f.keyword) || !f.keyword || !r.Text(f.translation) || !r.Text(f.defaultKeyword))
             return false;
-        for (uint32_t n = 0; n < f.optionCount; ++n) {
+        const uint32_t optionCount = f.optionCount;
+        for (uint32_t n = 0; n < optionCount; ++n) {
             ModelOption& o = f.options[n];
             if (!r.Text(o.keyword) || !o.keyword || !r.Text(o.translation) || !r.Text(o.value) ||
                 !r.Text(o.landscapeValue) || !r.Text(o.media))

@@ -215,6 +215,22 @@ TEST(ModelSyntax, UnreadableStatementsFailTheLoad)
     }
 }
 
+TEST(ModelSyntax, TextThatOnlyLooksLikeHexIsKeptAsWritten)
+{
+    ParsedModel parsed;
+    ParseModelText("*OpenUI *PageSize: PickOne\n"
+                   "*PageSize A4/A4 <210 x 297 mm>: \"a\"\n"
+                   "*PageSize A5/<4142> <414>: \"b\"\n"
+                   "*PageSize B5/<" + std::string(2100, '4') + ": \"c\"\n",
+                   &parsed);
+    ASSERT_NE(parsed.model, nullptr) << Diagnostics(parsed);
+    const ModelFeature* pageSize = FeatureOfKind(parsed.model, kKindPageSize);
+    ASSERT_EQ(pageSize->optionCount, 3u);
+    EXPECT_STREQ(pageSize->options[0].translation, "A4 <210 x 297 mm>");
+    EXPECT_STREQ(pageSize->options[1].translation, "AB <414>") << "odd digit count is not hex";
+    EXPECT_EQ(std::strlen(pageSize->options[2].translation), 2101u);
+}
+
 TEST(ModelSyntax, FileVersionIsFixedPoint)
 {
     EXPECT_EQ(ParseFileVersion("1.5", 3), 384u);
@@ -270,6 +286,17 @@ TEST(ModelImage, RelocationRefusesDamagedImages)
     EXPECT_FALSE(RelocateModelImage(copy, size)) << "features beyond the block";
     restore();
     copy->imageVersion = 2;
+    EXPECT_FALSE(RelocateModelImage(copy, size));
+    // Option arrays that overlap: relocating one would rewrite the other.
+    restore();
+    auto* features = reinterpret_cast<ModelFeature*>(reinterpret_cast<uint8_t*>(copy) +
+                                                     reinterpret_cast<uintptr_t>(copy->features));
+    features[1].options = reinterpret_cast<ModelOption*>(
+        reinterpret_cast<uintptr_t>(features[0].options) + sizeof(ModelOption));
+    EXPECT_FALSE(RelocateModelImage(copy, size));
+    // An option array laid over its own feature record.
+    restore();
+    features[0].options = reinterpret_cast<ModelOption*>(reinterpret_cast<uintptr_t>(copy->features));
     EXPECT_FALSE(RelocateModelImage(copy, size));
     // Every byte of the variable part changed in turn: relocation either
     // refuses or yields records that lie inside the block.
