@@ -1524,45 +1524,70 @@ struct Region {
     uint64_t end;
 };
 
-// The records relocation writes pointers into (the head, the feature array
-// and each option array) must not overlap each other or the other arrays:
-// otherwise rewriting one record would corrupt another that was already
-// checked. Only a damaged cache can break this; the parser never does.
-bool RecordsAreDisjoint(const ModelContext* image, const uint8_t* base)
+int CompareRegions(const void* a, const void* b)
 {
-    uint64_t count = 4 + image->featureCount;
-    auto* regions = static_cast<Region*>(std::malloc(count * sizeof(Region)));
+    uint64_t x = static_cast<const Region*>(a)->start, y = static_cast<const Region*>(b)->start;
+    return x < y ? -1 : x > y ? 1 : 0;
+}
+
+// Where an array of count records of the given size and alignment lies, as
+// offsets; false when it does not lie wholly inside the block.
+bool ArrayRegion(const void* stored, uint64_t count, size_t recordSize, size_t alignment,
+                 size_t blockSize, Region* region)
+{
+    uint64_t offset = reinterpret_cast<uintptr_t>(stored);
+    if (count == 0) {
+        *region = {0, 0};
+        return true;
+    }
+    if (offset == 0 || offset % alignment || offset > blockSize ||
+        count > (blockSize - offset) / recordSize)
+        return false;
+    *region = {offset, offset + count * recordSize};
+    return true;
+}
+
+// Checks, before anything is rewritten, that every record array lies inside
+// the block and that the records relocation writes pointers into (the head,
+// the features and each option array) overlap neither each other nor the
+// other arrays: rewriting one record must never corrupt another. Only a
+// damaged cache can fail this; the parser never lays records out so.
+bool CheckRecordLayout(const ModelContext* image, size_t size)
+{
+    const uint8_t* base = reinterpret_cast<const uint8_t*>(image);
+    Region features, constraints, orders;
+    if (!ArrayRegion(image->features, image->featureCount, sizeof(ModelFeature),
+                     alignof(ModelFeature), size, &features) ||
+        !ArrayRegion(image->constraints, image->constraintCount, sizeof(ModelConstraint),
+                     alignof(ModelConstraint), size, &constraints) ||
+        !ArrayRegion(image->orderDependencies, image->orderDependencyCount,
+                     sizeof(ModelOrderDependency), alignof(ModelOrderDependency), size, &orders))
+        return false;
+
+    auto* regions = static_cast<Region*>(std::malloc((4 + image->featureCount) * sizeof(Region)));
     if (!regions)
         return false;
-    auto offsetOf = [base](const void* p) { return uint64_t(static_cast<const uint8_t*>(p) - base); };
     uint64_t n = 0;
     regions[n++] = {0, sizeof(ModelContext)};
-    if (image->featureCount)
-        regions[n++] = {offsetOf(image->features),
-                        offsetOf(image->features) + uint64_t(image->featureCount) * sizeof(ModelFeature)};
-    if (image->constraintCount)
-        regions[n++] = {offsetOf(image->constraints),
-                        offsetOf(image->constraints) +
-                            uint64_t(image->constraintCount) * sizeof(ModelConstraint)};
-    if (image->orderDependencyCount)
-        regions[n++] = {offsetOf(image->orderDependencies),
-                        offsetOf(image->orderDependencies) +
-                            uint64_t(image->orderDependencyCount) * sizeof(ModelOrderDependency)};
-    for (uint32_t i = 0; i < image->featureCount; ++i) {
-        const ModelFeature& f = image->features[i];
-        if (f.optionCount)
-            regions[n++] = {offsetOf(f.options),
-                            offsetOf(f.options) + uint64_t(f.optionCount) * sizeof(ModelOption)};
+    for (const Region& r : {features, constraints, orders})
+        if (r.end > r.start)
+            regions[n++] = r;
+    bool valid = true;
+    const auto* records = reinterpret_cast<const ModelFeature*>(base + features.start);
+    for (uint32_t i = 0; i < image->featureCount && valid; ++i) {
+        Region options;
+        valid = ArrayRegion(records[i].options, records[i].optionCount, sizeof(ModelOption),
+                            alignof(ModelOption), size, &options);
+        if (valid && options.end > options.start)
+            regions[n++] = options;
     }
-    std::qsort(regions, n, sizeof(Region), [](const void* a, const void* b) {
-        uint64_t x = static_cast<const Region*>(a)->start, y = static_cast<const Region*>(b)->start;
-        return x < y ? -1 : x > y ? 1 : 0;
-    });
-    bool disjoint = true;
-    for (uint64_t i = 1; i < n && disjoint; ++i)
-        disjoint = regions[i].start >= regions[i - 1].end;
+    if (valid) {
+        std::qsort(regions, n, sizeof(Region), CompareRegions);
+        for (uint64_t i = 1; i < n && valid; ++i)
+            valid = regions[i].start >= regions[i - 1].end;
+    }
     std::free(regions);
-    return disjoint;
+    return valid;
 }
 
 } // namespace
@@ -1571,23 +1596,16 @@ bool RelocateModelImage(ModelContext* image, size_t size)
 {
     if (!image || size <= sizeof(ModelContext) || image->imageSize != size ||
         image->imageVersion != kModelImageVersion ||
-        reinterpret_cast<const uint8_t*>(image)[size - 1] != 0)
+        reinterpret_cast<const uint8_t*>(image)[size - 1] != 0 ||
+        image->featureCount > 0xFFFF || image->optionCount > image->featureCount ||
+        !CheckRecordLayout(image, size))
         return false;
-    auto* base = reinterpret_cast<uint8_t*>(image);
-    Relocator r(base, size);
-    if (image->featureCount > 0xFFFF || image->optionCount > image->featureCount)
-        return false;
-    // First the arrays, checked and made pointers before anything points into them.
+
+    Relocator r(reinterpret_cast<uint8_t*>(image), size);
     if (!r.Path(image->modelPath) || !r.Array(image->features, image->featureCount) ||
         !r.Array(image->constraints, image->constraintCount) ||
         !r.Array(image->orderDependencies, image->orderDependencyCount))
         return false;
-    for (uint32_t i = 0; i < image->featureCount; ++i)
-        if (!r.Array(image->features[i].options, image->features[i].optionCount))
-            return false;
-    if (!RecordsAreDisjoint(image, base))
-        return false;
-
     for (char** text : {&image->nickName, &image->password, &image->exitServer,
                         &image->jclBegin, &image->jclToPSInterpreter, &image->jclEnd,
                         &image->defaultLanguage, &image->sleepModeList})
@@ -1596,10 +1614,10 @@ bool RelocateModelImage(ModelContext* image, size_t size)
     std::memset(image->slots, 0, sizeof(image->slots));
     for (uint32_t i = 0; i < image->featureCount; ++i) {
         ModelFeature& f = image->features[i];
-        if (!r.Text(f.keyword) || !f.keyword || !r.Text(f.translation) || !r.Text(f.defaultKeyword))
+        if (!r.Array(f.options, f.optionCount) || !r.Text(f.keyword) || !f.keyword ||
+            !r.Text(f.translation) || !r.Text(f.defaultKeyword))
             return false;
-        const uint32_t optionCount = f.optionCount;
-        for (uint32_t n = 0; n < optionCount; ++n) {
+        for (uint32_t n = 0; n < f.optionCount; ++n) {
             ModelOption& o = f.options[n];
             if (!r.Text(o.keyword) || !o.keyword || !r.Text(o.translation) || !r.Text(o.value) ||
                 !r.Text(o.landscapeValue) || !r.Text(o.media))
