@@ -1,0 +1,140 @@
+// The model's page sizes as spooler forms. The test platform's spooler keeps
+// no added forms, so the form calls go to a recording double; "Forms?" is
+// real printer data of a queue of the tests' own.
+#include "settings/printer_data.h"
+
+#include "support/model_text.h"
+#include "support/test_printers.h"
+
+#include <gtest/gtest.h>
+
+#include <winspool.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const WCHAR kQueue[] = L"KV Model Forms Test";
+
+std::vector<FORM_INFO_1W> g_added;          // names copied into g_addedNames
+std::vector<std::wstring> g_addedNames, g_deleted;
+std::vector<FORM_INFO_1W> g_listed;         // what EnumForms reports
+
+BOOL WINAPI RecordAdd(HANDLE, DWORD, LPBYTE data)
+{
+    g_added.push_back(*reinterpret_cast<FORM_INFO_1W*>(data));
+    g_addedNames.push_back(g_added.back().pName);
+    return TRUE;
+}
+BOOL WINAPI RecordDelete(HANDLE, LPWSTR name)
+{
+    g_deleted.push_back(name);
+    return TRUE;
+}
+BOOL WINAPI ListForms(HANDLE, DWORD, LPBYTE data, DWORD size, LPDWORD needed, LPDWORD count)
+{
+    *needed = static_cast<DWORD>(g_listed.size() * sizeof(FORM_INFO_1W));
+    *count = data && size >= *needed ? static_cast<DWORD>(g_listed.size()) : 0;
+    if (*count) memcpy(data, g_listed.data(), *needed);
+    return *count != 0;
+}
+
+class ModelForms : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(InstallTestPrinter(kQueue, L"KV Model Forms Model", L"KVFORMS.PPD",
+                                       MakeModelText("Forms", nullptr)));
+        ParseModelText(ReadSampleModelFile("KV3390N.PPD"), &sample_);
+        ASSERT_TRUE((printer_ = OpenTestPrinter(kQueue)) && sample_.model);
+        const SpoolerFormCalls calls = {RecordAdd, RecordDelete, ListForms};
+        previous_ = SetSpoolerFormCalls(&calls);
+        g_added.clear(), g_addedNames.clear(), g_deleted.clear(), g_listed.clear();
+        SetForms(0);
+    }
+    void TearDown() override
+    {
+        SetSpoolerFormCalls(&previous_);
+        if (printer_) ClosePrinter(printer_);
+    }
+    void SetForms(DWORD value)
+    {
+        SetPrinterDataW(printer_, const_cast<WCHAR*>(L"Forms?"), REG_DWORD,
+                        reinterpret_cast<BYTE*>(&value), sizeof(value));
+    }
+
+    ParsedModel sample_;
+    HANDLE printer_ = nullptr;
+    SpoolerFormCalls previous_ = {};
+};
+
+TEST_F(ModelForms, PageSizesAreAddedOnceInThousandthsOfAMillimetre)
+{
+    ASSERT_TRUE(RegisterModelForms(printer_, sample_.model));
+    ASSERT_EQ(g_added.size(), 15u);
+    // Points x 25400 / 72, truncated: 595 x 842 points are 209902 x 297038.
+    const struct { size_t index; const WCHAR* name; LONG cx, cy; } rows[] = {
+        {0, L"Letter", 215900, 279400}, {3, L"A4", 209902, 297038},
+        {9, L"Envelope #10", 104775, 241300}, {14, L"User Defined Size", 215900, 406400}};
+    for (const auto& row : rows) {
+        const FORM_INFO_1W& form = g_added[row.index];
+        EXPECT_EQ(g_addedNames[row.index], row.name);
+        EXPECT_EQ(form.Flags, static_cast<DWORD>(FORM_PRINTER));
+        EXPECT_TRUE(form.Size.cx == row.cx && form.Size.cy == row.cy) << row.index;
+        EXPECT_TRUE(form.ImageableArea.left == 0 && form.ImageableArea.top == 0 &&
+                    form.ImageableArea.right == row.cx && form.ImageableArea.bottom == row.cy);
+    }
+    DWORD forms = 0;
+    EXPECT_TRUE(ReadPrinterDataDword(printer_, L"Forms?", &forms) && forms == 2);
+
+    // Registered: the next session adds nothing, until the value is removed
+    // (from the spooler's registry key; DeletePrinterDataW is not usable).
+    g_added.clear();
+    ASSERT_TRUE(RegisterModelForms(printer_, sample_.model));
+    EXPECT_TRUE(g_added.empty());
+    std::wstring key = L"System\\CurrentControlSet\\Control\\Print\\Printers\\";
+    key += std::wstring(kQueue) + L"\\PrinterDriverData";
+    ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Forms?"), ERROR_SUCCESS);
+    ASSERT_TRUE(RegisterModelForms(printer_, sample_.model));
+    EXPECT_EQ(g_added.size(), 15u);
+}
+
+TEST_F(ModelForms, NamesFallBackToKeywordsAndFitTheFormName)
+{
+    ParsedModel model;
+    ParseModelText("*PPD-Adobe: \"4.3\"\n*OpenUI *PageSize: PickOne\n*PageSize Plain: \"p\"\n"
+                   "*PageSize Long/An Unusually Long Paper Name For A Form: \"l\"\n"
+                   "*PageSize NoSize/No Size: \"n\"\n*CloseUI: *PageSize\n"
+                   "*PaperDimension Plain: \"72 144\"\n"
+                   "*PaperDimension Long/An Unusually Long Paper Name For A Form: \"720 72\"\n",
+                   &model);
+    ASSERT_TRUE(model.model && RegisterModelForms(printer_, model.model));
+    const std::vector<std::wstring> names = {L"Plain", L"An Unusually Long Paper Name Fo"};
+    EXPECT_EQ(g_addedNames, names)
+        << "a page size without dimension is no form";
+    EXPECT_TRUE(g_added[0].Size.cx == 25400 && g_added[0].Size.cy == 50800);
+}
+
+TEST_F(ModelForms, RefreshReplacesUserFormsThatHideModelNames)
+{
+    WCHAR a4[] = L"A4", letter[] = L"letter", mine[] = L"Mine", legal[] = L"Legal";
+    g_listed = {{FORM_USER, a4, {1, 1}, {0, 0, 1, 1}},
+                {FORM_USER, letter, {1, 1}, {0, 0, 1, 1}},
+                {FORM_USER, mine, {1, 1}, {0, 0, 1, 1}},
+                {FORM_BUILTIN, legal, {1, 1}, {0, 0, 1, 1}}};
+    ASSERT_TRUE(RefreshModelForms(printer_, sample_.model));
+    EXPECT_TRUE(g_deleted.empty()) << "never registered: nothing to repair";
+
+    SetForms(2);
+    ASSERT_TRUE(RefreshModelForms(printer_, sample_.model));
+    EXPECT_EQ(g_deleted, (std::vector<std::wstring>{L"A4", L"letter"}));
+    EXPECT_EQ(g_added.size(), 15u);
+
+    g_deleted.clear(), g_added.clear();
+    g_listed = {{FORM_USER, mine, {1, 1}, {0, 0, 1, 1}}};
+    ASSERT_TRUE(RefreshModelForms(printer_, sample_.model));
+    EXPECT_TRUE(g_deleted.empty() && g_added.empty());
+}
+
+}  // namespace
