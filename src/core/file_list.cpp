@@ -1,5 +1,7 @@
 #include "core/file_list.h"
 
+#include "core/ini_section.h"
+
 #include <winspool.h>
 
 #include <cwchar>
@@ -52,10 +54,11 @@ BOOL ReadFileList(const WCHAR* dataFile, FileList* list)
     size_t dirLength = slash ? static_cast<size_t>(slash - dataFile) + 1 : 0;
     wmemcpy(list->directory, dataFile, dirLength);
 
+    IniSection section(list->listPath, kSection);
     for (const Entry& e : kEntries) {
         auto* field = reinterpret_cast<WCHAR*>(reinterpret_cast<BYTE*>(list) + e.offset);
-        GetPrivateProfileStringW(kSection, e.key, e.fallback, field,
-                                 static_cast<DWORD>(e.capacity), list->listPath);
+        if (!section.Find(e.key, field, e.capacity) || !field[0])
+            lstrcpynW(field, e.fallback, static_cast<int>(e.capacity));
     }
     return TRUE;
 }

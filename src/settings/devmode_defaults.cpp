@@ -2,6 +2,7 @@
 
 #include "core/driver_strings.h"
 #include "core/file_list.h"
+#include "core/ini_section.h"
 #include "core/model_queries.h"
 #include "resources/resource_ids.h"
 #include "settings/printer_data.h"
@@ -326,14 +327,19 @@ void WriteLanguageTexts(PrivateSettings& priv)
 // ---------------------------------------------------------------------------
 // The settings profile and the installation values behind it
 
+// The profile's "Default Setting" section, read once per build: the
+// defaults consult some sixty keys on every device-capabilities call.
 class Profile {
 public:
-    explicit Profile(const WCHAR* path) : path_(path) {}
+    explicit Profile(const WCHAR* path) : path_(path), section_(path, kProfileSettingsSection) {}
 
     // TRUE when the key is present; its text is then in value().
     bool Has(UINT key)
     {
-        return ReadProfileValue(kProfileSettingsSection, key, value_, path_) != 0;
+        WCHAR name[64];
+        value_[0] = L'\0';
+        return ProfileKeyName(key, FALSE, name, ARRAYSIZE(name)) &&
+               section_.Find(name, value_, kProfileValueChars);
     }
     const WCHAR* value() const { return value_; }
     const WCHAR* path() const { return path_; }
@@ -343,6 +349,7 @@ public:
 
 private:
     const WCHAR* path_;
+    IniSection section_;
     WCHAR value_[kProfileValueChars];
 };
 
@@ -670,8 +677,13 @@ void ReadAccessoriesGroup(BuildContext& b)
 void ReadPrinterFiles(DEVMODEW& pub, PrivateSettings& priv, const ModelContext* model, bool a4,
                       HANDLE printer)
 {
+    // The model normally comes from the printer's driver data file, so its
+    // path names the file list without another question to the spooler.
     FileList files;
-    if (!ReadPrinterFileList(printer, &files))
+    bool found = model && model->modelPath &&
+                 ReadFileList(reinterpret_cast<const WCHAR*>(model->modelPath), &files) &&
+                 GetFileAttributesW(files.listPath) != INVALID_FILE_ATTRIBUTES;
+    if (!found && !ReadPrinterFileList(printer, &files))
         return;
     CopyText(priv.printProcessorFile, files.printProcessorFile, 15);
     CopyText(priv.languageResourceFile, files.languageResourceFile, 15);

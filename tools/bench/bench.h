@@ -41,3 +41,4 @@ void PrintSeries(const char* label, const char* unit, const Series& series);
 // Benchmarks.
 bool RunSampleModelLoad(const BenchOptions& options);
 bool RunLargeModelLoad(const BenchOptions& options);
+bool RunDevmodeDefaults(const BenchOptions& options);

@@ -24,6 +24,9 @@ const Benchmark kBenchmarks[] = {
     {L"model-load-large", "a generated 300-paper, ~5,000-statement description: parse "
                           "path against cache path",
      RunLargeModelLoad},
+    {L"devmode-defaults", "default DEVMODE and merge of a caller's record on the installed "
+                          "queue, as every device-capabilities call does",
+     RunDevmodeDefaults},
 };
 
 const Benchmark* FindBenchmark(const wchar_t* name)
