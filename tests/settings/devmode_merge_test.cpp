@@ -30,11 +30,15 @@ public:
     ~GuardedBuffer() { VirtualFree(base_, 0, MEM_RELEASE); }
     bool ok() const { return ok_; }
     BYTE* bytes() { return data_; }
-    DEVMODEW* dm() { return reinterpret_cast<DEVMODEW*>(data_); }
+    DEVMODEW* dm(WORD size, WORD extra, WORD version)
+    {
+        auto* dm = reinterpret_cast<DEVMODEW*>(data_);
+        dm->dmSize = size, dm->dmDriverExtra = extra, dm->dmSpecVersion = version;
+        return dm;
+    }
 
 private:
-    BYTE* base_;
-    BYTE* data_;
+    BYTE *base_, *data_;
     bool ok_;
 };
 
@@ -42,9 +46,7 @@ private:
 DEVMODEW Foreign(WORD size, DWORD fields)
 {
     DEVMODEW dm = {};
-    dm.dmSpecVersion = size == 212 ? 0x0400 : 0x0401;
-    dm.dmSize = size;
-    dm.dmFields = fields;
+    dm.dmSpecVersion = size == 212 ? 0x0400 : 0x0401, dm.dmSize = size, dm.dmFields = fields;
     return dm;
 }
 
@@ -54,8 +56,7 @@ protected:
     {
         const std::string text = ReadSampleModelFile("KV3390N.PPD");
         ParseModelText(text, &sample_);
-        // The same model without its 1200 dpi mode.
-        std::string lower = text;
+        std::string lower = text;   // the same model without its 1200 dpi mode
         const size_t at = lower.find("*Resolution 1200dpi");
         ParseModelText(lower.erase(at, lower.find('\n', at) + 1 - at), &no1200_);
     }
@@ -72,10 +73,8 @@ protected:
         return MergeDevmode(&current_.pub, static_cast<const DEVMODEW*>(incoming), model, nullptr);
     }
 
-    DriverDevmode current_;
-    DriverDevmode before_;
-    static ParsedModel sample_;
-    static ParsedModel no1200_;
+    DriverDevmode current_, before_;
+    static ParsedModel sample_, no1200_;
 };
 ParsedModel Merge::sample_;
 ParsedModel Merge::no1200_;
@@ -84,257 +83,191 @@ TEST_F(Merge, PublicOnlyRecordChangesOnlyAllowedFields)
 {
     EXPECT_EQ(MergeIn(nullptr), 1);
     EXPECT_EQ(memcmp(&current_, &before_, sizeof(current_)), 0) << "null changes nothing";
-
     DEVMODEW in = Foreign(212, DM_ORIENTATION | DM_PAPERSIZE | DM_COPIES | DM_COLLATE | DM_FORMNAME | DM_COLOR);
-    wcscpy(in.dmDeviceName, L"Other Printer");
+    wcscpy(in.dmDeviceName, L"Other Printer"), wcscpy(in.dmFormName, L"Letter");
     in.dmOrientation = 2, in.dmPaperSize = DMPAPER_LETTER, in.dmCopies = 5, in.dmCollate = 1;
     in.dmColor = DMCOLOR_COLOR, in.dmMediaType = 7;
     in.dmDefaultSource = DMBIN_MANUAL, in.dmScale = 50, in.dmPrintQuality = 300;   // without their bits
-    wcscpy(in.dmFormName, L"Letter");
     ASSERT_EQ(MergeIn(&in), 1);
     const DEVMODEW& pub = current_.pub;
     EXPECT_STREQ(pub.dmDeviceName, L"Zentari TX-3390N");
     EXPECT_STREQ(pub.dmFormName, L"Letter");
-    const long expected[][2] = {{pub.dmSize, 220}, {pub.dmDriverExtra, 2452}, {pub.dmOrientation, 2},
+    const long long expected[][2] = {{pub.dmSize, 220}, {pub.dmDriverExtra, 2452}, {pub.dmOrientation, 2},
                                  {pub.dmPaperSize, 1}, {pub.dmPaperLength, 2794}, {pub.dmPaperWidth, 2159},
                                  {pub.dmCopies, 5}, {pub.dmCollate, 1}, {pub.dmColor, 1}, {pub.dmDefaultSource, 7},
                                  {pub.dmScale, 100}, {pub.dmPrintQuality, 600}, {pub.dmMediaType, 0}};
-    for (size_t i = 0; i < ARRAYSIZE(expected); ++i)
-        EXPECT_EQ(expected[i][0], expected[i][1]) << "row " << i;
+    for (const auto& row : expected)
+        EXPECT_EQ(row[0], row[1]) << "row " << &row - expected;
     EXPECT_EQ(memcmp(&current_.priv, &before_.priv, offsetof(PrivateSettings, processor)), 0);
 }
 
+// Public fields against the model's limits; user sizes too long for upright
+// paper are turned, sizes that fit neither way are kept.
 TEST_F(Merge, PublicFieldsAreCheckedAgainstTheModel)
 {
     ModelContext limited = *sample_.model;
-    limited.modelCaps |= 0x8002;
-    const ModelContext* full = sample_.model;
-    const struct {
-        DWORD field;
-        SHORT value;
-        const ModelContext* model;
-        SHORT DEVMODEW::*member;
-        SHORT expected;
-    } cases[] = {
-        {DM_COPIES, 1000, full, &DEVMODEW::dmCopies, 1}, {DM_COPIES, 150, full, &DEVMODEW::dmCopies, 150},
-        {DM_COPIES, 999, full, &DEVMODEW::dmCopies, 999}, {DM_COPIES, 150, &limited, &DEVMODEW::dmCopies, 1},
-        {DM_COPIES, 99, &limited, &DEVMODEW::dmCopies, 99}, {DM_COPIES, 0, full, &DEVMODEW::dmCopies, 1},
-        {0, 5, full, &DEVMODEW::dmCopies, 1},
-        {DM_PRINTQUALITY, 1200, full, &DEVMODEW::dmPrintQuality, 1200},
-        {DM_PRINTQUALITY, 1200, no1200_.model, &DEVMODEW::dmPrintQuality, 600},
-        {DM_PRINTQUALITY, 300, no1200_.model, &DEVMODEW::dmPrintQuality, 300},
-        {DM_PRINTQUALITY, DMRES_DRAFT, full, &DEVMODEW::dmPrintQuality, 600},
-        {DM_ORIENTATION, 7, full, &DEVMODEW::dmOrientation, 1}, {DM_DUPLEX, 3, full, &DEVMODEW::dmDuplex, 3},
-        {DM_DUPLEX, 4, full, &DEVMODEW::dmDuplex, 1}, {DM_COLLATE, 2, full, &DEVMODEW::dmCollate, 0},
-        {DM_DEFAULTSOURCE, 258, full, &DEVMODEW::dmDefaultSource, 258},
-        {DM_SCALE, 50, full, &DEVMODEW::dmScale, 100},   // scaleFlag keeps the field out
-    };
+    limited.modelCaps |= 0x8002;   // copies up to 99
+    const ModelContext *full = sample_.model, *no1200 = no1200_.model;
+    using M = SHORT DEVMODEW::*;
+    const M copies = &DEVMODEW::dmCopies, quality = &DEVMODEW::dmPrintQuality;
+    const struct { DWORD field; SHORT value; const ModelContext* model; M member; SHORT expected; } cases[] = {
+        {DM_COPIES, 1000, full, copies, 1}, {DM_COPIES, 150, full, copies, 150}, {DM_COPIES, 150, &limited, copies, 1},
+        {DM_COPIES, 99, &limited, copies, 99}, {DM_COPIES, 0, full, copies, 1}, {0, 5, full, copies, 1},
+        {DM_PRINTQUALITY, 1200, full, quality, 1200}, {DM_PRINTQUALITY, 1200, no1200, quality, 600},
+        {DM_PRINTQUALITY, 300, no1200, quality, 300}, {DM_PRINTQUALITY, DMRES_DRAFT, full, quality, 600},
+        {DM_ORIENTATION, 7, full, &DEVMODEW::dmOrientation, 1}, {DM_DUPLEX, 4, full, &DEVMODEW::dmDuplex, 1},
+        {DM_COLLATE, 2, full, &DEVMODEW::dmCollate, 0}, {DM_DEFAULTSOURCE, 258, full, &DEVMODEW::dmDefaultSource, 258},
+        {DM_SCALE, 50, full, &DEVMODEW::dmScale, 100}};   // scaleFlag keeps the field out
     for (const auto& c : cases) {
         SetUp();
         DEVMODEW in = Foreign(220, c.field);
         in.*c.member = c.value;
         ASSERT_EQ(MergeIn(&in, c.model), 1);
-        EXPECT_EQ(current_.pub.*c.member, c.expected) << "field 0x" << std::hex << c.field << std::dec << " value " << c.value;
+        EXPECT_EQ(current_.pub.*c.member, c.expected) << "row " << &c - cases;
     }
-
-    // The private switches decide about scale and collation.
-    SetUp();
-    DriverDevmode own = current_;
-    own.pub.dmFields = DM_SCALE | DM_COLLATE;
-    own.priv.scaleFlag = 3, own.pub.dmScale = 250, own.priv.useDevmodeCollate = 0;
-    ASSERT_EQ(MergeIn(&own), 1);
-    EXPECT_EQ(current_.pub.dmScale, 250);
-    EXPECT_EQ(current_.priv.scalingSize, 250) << "follows the field";
-    EXPECT_FALSE(current_.pub.dmFields & DM_COLLATE);
-}
-
-TEST_F(Merge, UserSizesTooLongForUprightAreTurned)
-{
-    const struct {
-        SHORT length, width;
-        DWORD fields;
-        SHORT toLength, toWidth, orientation;
-    } cases[] = {
+    const struct { SHORT length, width; DWORD fields; SHORT toLength, toWidth, orientation; } sizes[] = {
         {2000, 3000, DM_PAPERLENGTH | DM_PAPERWIDTH, 3000, 2000, 2},
         {2000, 2100, DM_PAPERLENGTH | DM_PAPERWIDTH, 2000, 2100, 1},
-        {2159, 4064, DM_PAPERLENGTH | DM_PAPERWIDTH, 4064, 2159, 2},
         {2160, 4064, DM_PAPERLENGTH | DM_PAPERWIDTH, 2160, 4064, 1},   // fits neither way
-        {2000, 4065, DM_PAPERLENGTH | DM_PAPERWIDTH, 2000, 4065, 1},
-        {2000, 3000, 0, 1160, 762, 1},   // no dimensions: the remembered custom size
-    };
-    for (const auto& c : cases) {
+        {2000, 3000, 0, 1160, 762, 1}};                                // the remembered custom size
+    for (const auto& c : sizes) {
         SetUp();
         DEVMODEW in = Foreign(220, DM_PAPERSIZE | c.fields);
         in.dmPaperSize = DMPAPER_USER, in.dmPaperLength = c.length, in.dmPaperWidth = c.width;
         ASSERT_EQ(MergeIn(&in), 1);
         const DEVMODEW& pub = current_.pub;
-        EXPECT_EQ(pub.dmPaperLength, c.toLength) << c.length << " x " << c.width;
-        EXPECT_EQ(pub.dmPaperWidth, c.toWidth) << c.length << " x " << c.width;
-        EXPECT_EQ(pub.dmOrientation, c.orientation) << c.length << " x " << c.width;
-        EXPECT_EQ(current_.priv.customPaperLength, WORD(c.toLength));
-        EXPECT_EQ(current_.priv.customPaperWidth, WORD(c.toWidth));
+        EXPECT_TRUE(pub.dmPaperLength == c.toLength && pub.dmPaperWidth == c.toWidth &&
+                    pub.dmOrientation == c.orientation && current_.priv.customPaperLength == WORD(c.toLength) &&
+                    current_.priv.customPaperWidth == WORD(c.toWidth)) << c.length << " x " << c.width;
     }
+    // With this driver's record the private switches decide about scale and collation.
+    SetUp();
+    DriverDevmode own = current_;
+    own.pub.dmFields = DM_SCALE | DM_COLLATE, own.pub.dmScale = 250;
+    own.priv.scaleFlag = 3, own.priv.useDevmodeCollate = 0;
+    ASSERT_EQ(MergeIn(&own), 1);
+    EXPECT_TRUE(current_.pub.dmScale == 250 && current_.priv.scalingSize == 250);
+    EXPECT_FALSE(current_.pub.dmFields & DM_COLLATE);
 }
 
-TEST_F(Merge, PrivatePartIsTakenOnlyFromThisDriver)
+TEST_F(Merge, PrivatePartIsTakenOnlyFromThisDriverAndSanitised)
 {
     void (*const spoil[])(DriverDevmode&) = {
         [](DriverDevmode& r) { r.priv.tag = 0x58585858; }, [](DriverDevmode& r) { r.priv.signature = 0xFF02; },
-        [](DriverDevmode& r) { r.pub.dmSpecVersion = 0x0400; }, [](DriverDevmode& r) { r.pub.dmDriverExtra = 2000; },
-        [](DriverDevmode&) {}};
-    for (size_t i = 0; i < ARRAYSIZE(spoil); ++i) {
+        [](DriverDevmode& r) { r.pub.dmSpecVersion = 0x0400; }, [](DriverDevmode& r) { r.pub.dmDriverExtra = 2000; }};
+    for (auto* change : spoil) {
         SetUp();
         DriverDevmode in = current_;
         in.priv.economy = 1, in.pub.dmFields = DM_COPIES, in.pub.dmCopies = 4;
-        spoil[i](in);
+        change(in);
         ASSERT_EQ(MergeIn(&in), 1);
-        EXPECT_EQ(current_.priv.economy, i == ARRAYSIZE(spoil) - 1 ? 1 : 0) << "case " << i;
-        EXPECT_EQ(current_.pub.dmCopies, 4) << "case " << i << ": the public part is used";
+        EXPECT_TRUE(current_.priv.economy == 0 && current_.pub.dmCopies == 4) << "only the public part is used";
     }
-}
-
-TEST_F(Merge, TakenPrivatePartKeepsTheInstallationsValues)
-{
+    SetUp();
     DriverDevmode in = current_;
     PrivateSettings& p = in.priv;
     wcscpy(p.printProcessorFile, L"EVIL.EXE"), wcscpy(p.languageResourceFile, L"EVIL.DLL");
     wcscpy(p.modelResourceFile, L"EVIL.DLL"), wcscpy(p.optionInformationFile, L"EVIL.INI");
     p.modelCaps = p.modelFeatures = 0xFFFFFFFF, p.modelTrays = 0, p.compMode1028 = 1, p.ret = 3;
     p.macroId = 0x12348765, p.bandingMode = 5, p.modeSelector2 = 0x85;
-    wmemset(p.customPaperName, L'A', ARRAYSIZE(p.customPaperName));
-    memset(p.languageName, 'A', sizeof(p.languageName));
+    wmemset(p.customPaperName, L'A', ARRAYSIZE(p.customPaperName)), memset(p.languageName, 'A', sizeof(p.languageName));
     wmemset(p.mopyUser, L'A', ARRAYSIZE(p.mopyUser)), wmemset(p.mopyJob, L'A', ARRAYSIZE(p.mopyJob));
     wmemset(p.macroName, L'A', ARRAYSIZE(p.macroName)), wmemset(p.reservedText, L'A', ARRAYSIZE(p.reservedText));
     wmemset(p.processor.idWatermarkName, L'A', ARRAYSIZE(p.processor.idWatermarkName));
     ASSERT_EQ(MergeIn(&in), 1);
-
     const PrivateSettings& q = current_.priv;
     EXPECT_EQ(memcmp(q.printProcessorFile, before_.priv.printProcessorFile, 4 * 32), 0) << "file names";
-    EXPECT_EQ(q.modelCaps, before_.priv.modelCaps);
-    EXPECT_EQ(q.modelFeatures, before_.priv.modelFeatures);
-    EXPECT_EQ(q.modelTrays, before_.priv.modelTrays);
-    EXPECT_EQ(q.compMode1028, 0);
+    EXPECT_TRUE(q.modelCaps == before_.priv.modelCaps && q.modelFeatures == before_.priv.modelFeatures &&
+                q.modelTrays == before_.priv.modelTrays && q.compMode1028 == 0) << "the installation's words";
     EXPECT_EQ(q.ret, 3) << "settings are taken";
     EXPECT_EQ(q.macroId, 0x0765u) << "low word without bit 15";
-    EXPECT_EQ(q.bandingMode, 1);
-    EXPECT_EQ(q.modeSelector2, 0x81);
+    EXPECT_TRUE(q.bandingMode == 1 && q.modeSelector2 == 0x81) << "banding mode 5 is replaced";
     const size_t lengths[][2] = {{wcslen(q.customPaperName), 16}, {strlen(q.languageName), 15},
                                  {wcslen(q.mopyUser), 127}, {wcslen(q.mopyJob), 123}, {wcslen(q.macroName), 23},
                                  {wcslen(q.reservedText), 15}, {wcslen(q.processor.idWatermarkName), 63}};
     for (const auto& l : lengths)
-        EXPECT_EQ(l[0], l[1]) << "text terminated in its last element";
-
-    // Banding modes up to 4 are kept.
-    in.priv.bandingMode = 4, in.priv.modeSelector2 = 0x44;
+        EXPECT_EQ(l[0], l[1]) << "text " << &l - lengths << " terminated in its last element";
+    in.priv.bandingMode = 4, in.priv.modeSelector2 = 0x44;   // modes up to 4 are kept
     ASSERT_EQ(MergeIn(&in), 1);
-    EXPECT_EQ(q.bandingMode, 4);
-    EXPECT_EQ(q.modeSelector2, 0x44);
-}
+    EXPECT_TRUE(q.bandingMode == 4 && q.modeSelector2 == 0x44);
 
-TEST_F(Merge, AnotherModelsSelectionsAreRebuilt)
-{
-    DriverDevmode in = current_;
+    // Option selections: taken from the same model, rebuilt for another.
+    SetUp();
+    in = current_;
     memset(in.priv.optionSelections, 7, sizeof(in.priv.optionSelections));
     in.priv.optionCount = 3, in.priv.economy = 1;
     ASSERT_EQ(MergeIn(&in), 1);
-    EXPECT_EQ(current_.priv.optionSelections[0], 7) << "same model: taken as they come";
-    EXPECT_EQ(current_.priv.optionCount, 3);
-
+    EXPECT_TRUE(q.optionSelections[0] == 7 && q.optionCount == 3);
     in.priv.modelChecksum ^= 0x5A5A;
     ASSERT_EQ(MergeIn(&in), 1);
-    EXPECT_EQ(memcmp(current_.priv.optionSelections, before_.priv.optionSelections, 64), 0);
-    EXPECT_EQ(current_.priv.optionCount, before_.priv.optionCount);
-    EXPECT_EQ(current_.priv.modelChecksum, sample_.model->modelChecksum);
-    EXPECT_EQ(current_.priv.economy, 1) << "everything else is kept";
+    EXPECT_EQ(memcmp(q.optionSelections, before_.priv.optionSelections, 64), 0);
+    EXPECT_TRUE(q.optionCount == before_.priv.optionCount && q.modelChecksum == sample_.model->modelChecksum);
+    EXPECT_EQ(q.economy, 1) << "everything else is kept";
 }
 
 // The private duplex word follows a public duplex request.
 TEST_F(Merge, DuplexRequestSettlesTheLayout)
 {
-    const struct {
-        SHORT dmDuplex, orientation, multiPage;
-        WORD before, after;
-    } cases[] = {
-        {2, 1, 1, 0x0202, 0x0300}, {2, 1, 1, 0x0203, 0x0300}, {2, 1, 1, 0x0201, 0x0301}, {2, 2, 1, 0x0204, 0x0300},
-        {2, 1, 2, 0x0205, 0x0300}, {2, 1, 1, 0x0204, 0x0304}, {2, 2, 2, 0x0205, 0x0305}, {3, 1, 1, 0x0200, 0x0302},
-        {3, 1, 1, 0x0001, 0x0102}, {3, 1, 1, 0x0204, 0x0302}, {3, 2, 2, 0x0205, 0x0302}, {3, 2, 1, 0x0204, 0x0304},
-        {3, 1, 2, 0x0205, 0x0305}, {3, 1, 1, 0x0203, 0x0303}, {1, 1, 1, 0x0301, 0x0201}, {1, 1, 1, 0x0101, 0x0101},
-    };
+    const struct { SHORT dmDuplex, orientation, multiPage; WORD before, after; } cases[] = {
+        {2, 1, 1, 0x0202, 0x0300}, {2, 1, 1, 0x0201, 0x0301}, {2, 2, 1, 0x0204, 0x0300}, {2, 1, 1, 0x0204, 0x0304},
+        {2, 2, 2, 0x0205, 0x0305}, {3, 1, 1, 0x0001, 0x0102}, {3, 2, 2, 0x0205, 0x0302}, {3, 2, 1, 0x0204, 0x0304},
+        {3, 1, 1, 0x0203, 0x0303}, {1, 1, 1, 0x0301, 0x0201}};
     for (const auto& c : cases) {
         SetUp();
         DriverDevmode in = current_;
-        in.pub.dmFields = DM_DUPLEX | DM_ORIENTATION;
-        in.pub.dmDuplex = c.dmDuplex, in.pub.dmOrientation = c.orientation;
+        in.pub.dmFields = DM_DUPLEX | DM_ORIENTATION, in.pub.dmDuplex = c.dmDuplex, in.pub.dmOrientation = c.orientation;
         in.priv.multiPage = c.multiPage, in.priv.duplex = c.before;
         ASSERT_EQ(MergeIn(&in), 1);
-        EXPECT_EQ(current_.priv.duplex, c.after) << "dmDuplex " << c.dmDuplex << " orientation " << c.orientation
-                                                 << " pages " << c.multiPage << " from 0x" << std::hex << c.before;
+        EXPECT_EQ(current_.priv.duplex, c.after) << "row " << &c - cases;
     }
 }
 
 TEST(SizedCopy, CopiesTheCommonPartsAndKeepsTheTargetsSizes)
 {
-    const struct {
-        WORD size, version, extra, targetSize, targetVersion, targetExtra;
-        LONG result;
-        WORD version2;
-        bool endCopied;   // the target's last byte came from the source
-    } cases[] = {
+    const struct { WORD size, version, extra, targetSize, targetVersion, targetExtra; LONG result; WORD version2;
+                   bool endCopied; } cases[] = {   // endCopied: the target's last byte came from the source
         {220, 0x0401, 2452, 220, 0x0401, 2452, 2672, 0x0401, true}, {220, 0x0401, 2452, 212, 0, 0, 212, 0x0400, true},
         {188, 0, 0, 220, 0x0401, 2452, 188, 0x0401, false},        {212, 0x0400, 16, 188, 0, 8, 196, 0x0320, true},
-        {300, 0x0500, 4, 220, 0x0401, 2452, 224, 0x0401, false},   {220, 0x0401, 0, 150, 0x0123, 10, 150, 0x0123, false},
-        {100, 0, 0, 220, 0x0401, 0, -1, 0, false},   // unusable source
-        {220, 0x0401, 0, 100, 0, 0, -1, 0, false},   // unusable target
-    };
+        {300, 0x0500, 4, 220, 0x0401, 2452, 224, 0x0401, false},   {100, 0, 0, 220, 0x0401, 0, -1, 0, false},
+        {220, 0x0401, 0, 100, 0, 0, -1, 0, false}};   // unusable source, unusable target
     for (const auto& c : cases) {
         std::vector<BYTE> source(c.size + c.extra + 72, 0x11), target(c.targetSize + c.targetExtra + 80, 0x22);
-        auto* src = reinterpret_cast<DEVMODEW*>(source.data());
-        auto* dst = reinterpret_cast<DEVMODEW*>(target.data());
+        auto *src = reinterpret_cast<DEVMODEW*>(source.data()), *dst = reinterpret_cast<DEVMODEW*>(target.data());
         src->dmSize = c.size, src->dmSpecVersion = c.version, src->dmDriverExtra = c.extra;
         dst->dmSize = c.targetSize, dst->dmSpecVersion = c.targetVersion, dst->dmDriverExtra = c.targetExtra;
         dst->dmDriverVersion = 0x0107;
         const size_t end = size_t(c.targetSize) + c.targetExtra;
-        SCOPED_TRACE(std::to_string(c.size) + " into " + std::to_string(c.targetSize));
+        SCOPED_TRACE(&c - cases);
         ASSERT_EQ(CopyDevmodeSized(src, dst), c.result);
         if (c.result < 0)
             continue;
-        EXPECT_EQ(dst->dmSpecVersion, c.version2);
-        EXPECT_EQ(dst->dmDriverVersion, 0x0107);
-        EXPECT_EQ(dst->dmSize, c.targetSize);
-        EXPECT_EQ(dst->dmDriverExtra, c.targetExtra);
+        EXPECT_TRUE(dst->dmSpecVersion == c.version2 && dst->dmDriverVersion == 0x0107 &&
+                    dst->dmSize == c.targetSize && dst->dmDriverExtra == c.targetExtra);
         EXPECT_EQ(target[end - 1], c.endCopied ? 0x11 : 0x22);
         EXPECT_EQ(target[end], 0x22) << "nothing written past the target";
     }
     DEVMODEW dm = Foreign(220, 0);
-    EXPECT_EQ(CopyDevmodeSized(nullptr, &dm), -1);
-    EXPECT_EQ(CopyDevmodeSized(&dm, nullptr), -1);
+    EXPECT_TRUE(CopyDevmodeSized(nullptr, &dm) == -1 && CopyDevmodeSized(&dm, nullptr) == -1);
 }
 
 TEST_F(Merge, OutputNeverExceedsTheCallersInput)
 {
-    const struct {
-        WORD size, version, extra;
-        BOOL ok;
-        WORD outSize, outVersion, outExtra;
-    } cases[] = {
+    const struct { WORD size, version, extra; BOOL ok; WORD outSize, outVersion, outExtra; } cases[] = {
         {220, 0x0401, 2452, TRUE, 220, 0x0401, 2452}, {212, 0x0400, 0, TRUE, 212, 0x0400, 0},
         {188, 0x0320, 100, TRUE, 188, 0x0320, 100},  {300, 0x0500, 3000, TRUE, 220, 0x0401, 2452},
-        {150, 0, 0, FALSE, 0, 0, 0},                  {40, 0x0401, 500, FALSE, 0, 0, 0},
-    };
+        {150, 0, 0, FALSE, 0, 0, 0},                  {40, 0x0401, 500, FALSE, 0, 0, 0}};
     for (const auto& c : cases) {
         const size_t extent = size_t(c.size) + c.extra;
         GuardedBuffer in(extent), out(extent);
         ASSERT_TRUE(in.ok() && out.ok());
         memset(in.bytes(), 0x33, extent);
-        in.dm()->dmSize = c.size, in.dm()->dmSpecVersion = c.version, in.dm()->dmDriverExtra = c.extra;
-        SCOPED_TRACE(std::to_string(c.size) + "+" + std::to_string(c.extra));
-        ASSERT_EQ(ConvertDevmodeOut(&current_.pub, in.dm(), out.dm()), c.ok);
+        SCOPED_TRACE(&c - cases);
+        DEVMODEW* result = out.dm(0, 0, 0);
+        ASSERT_EQ(ConvertDevmodeOut(&current_.pub, in.dm(c.size, c.extra, c.version), result), c.ok);
         if (!c.ok)
             continue;
-        EXPECT_EQ(out.dm()->dmSize, c.outSize);
-        EXPECT_EQ(out.dm()->dmSpecVersion, c.outVersion);
-        EXPECT_EQ(out.dm()->dmDriverExtra, c.outExtra);
-        EXPECT_EQ(memcmp(out.bytes() + c.outSize, &current_.priv, c.outExtra), 0);
+        EXPECT_TRUE(result->dmSize == c.outSize && result->dmSpecVersion == c.outVersion &&
+                    result->dmDriverExtra == c.outExtra && !memcmp(out.bytes() + c.outSize, &current_.priv, c.outExtra));
     }
     DriverDevmode whole;
     ASSERT_TRUE(ConvertDevmodeOut(&current_.pub, nullptr, &whole.pub));
@@ -346,11 +279,8 @@ TEST_F(Merge, OutputNeverExceedsTheCallersInput)
 
 TEST_F(Merge, MalformedRecordsStayInsideTheirBuffers)
 {
-    const struct {
-        WORD size, extra;
-        bool own;
-    } cases[] = {{220, 2452, true}, {220, 1000, false}, {220, 0, false}, {188, 2452, false},
-                 {400, 7, false},   {10, 20, false}};
+    const struct { WORD size, extra; bool own; } cases[] = {
+        {220, 2452, true}, {220, 1000, false}, {188, 2452, false}, {400, 7, false}, {10, 20, false}};
     for (const auto& c : cases) {
         SetUp();
         const size_t extent = std::max<size_t>(size_t(c.size) + c.extra, 72);
@@ -359,13 +289,11 @@ TEST_F(Merge, MalformedRecordsStayInsideTheirBuffers)
         memset(in.bytes(), 0x7F, extent);
         if (c.own)
             memcpy(in.bytes(), &current_, sizeof(current_));
-        in.dm()->dmSize = c.size, in.dm()->dmDriverExtra = c.extra, in.dm()->dmSpecVersion = 0x0401;
-        EXPECT_EQ(MergeIn(in.dm()), 1) << c.size << "+" << c.extra;
+        EXPECT_EQ(MergeIn(in.dm(c.size, c.extra, 0x0401)), 1) << c.size << "+" << c.extra;
         EXPECT_TRUE(IsDriverDevmode(&current_.pub, sizeof(current_)));
-        target.dm()->dmSize = c.size, target.dm()->dmDriverExtra = c.extra, target.dm()->dmSpecVersion = 0x0401;
-        EXPECT_EQ(CopyDevmodeSized(&current_.pub, target.dm()), std::min<LONG>(c.size, 220) + std::min<LONG>(c.extra, 2452));
+        EXPECT_EQ(CopyDevmodeSized(&current_.pub, target.dm(c.size, c.extra, 0x0401)),
+                  std::min<LONG>(c.size, 220) + std::min<LONG>(c.extra, 2452));
     }
-
     // Random records through every entry that takes outside DEVMODEs.
     std::mt19937 random(20240611);
     auto pick = [&](std::initializer_list<WORD> choices, WORD anyBelow) {
@@ -378,28 +306,24 @@ TEST_F(Merge, MalformedRecordsStayInsideTheirBuffers)
         GuardedBuffer in(extent), out(extent);
         ASSERT_TRUE(in.ok() && out.ok());
         std::generate(in.bytes(), in.bytes() + extent, [&] { return BYTE(random()); });
-        DEVMODEW* dm = in.dm();
-        dm->dmSize = size, dm->dmDriverExtra = extra, dm->dmSpecVersion = pick({0, 0x0320, 0x0400, 0x0401}, 0xFFFF);
+        DEVMODEW* dm = in.dm(size, extra, pick({0, 0x0320, 0x0400, 0x0401}, 0xFFFF));
         if (extent >= 76 && i % 3 == 0)
             dm->dmFields = 0xFFFFFFFF;
-        // Every other record carries this driver's identification.
-        if (i % 2 && size >= 72 && size_t(size) + 8 <= extent) {
+        if (i % 2 && size >= 72 && size_t(size) + 8 <= extent) {   // carries this driver's identification
             const DWORD id[2] = {DWORD(kPrivateSignature) << 16 | kProcessorBlockOffset, kPrivateTag};
             memcpy(in.bytes() + size, id, sizeof(id));
         }
         SCOPED_TRACE("record " + std::to_string(i));
         DriverDevmode merged = current_;
         const int result = MergeDevmode(&merged.pub, dm, sample_.model, nullptr);
-        ASSERT_TRUE(result == 0 || result == 1);
-        ASSERT_TRUE(IsDriverDevmode(&merged.pub, sizeof(merged)));
+        ASSERT_TRUE((result == 0 || result == 1) && IsDriverDevmode(&merged.pub, sizeof(merged)));
         ASSERT_EQ(merged.priv.modelTrays, current_.priv.modelTrays);
         ASSERT_TRUE(merged.pub.dmCopies >= 1 && merged.pub.dmCopies <= 999);
-        if (ConvertDevmodeOut(&merged.pub, dm, out.dm())) {
-            ASSERT_LE(out.dm()->dmSize, size);
-            ASSERT_LE(out.dm()->dmDriverExtra, extra);
+        DEVMODEW* const converted = out.dm(0, 0, 0);
+        if (ConvertDevmodeOut(&merged.pub, dm, converted)) {
+            ASSERT_TRUE(converted->dmSize <= size && converted->dmDriverExtra <= extra);
         }
-        const LONG copied = CopyDevmodeSized(dm, out.dm());
-        ASSERT_LE(copied, LONG(extent));
+        ASSERT_LE(CopyDevmodeSized(dm, converted), LONG(extent));
     }
 }
 

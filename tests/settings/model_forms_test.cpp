@@ -17,9 +17,8 @@ namespace {
 
 const WCHAR kQueue[] = L"KV Model Forms Test";
 
-std::vector<FORM_INFO_1W> g_added;          // names copied into g_addedNames
+std::vector<FORM_INFO_1W> g_added, g_listed;   // g_listed: what EnumForms reports
 std::vector<std::wstring> g_addedNames, g_deleted;
-std::vector<FORM_INFO_1W> g_listed;         // what EnumForms reports
 
 BOOL WINAPI RecordAdd(HANDLE, DWORD, LPBYTE data)
 {
@@ -27,11 +26,7 @@ BOOL WINAPI RecordAdd(HANDLE, DWORD, LPBYTE data)
     g_addedNames.push_back(g_added.back().pName);
     return TRUE;
 }
-BOOL WINAPI RecordDelete(HANDLE, LPWSTR name)
-{
-    g_deleted.push_back(name);
-    return TRUE;
-}
+BOOL WINAPI RecordDelete(HANDLE, LPWSTR name) { return g_deleted.push_back(name), TRUE; }
 BOOL WINAPI ListForms(HANDLE, DWORD, LPBYTE data, DWORD size, LPDWORD needed, LPDWORD count)
 {
     *needed = static_cast<DWORD>(g_listed.size() * sizeof(FORM_INFO_1W));
@@ -44,8 +39,7 @@ class ModelForms : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(InstallTestPrinter(kQueue, L"KV Model Forms Model", L"KVFORMS.PPD",
-                                       MakeModelText("Forms", nullptr)));
+        ASSERT_TRUE(InstallTestPrinter(kQueue, L"KV Model Forms Model", L"KVFORMS.PPD", MakeModelText("Forms", nullptr)));
         ParseModelText(ReadSampleModelFile("KV3390N.PPD"), &sample_);
         ASSERT_TRUE((printer_ = OpenTestPrinter(kQueue)) && sample_.model);
         const SpoolerFormCalls calls = {RecordAdd, RecordDelete, ListForms};
@@ -60,10 +54,8 @@ protected:
     }
     void SetForms(DWORD value)
     {
-        SetPrinterDataW(printer_, const_cast<WCHAR*>(L"Forms?"), REG_DWORD,
-                        reinterpret_cast<BYTE*>(&value), sizeof(value));
+        SetPrinterDataW(printer_, const_cast<WCHAR*>(L"Forms?"), REG_DWORD, reinterpret_cast<BYTE*>(&value), 4);
     }
-
     ParsedModel sample_;
     HANDLE printer_ = nullptr;
     SpoolerFormCalls previous_ = {};
@@ -75,62 +67,42 @@ TEST_F(ModelForms, PageSizesAreAddedOnceInThousandthsOfAMillimetre)
     ASSERT_EQ(g_added.size(), 15u);
     // Points x 25400 / 72, truncated: 595 x 842 points are 209902 x 297038.
     const struct { size_t index; const WCHAR* name; LONG cx, cy; } rows[] = {
-        {0, L"Letter", 215900, 279400}, {3, L"A4", 209902, 297038},
-        {9, L"Envelope #10", 104775, 241300}, {14, L"User Defined Size", 215900, 406400}};
+        {0, L"Letter", 215900, 279400}, {3, L"A4", 209902, 297038}, {14, L"User Defined Size", 215900, 406400}};
     for (const auto& row : rows) {
         const FORM_INFO_1W& form = g_added[row.index];
         EXPECT_EQ(g_addedNames[row.index], row.name);
-        EXPECT_EQ(form.Flags, static_cast<DWORD>(FORM_PRINTER));
-        EXPECT_TRUE(form.Size.cx == row.cx && form.Size.cy == row.cy) << row.index;
-        EXPECT_TRUE(form.ImageableArea.left == 0 && form.ImageableArea.top == 0 &&
-                    form.ImageableArea.right == row.cx && form.ImageableArea.bottom == row.cy);
+        EXPECT_TRUE(form.Flags == FORM_PRINTER && form.Size.cx == row.cx && form.Size.cy == row.cy &&
+                    form.ImageableArea.left == 0 && form.ImageableArea.top == 0 &&
+                    form.ImageableArea.right == row.cx && form.ImageableArea.bottom == row.cy) << row.index;
     }
     DWORD forms = 0;
     EXPECT_TRUE(ReadPrinterDataDword(printer_, L"Forms?", &forms) && forms == 2);
-
-    // Registered: the next session adds nothing, until the value is removed
-    // (from the spooler's registry key; DeletePrinterDataW is not usable).
+    // Registered: the next session adds nothing.
     g_added.clear();
     ASSERT_TRUE(RegisterModelForms(printer_, sample_.model));
     EXPECT_TRUE(g_added.empty());
-    std::wstring key = L"System\\CurrentControlSet\\Control\\Print\\Printers\\";
-    key += std::wstring(kQueue) + L"\\PrinterDriverData";
-    ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), L"Forms?"), ERROR_SUCCESS);
-    ASSERT_TRUE(RegisterModelForms(printer_, sample_.model));
-    EXPECT_EQ(g_added.size(), 15u);
-}
-
-TEST_F(ModelForms, NamesFallBackToKeywordsAndFitTheFormName)
-{
+    // A page size without dimension is no form; long names are cut to fit.
     ParsedModel model;
     ParseModelText("*PPD-Adobe: \"4.3\"\n*OpenUI *PageSize: PickOne\n*PageSize Plain: \"p\"\n"
-                   "*PageSize Long/An Unusually Long Paper Name For A Form: \"l\"\n"
-                   "*PageSize NoSize/No Size: \"n\"\n*CloseUI: *PageSize\n"
-                   "*PaperDimension Plain: \"72 144\"\n"
-                   "*PaperDimension Long/An Unusually Long Paper Name For A Form: \"720 72\"\n",
-                   &model);
+                   "*PageSize Long/An Unusually Long Paper Name For A Form: \"l\"\n*PageSize NoSize/No Size: \"n\"\n"
+                   "*CloseUI: *PageSize\n*PaperDimension Plain: \"72 144\"\n"
+                   "*PaperDimension Long/An Unusually Long Paper Name For A Form: \"720 72\"\n", &model);
+    SetForms(0), g_addedNames.clear();
     ASSERT_TRUE(model.model && RegisterModelForms(printer_, model.model));
-    const std::vector<std::wstring> names = {L"Plain", L"An Unusually Long Paper Name Fo"};
-    EXPECT_EQ(g_addedNames, names)
-        << "a page size without dimension is no form";
-    EXPECT_TRUE(g_added[0].Size.cx == 25400 && g_added[0].Size.cy == 50800);
+    EXPECT_EQ(g_addedNames, (std::vector<std::wstring>{L"Plain", L"An Unusually Long Paper Name Fo"}));
 }
 
 TEST_F(ModelForms, RefreshReplacesUserFormsThatHideModelNames)
 {
     WCHAR a4[] = L"A4", letter[] = L"letter", mine[] = L"Mine", legal[] = L"Legal";
-    g_listed = {{FORM_USER, a4, {1, 1}, {0, 0, 1, 1}},
-                {FORM_USER, letter, {1, 1}, {0, 0, 1, 1}},
-                {FORM_USER, mine, {1, 1}, {0, 0, 1, 1}},
-                {FORM_BUILTIN, legal, {1, 1}, {0, 0, 1, 1}}};
+    g_listed = {{FORM_USER, a4, {1, 1}, {0, 0, 1, 1}}, {FORM_USER, letter, {1, 1}, {0, 0, 1, 1}},
+                {FORM_USER, mine, {1, 1}, {0, 0, 1, 1}}, {FORM_BUILTIN, legal, {1, 1}, {0, 0, 1, 1}}};
     ASSERT_TRUE(RefreshModelForms(printer_, sample_.model));
     EXPECT_TRUE(g_deleted.empty()) << "never registered: nothing to repair";
-
     SetForms(2);
     ASSERT_TRUE(RefreshModelForms(printer_, sample_.model));
     EXPECT_EQ(g_deleted, (std::vector<std::wstring>{L"A4", L"letter"}));
     EXPECT_EQ(g_added.size(), 15u);
-
     g_deleted.clear(), g_added.clear();
     g_listed = {{FORM_USER, mine, {1, 1}, {0, 0, 1, 1}}};
     ASSERT_TRUE(RefreshModelForms(printer_, sample_.model));
