@@ -32,12 +32,6 @@ const PageSizeCode kPageSizeCodes[] = {
     {"3x5", 261},        {"Postcard", 43},   {"JE4", 91},        {"JL3", 73},
 };
 
-short CodeOfPageSize(const char* keyword)
-{
-    for (const PageSizeCode& row : kPageSizeCodes)
-        if (keyword && strcmp(row.keyword, keyword) == 0) return row.code;
-    return 1;
-}
 
 // Hundredths of an inch to points in 24.8 fixed point, truncating.
 LONG FixedPointsOfHundredths(LONG hundredths)
@@ -62,7 +56,7 @@ const char* ModelKeywordOfPaper(const ModelContext* model, short code)
     }
     if (const ModelFeature* pageSize = FeatureOfKind(model, kKindPageSize))
         for (uint32_t i = 0; i < pageSize->optionCount; ++i)
-            if (CodeOfPageSize(pageSize->options[i].keyword) == code)
+            if (PaperCodeOfPageSize(pageSize->options[i].keyword) == code)
                 return pageSize->options[i].keyword;
     return nullptr;
 }
@@ -154,4 +148,12 @@ PaperLookUpStatus LookUpPaper(HANDLE printer, DEVMODEW* record, const ModelConte
     size->length = option->height;
     SetFormNameFromKeyword(record, size, keyword);
     return kPaperFound;
+}
+
+WORD PaperCodeOfPageSize(const char* keyword)
+{
+    for (const PageSizeCode& row : kPageSizeCodes)
+        if (keyword && strcmp(row.keyword, keyword) == 0)
+            return static_cast<WORD>(row.code);
+    return DMPAPER_LETTER;
 }

@@ -73,6 +73,10 @@ struct PaperSize {
     WCHAR formName[CCHFORMNAME];
 };
 
+// Windows paper code of a page-size keyword (Letter when unknown), for
+// models that list no paper codes of their own.
+WORD PaperCodeOfPageSize(const char* keyword);
+
 // Size and form name of the record's dmPaperSize; writes dmFormName too.
 // 256 and the driver's papers 300..315 always succeed: a driver paper the
 // printer's list lacks measures 3 x 4.56 inches, and one looked up while
