@@ -1,8 +1,6 @@
-// The settings profile through the real INI functions: key names and the
-// absent-key rule, the writers, and saves of a full record into a scratch
-// profile, read back key by key. The saves run against the installed queue,
-// whose "CstPaper" printer data and watermark store sections they set up
-// and restore.
+// The settings profile through the real INI functions: key names, the
+// absent-key rule, the writers, and saves against the installed queue, whose
+// "CstPaper" printer data and watermark store sections they set up and restore.
 #include "settings/profile_settings.h"
 
 #include "core/module_entry.h"
@@ -13,14 +11,15 @@
 
 #include <winspool.h>
 
-#include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Key names are strings of the language module, which the module's attach
-// loads from beside this program.
+using namespace std::string_literals;
+
+// Key names are strings of the language module, loaded from beside this program.
 class LanguageModule : public ::testing::Environment {
 public:
     void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
@@ -29,317 +28,170 @@ public:
 ::testing::Environment* const kLanguageModule =
     ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
+// Section names spelled out, as existing profiles have them.
+const WCHAR kSettings[] = L"Default Setting";
+const WCHAR kPapers[] = L"Default Paper";
+const WCHAR kWatermarks[] = L"Default WMark";
 const WCHAR kMissing[] = L"<missing>";
 const UINT kUnassignedKey = 4051;   // inside the key range, no string
 
 class ProfileFile : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = CreateScratchDirectory();
-        path_ = dir_ + L"\\KVE3390N.DAT";
-    }
+    void SetUp() override { path_ = (dir_ = CreateScratchDirectory()) + L"\\KVE3390N.DAT"; }
     void TearDown() override { RemoveScratchDirectory(dir_); }
-
     const WCHAR* path() const { return path_.c_str(); }
 
-    std::wstring Raw(const WCHAR* key, const WCHAR* section = kProfileSettingsSection) const
+    std::wstring Raw(const WCHAR* key, const WCHAR* section = kSettings) const
     {
         WCHAR value[1100];
         GetPrivateProfileStringW(section, key, kMissing, value, ARRAYSIZE(value), path());
         return value;
     }
-    void Put(const WCHAR* key, const WCHAR* value, const WCHAR* section = kProfileSettingsSection)
+    // A section as "key=value" strings, each with its terminator.
+    std::wstring Section(const WCHAR* section) const
     {
-        ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, path()));
+        std::vector<WCHAR> text(32768);
+        return {text.data(), GetPrivateProfileSectionW(section, text.data(), 32768, path())};
     }
-    std::vector<std::wstring> Keys(const WCHAR* section) const
+    void Put(const WCHAR* section, const std::wstring& lines)
     {
-        std::vector<WCHAR> lines(32768);
-        DWORD length = GetPrivateProfileSectionW(section, lines.data(), lines.size(), path());
-        std::vector<std::wstring> keys;
-        for (const WCHAR* line = lines.data(); line < lines.data() + length && *line;
-             line += wcslen(line) + 1) {
-            std::wstring text(line);
-            keys.push_back(text.substr(0, text.find(L'=')));
-        }
-        return keys;
+        ASSERT_TRUE(WritePrivateProfileSectionW(section, lines.c_str(), path()));
     }
-    bool FileExists() const { return GetFileAttributesW(path()) != INVALID_FILE_ATTRIBUTES; }
+    // A key through ReadProfileValue, which keeps to its buffer and leaves
+    // nothing in it when the key is absent.
+    std::wstring Read(UINT id, const WCHAR* section = kSettings) const
+    {
+        WCHAR value[kProfileValueChars + 1] = L"stale";
+        value[kProfileValueChars] = L'#';
+        const bool present = ReadProfileValue(section, id, value, path());
+        EXPECT_EQ(value[kProfileValueChars], L'#') << "key " << id;
+        EXPECT_TRUE(present || !value[0]) << "key " << id;
+        return present ? value : kMissing;
+    }
 
-    std::wstring dir_;
-    std::wstring path_;
+    std::wstring dir_, path_;
 };
 
-// ---------------------------------------------------------------------------
-// Key names and INI access
-
-TEST_F(ProfileFile, KeyNamesCarryTheWindowsSuffixWhereStoredSo)
+TEST_F(ProfileFile, KeysAreReadOnlyWhenPresentUnderTheirName)
 {
-    WCHAR key[64];
-    ASSERT_TRUE(ProfileKeyName(kKeyPaper, FALSE, key, 64));
-    EXPECT_STREQ(key, L"paper_NT");
-    for (UINT id : {kKeyFitPaperSize, kKeyHeaderFooterFont, kKeyTraysPaper, kKeyDefaultSource}) {
-        ASSERT_TRUE(ProfileKeyName(id, FALSE, key, 64));
-        EXPECT_NE(wcsstr(key, L"_NT"), nullptr) << "read key " << id;
-        ASSERT_TRUE(ProfileKeyName(id, TRUE, key, 64));
-        EXPECT_NE(wcsstr(key, L"_NT"), nullptr) << "written key " << id;
-    }
-    ASSERT_TRUE(ProfileKeyName(kKeyTraySeparateMode, TRUE, key, 64));
-    EXPECT_STREQ(key, L"Tray Separate Mode");
-
-    ASSERT_TRUE(ProfileKeyName(kKeyTowersPaper, FALSE, key, 64));
-    EXPECT_STREQ(key, L"TowersPaper");
-    ASSERT_TRUE(ProfileKeyName(kKeyTowersPaper, TRUE, key, 64));
-    EXPECT_STREQ(key, L"TowersPaper_NT");
-
-    EXPECT_FALSE(ProfileKeyName(kUnassignedKey, TRUE, key, 64));
-    EXPECT_STREQ(key, L"");
+    EXPECT_EQ(Read(kKeyPaper), kMissing) << "no file at all";
+    Put(kSettings, L"paper=5\0FitPaperSize_NT=\0orient=__##NOUSE##__\0=1\0MopyUser="s +
+                       std::wstring(300, L'8') + L'\0');
+    Put(kPapers, L"MopyJob=x0001\0"s);
+    EXPECT_EQ(Read(kKeyPaper), kMissing) << "the paper key carries the suffix";
+    EXPECT_EQ(Read(kKeyFitPaperSize), L"") << "an empty value is present";
+    EXPECT_EQ(Read(kKeyOrientation), kMissing) << "the absent marker reads as absent";
+    EXPECT_EQ(Read(kKeyMopyJob), kMissing) << "only the section asked for";
+    EXPECT_EQ(Read(kKeyMopyJob, kPapers), L"x0001");
+    EXPECT_EQ(Read(kUnassignedKey), kMissing);
+    EXPECT_EQ(Read(kKeyMopyUser), std::wstring(kProfileValueChars - 1, L'8'));
 }
 
-TEST_F(ProfileFile, KeyIsAbsentOnlyWhenTheSentinelComesBack)
+TEST_F(ProfileFile, WritersUseTheWrittenKeyName)
 {
-    WCHAR value[kProfileValueChars];
-    EXPECT_FALSE(ReadProfileValue(kProfileSettingsSection, kKeyPaper, value, path()))
-        << "no file at all";
-
-    Put(L"paper", L"5");
-    EXPECT_FALSE(ReadProfileValue(kProfileSettingsSection, kKeyPaper, value, path()))
-        << "the unsuffixed key is not the paper key";
-    EXPECT_STREQ(value, L"");
-
-    Put(L"paper_NT", L"");
-    EXPECT_TRUE(ReadProfileValue(kProfileSettingsSection, kKeyPaper, value, path()))
-        << "an empty value is present";
-    EXPECT_STREQ(value, L"");
-
-    Put(L"orient", kProfileAbsent);
-    EXPECT_FALSE(ReadProfileValue(kProfileSettingsSection, kKeyOrientation, value, path()));
-    EXPECT_STREQ(value, L"");
-
-    Put(L"MopyJob", L"x0001", kProfilePaperSection);
-    EXPECT_FALSE(ReadProfileValue(kProfileSettingsSection, kKeyMopyJob, value, path()));
-    EXPECT_TRUE(ReadProfileValue(kProfilePaperSection, kKeyMopyJob, value, path()));
-    EXPECT_STREQ(value, L"x0001");
-}
-
-TEST_F(ProfileFile, ValuesAreReadIntoTwoHundredCharacters)
-{
-    std::wstring longValue(300, L'8');
-    Put(L"MopyJob", longValue.c_str());
-    WCHAR value[kProfileValueChars + 8];
-    wmemset(value, L'#', ARRAYSIZE(value));
-    ASSERT_TRUE(ReadProfileValue(kProfileSettingsSection, kKeyMopyJob, value, path()));
-    EXPECT_EQ(std::wstring(value), std::wstring(kProfileValueChars - 1, L'8'));
-    EXPECT_EQ(value[kProfileValueChars], L'#') << "nothing written past the buffer";
-}
-
-TEST_F(ProfileFile, KeysWithoutStringsAreNeitherReadNorWritten)
-{
-    WCHAR value[kProfileValueChars];
-    Put(L"", L"1");
-    EXPECT_FALSE(ReadProfileValue(kProfileSettingsSection, kUnassignedKey, value, path()));
+    WriteProfileHex(kKeyDuplex, 0x10000, path());
+    WriteProfileText(kKeyTowersPaper, L"1,2", path());
     WriteProfileDec(kUnassignedKey, 7, path());
     WriteProfileText(kUnassignedKey, L"text", path());
-    Put(L"copies", L"1");
-    EXPECT_EQ(Keys(kProfileSettingsSection).size(), 2u);
+    EXPECT_EQ(Section(kSettings), L"MDuplex=x10000\0TowersPaper_NT=1,2\0"s);
+    EXPECT_EQ(Read(kKeyTowersPaper), kMissing) << "read without the suffix it is written with";
 }
 
-TEST_F(ProfileFile, WritersFormatUnderTheWrittenKey)
-{
-    WriteProfileDec(kKeyPaper, -1, path());
-    WriteProfileHex(kKeyOrientation, 2, path());
-    WriteProfileHex(kKeyDuplex, 0x10000, path());
-    WriteProfileText(kKeyMopyUser, L"Pat Doe", path());
-    WriteProfileText(kKeyTowersPaper, L"1,2", path());
-    WriteProfileSection(kProfilePaperSection, L"Banner", L"1,2,3", path());
-
-    EXPECT_EQ(Raw(L"paper_NT"), L"-1");
-    EXPECT_EQ(Raw(L"orient"), L"x0002");
-    EXPECT_EQ(Raw(L"MDuplex"), L"x10000");
-    EXPECT_EQ(Raw(L"MopyUser"), L"Pat Doe");
-    EXPECT_EQ(Raw(L"TowersPaper_NT"), L"1,2");
-    EXPECT_EQ(Raw(L"Banner", kProfilePaperSection), L"1,2,3");
-
-    WCHAR value[kProfileValueChars];
-    EXPECT_FALSE(ReadProfileValue(kProfileSettingsSection, kKeyTowersPaper, value, path()))
-        << "the tower key is read without the suffix it is written with";
-}
-
-TEST_F(ProfileFile, SaveSettingRequestsAreNonzeroNumbers)
-{
-    EXPECT_FALSE(IsSaveSettingRequested(path()));
-    Put(kSaveSettingKey, L"0");
-    EXPECT_FALSE(IsSaveSettingRequested(path()));
-    Put(kSaveSettingKey, L"yes");
-    EXPECT_FALSE(IsSaveSettingRequested(path()));
-    Put(kSaveSettingKey, L"2");
-    EXPECT_TRUE(IsSaveSettingRequested(path()));
-    EXPECT_FALSE(IsSaveSettingRequested(nullptr));
-}
-
-// ---------------------------------------------------------------------------
-// Compound values on the record
-
-TEST(RecordValues, TrayIdsFollowTheRecordsModelWord)
+TEST(RecordValues, FollowTheModelWordAndTheAbsentWatermarkKey)
 {
     DriverDevmode record = {};
-    PrivateSettings& priv = record.priv;
-    priv.modelTrays = 0x55;
-    for (TrayPaperEntry& entry : priv.trayPaper)
-        entry = {5, 6};
-    ApplyTraysPaperValue(L"43,11,9,1,1,2,-1,3,-2,-2", &priv);
-    EXPECT_EQ(priv.trayPaper[11].paper, 43);
-    EXPECT_EQ(priv.trayPaper[11].trayId, -2);
-    EXPECT_EQ(priv.trayPaper[2].paper, -1);
-    EXPECT_EQ(priv.trayPaper[2].trayId, -2);
-    EXPECT_EQ(priv.trayPaper[4].paper, 5) << "tower-feeder trays untouched";
-    EXPECT_EQ(priv.trayPaper[4].trayId, 6);
+    record.priv.modelTrays = 0x55;
+    ApplyTraysPaperValue(L"43,11,9,1,1,2,-1,3,-2,-2", &record.priv);
+    EXPECT_EQ(record.priv.trayPaper[kMultiPurposeEntry].trayId, kTrayUnused) << "no tray ids";
+    ApplyWatermarkValue(nullptr, &record.priv.processor);
+    EXPECT_EQ(WatermarkFlagsOf(record.priv.processor), 0x28u) << "off, transparent, all pages";
 }
 
-TEST(RecordValues, MissingWatermarkKeyMeansTransparentAndOff)
-{
-    DriverDevmode record = {};
-    ProcessorBlock& block = record.priv.processor;
-    block.watermark.on = 1;
-    block.watermarkRop = SRCCOPY;
-    block.watermarkOutline = 1;
-    block.watermarkPages = 16;
-    ApplyWatermarkValue(nullptr, &block);
-    EXPECT_EQ(block.watermark.on, 0u);
-    EXPECT_EQ(block.watermarkRop, static_cast<DWORD>(SRCAND));
-    EXPECT_EQ(block.watermarkOutline, 0);
-    EXPECT_EQ(block.watermarkPages, 0u);
+// The sample profile: every key the save writes, in its order, with values
+// that are nowhere a default.
+const std::wstring kSample =
+    L"paper_NT=256\0UserName=Banner 20\0orient=x0002\0Collate=7\0copies=37\0MediaType=x001a\0"
+    L"MultiPage=-3\0PageOrder=2\0MultiLine=9\0tray=258\0AnotherTray=4\0Tray Separate Mode=11\0"
+    L"prtres=1200\0ResExt=600\0Economy=13\0DefaultSet=x000b\0ImproveGray=1\0BrushPattern=1\0"
+    L"UseTTFonts=1\0ttraster=2\0GrayLevel=3,65000\0DithType=1\0MDuplex=x0301\0MBind=x0023\0"
+    L"MEdge=25\0Booklet=14\0BkMultiPage=-2\0WMark=x0045\0FitPaperSize_NT=301\0Scaling=x0012\0"
+    L"ScalingSize=250\0ScaleFlag=15\0bImageProcess=x0016\0Mopy=x0105,-4321\0MopyUser=Pat Doe\0"
+    L"MopyJob=Quarterly report\0QPS=17\0Sleep=45,x0002\0VxDPrinterStatus=18\0"
+    L"Macro=x81,70000,5,LETTERHEAD\0pgprotect=255\0DtWmarkFlag=x0086\0IDWMark=x0024\0"
+    L"IDWMarkName=CONFIDENTIAL-ID\0"
+    L"DtWmarkFont_NT=-14,7,900,900,700,1,1,1,128,3,2,5,x22,Courier New,x00123456,x00abcdef\0"
+    L"Bias=x0002,-6\0RET=19\0ErrorPrint=20\0ReducePaperCurl=1\0ImproveTonerFixing=1\0"
+    L"Accessories=x00f3,x1001\0TraysPaper_NT=43,11,9,1,1,2,-1,3,-2,-4\0DefaultSource_NT=21\0"
+    L"RAMDISK=22\0RAMDISKSIZE=512\0"
+    L"UserDefinedPaper=2;Banner 20,300,1,1234,4321;Wide label,301,0,2000,1500;\0SaveSetting=0\0"s;
+const WCHAR kTwoPapers[] = L"2;Banner 20,300,1,1234,4321;Wide label,301,0,2000,1500;";
 
-    ApplyWatermarkValue(L"x0047", &block);
-    EXPECT_EQ(block.watermark.on, 1u);
-    EXPECT_EQ(block.watermarkRop, static_cast<DWORD>(SRCCOPY));
-    EXPECT_EQ(block.watermarkOutline, 1);
-    EXPECT_EQ(block.watermarkPages, 1u) << "bit 1 is tested after bit 6 and wins";
-    EXPECT_EQ(WatermarkFlagsOf(block), 0x07u);
-}
-
-// ---------------------------------------------------------------------------
-// The save
+// How building the defaults reads each key's value v into a record, in the
+// sample's order.
+struct KeyReader {
+    UINT id;
+    void (*read)(DEVMODEW& pub, PrivateSettings& p, ProcessorBlock& b, const WCHAR* v);
+};
+#define READ(...) []([[maybe_unused]] DEVMODEW& pub, [[maybe_unused]] PrivateSettings& p, \
+                     [[maybe_unused]] ProcessorBlock& b, const WCHAR* v) { __VA_ARGS__; }
+#define DEC(field) READ(field = static_cast<decltype(field)>(ProfileDecimal(v)))
+#define HEX(field) READ(field = static_cast<decltype(field)>(ProfileHex(v)))
+#define CHARS(field, n) READ(CopyProfileText(field, ARRAYSIZE(field), v, n))
+#define FLAG(field, mask) READ(field = static_cast<decltype(field)>( \
+                                   FlagFromProfile(field, mask, ProfileDecimal(v))))
+#define RENDER(convert) READ(p.renderFlags = convert(p.renderFlags, ProfileDecimal(v)))
+#define APPLY(apply, part) READ(apply(v, &part))
+const KeyReader kReaders[] = {
+    {kKeyPaper, DEC(pub.dmPaperSize)}, {kKeyUserName, CHARS(p.customPaperName, 16)},
+    {kKeyOrientation, HEX(pub.dmOrientation)}, {kKeyCollate, DEC(p.collate)},
+    {kKeyCopies, DEC(pub.dmCopies)}, {kKeyMediaType, HEX(p.mediaType)},
+    {kKeyMultiPage, DEC(p.multiPage)}, {kKeyPageOrder, DEC(b.pageOrder)},
+    {kKeyMultiLine, DEC(b.multiLine)}, {kKeyTray, DEC(p.tray)},
+    {kKeyAnotherTray, DEC(p.anotherTray)}, {kKeyTraySeparateMode, DEC(p.traySeparateMode)},
+    {kKeyResolution, DEC(pub.dmPrintQuality)}, {kKeyResExt, DEC(p.resExt)},
+    {kKeyEconomy, DEC(p.economy)},
+    {kKeyDefaultSet, READ(p.defaultSet = static_cast<BYTE>(ProfileItemHex(v, 1)))},
+    {kKeyImproveGray, FLAG(p.renderFlags, kRenderImproveGray)},
+    {kKeyBrushPattern, FLAG(p.renderFlags, kRenderBrushPattern)},
+    {kKeyPrinterFonts, FLAG(p.renderFlags, kRenderPrinterFonts)},
+    {kKeyRasterMode, RENDER(RasterModeFromProfile)}, {kKeyGrayLevel, APPLY(ApplyGrayLevelValue, p)},
+    {kKeyDitherType, RENDER(DitherTypeFromProfile)},
+    {kKeyDuplex, READ(p.duplex = DuplexFromProfile(ProfileHex(v)))}, {kKeyBind, HEX(p.bindFlags)},
+    {kKeyBindingOffset, DEC(p.bindingOffset)}, {kKeyBooklet, DEC(p.booklet)},
+    {kKeyBookletMultiPage, DEC(p.bookletMultiPage)}, {kKeyWatermark, APPLY(ApplyWatermarkValue, b)},
+    {kKeyFitPaperSize, DEC(p.fitPaperSize)}, {kKeyScaling, HEX(p.scaling)},
+    {kKeyScalingSize, DEC(p.scalingSize)}, {kKeyScaleFlag, DEC(p.scaleFlag)},
+    {kKeyImageProcess, HEX(p.imageProcess)}, {kKeyMopy, APPLY(ApplyMopyValue, p)},
+    {kKeyMopyUser, CHARS(p.mopyUser, 60)}, {kKeyMopyJob, CHARS(p.mopyJob, 80)},
+    {kKeyQuickPrintSetup, DEC(p.qps)}, {kKeySleep, APPLY(ApplySleepValue, p)},
+    {kKeyStatusMonitor, DEC(p.statusMonitor)}, {kKeyMacro, APPLY(ApplyMacroValue, p)},
+    {kKeyPageProtect, READ(p.pageProtect = PageProtectFromProfile(ProfileDecimal(v)))},
+    {kKeyHeaderFooterFlag, HEX(b.headerFooterFlags)}, {kKeyIdWatermark, HEX(b.idWatermark)},
+    {kKeyIdWatermarkName, CHARS(b.idWatermarkName, 64)},
+    {kKeyHeaderFooterFont, APPLY(ApplyHeaderFooterFontValue, b)},
+    {kKeyBias, APPLY(ApplyBiasValue, p)}, {kKeyRet, DEC(p.ret)},
+    {kKeyErrorPrint, DEC(p.errorPrint)},
+    {kKeyReducePaperCurl, FLAG(p.paperHandling, kPaperReduceCurl)},
+    {kKeyImproveFixing, FLAG(p.paperHandling, kPaperImproveFixing)},
+    {kKeyAccessories, APPLY(ApplyAccessoriesValue, p)},
+    {kKeyTraysPaper, APPLY(ApplyTraysPaperValue, p)},
+    {kKeyDefaultSource, DEC(p.undefinedSourceTray)}, {kKeyRamDisk, DEC(p.ramDisk)},
+    {kKeyRamDiskSize, DEC(p.ramDiskSize)},
+};
 
 // Wine 8 aborts in DeletePrinterDataW. The spooler keeps a queue's printer
 // data under this registry key, where a value can be removed directly.
-void RemovePrinterData(const WCHAR* queue, const WCHAR* name)
+LSTATUS RemovePrinterData(const WCHAR* name)
 {
-    std::wstring key = L"System\\CurrentControlSet\\Control\\Print\\Printers\\";
-    key += queue;
-    key += L"\\PrinterDriverData";
-    RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name);
+    const std::wstring key = L"System\\CurrentControlSet\\Control\\Print\\Printers\\"s +
+                             kTestQueueName + L"\\PrinterDriverData";
+    return RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name);
 }
 
-const WCHAR kTwoPapers[] = L"2;Banner 20,300,1,1234,4321;Wide label,301,0,2000,1500;";
+WCHAR* const kCstPaper = const_cast<WCHAR*>(L"CstPaper");   // the spooler's API is not const
 
-// A record whose every field carried by the profile differs from its default.
-void FillSample(DriverDevmode* record, const WCHAR* deviceName)
-{
-    ZeroMemory(record, sizeof(*record));
-    DEVMODEW& pub = record->pub;
-    PrivateSettings& priv = record->priv;
-    ProcessorBlock& block = priv.processor;
-
-    lstrcpynW(pub.dmDeviceName, deviceName, CCHDEVICENAME);
-    pub.dmSize = kPublicDevmodeSize;
-    pub.dmDriverExtra = kPrivateSize;
-    pub.dmPaperSize = DMPAPER_USER;
-    pub.dmOrientation = DMORIENT_LANDSCAPE;
-    pub.dmCopies = 37;
-    pub.dmPrintQuality = 1200;
-
-    priv.modelTrays = 0x00010055;   // trays 1-4 present, tray ids in use
-    lstrcpyW(priv.customPaperName, L"Banner 20");
-    priv.customPaperWidth = 1234;
-    priv.customPaperLength = 4321;
-    priv.customPaperUnit = 1;
-    priv.collate = 1;
-    priv.mediaType = 0x1A;
-    priv.multiPage = -3;
-    block.pageOrder = 2;
-    block.multiLine = 0;
-    priv.tray = 258;
-    priv.anotherTray = 4;
-    priv.traySeparateMode = 1;
-
-    priv.resExt = 600;
-    priv.economy = 1;
-    priv.defaultSet = 0x0B;
-    priv.renderFlags = 0x2000 | kRenderImproveGray | kRenderBrushPattern | kRenderPrinterFonts |
-                       kRenderRasterModeA | kRenderDitherType2;
-    priv.grayLevelLow = 3;
-    priv.grayLevelHigh = 65000;
-
-    priv.duplex = 0x0302;
-    priv.bindFlags = 0x03;
-    priv.bindingOffset = 25;
-    priv.booklet = 1;
-    priv.bookletMultiPage = -2;
-
-    block.watermark.on = 1;
-    block.watermarkRop = SRCCOPY;
-    block.watermarkOutline = 1;
-    block.watermarkPages = 4;
-
-    priv.fitPaperSize = 43;
-    priv.scaling = 2;
-    priv.scalingSize = 250;
-    priv.scaleFlag = 3;
-    priv.imageProcess = 0x02;
-
-    priv.mopy = 0x0105;
-    priv.mopyPin = 4321;
-    lstrcpyW(priv.mopyUser, L"Pat Doe");
-    lstrcpyW(priv.mopyJob, L"Quarterly report");
-    priv.qps = 1;
-    priv.sleepTime = 45;
-    priv.sleepMode = 2;
-    priv.statusMonitor = 3;
-    priv.macroFlags = 0x81;
-    priv.macroId = 70000;
-    priv.macroCount = 5;
-    lstrcpyW(priv.macroName, L"LETTERHEAD");
-    priv.pageProtect = 256;
-    block.headerFooterFlags = 0x86;
-    block.idWatermark = 0x12;
-    lstrcpyW(block.idWatermarkName, L"CONFIDENTIAL-ID");
-    LOGFONTW& font = block.headerFooterFont;
-    font.lfHeight = -14;
-    font.lfWidth = 7;
-    font.lfEscapement = 900;
-    font.lfOrientation = 900;
-    font.lfWeight = 700;
-    font.lfItalic = 1;
-    font.lfUnderline = 1;
-    font.lfStrikeOut = 1;
-    font.lfCharSet = 128;
-    font.lfOutPrecision = 3;
-    font.lfClipPrecision = 2;
-    font.lfQuality = 5;
-    font.lfPitchAndFamily = 0x22;
-    lstrcpyW(font.lfFaceName, L"Courier New");
-    block.headerFooterColor = 0x00123456;
-    block.headerFooterBackColor = 0x00ABCDEF;
-    priv.biasOn = 0;
-    priv.biasValue = -6;
-    priv.ret = 2;
-    priv.errorPrint = 1;
-    priv.paperHandling = kPaperReduceCurl | kPaperImproveFixing;
-
-    priv.accessories = 0x00F3;
-    priv.accessories2 = 0x1001;
-    priv.trayPaper[11] = {43, 11};
-    priv.trayPaper[0] = {9, 1};
-    priv.trayPaper[1] = {1, 2};
-    priv.trayPaper[2] = {-1, 3};
-    priv.trayPaper[3] = {-2, -2};
-    priv.undefinedSourceTray = 2;
-    priv.ramDisk = 1;
-    priv.ramDiskSize = 512;
-}
-
+// Saves of the record that building the defaults makes of the sample
+// profile, on a model whose trays use tray ids.
 class ProfileSave : public ProfileFile {
 protected:
     void SetUp() override
@@ -347,56 +199,51 @@ protected:
         ProfileFile::SetUp();
         PRINTER_DEFAULTSW access = {nullptr, nullptr, PRINTER_ALL_ACCESS};
         ASSERT_TRUE(OpenPrinterW(const_cast<WCHAR*>(kTestQueueName), &printer_, &access));
-        DWORD size = 0;
-        hadPapers_ = GetPrinterDataW(printer_, const_cast<WCHAR*>(L"CstPaper"), &paperType_,
-                                     savedPapers_, sizeof(savedPapers_), &size) == ERROR_SUCCESS;
-        savedPaperBytes_ = size;
-
+        hadPapers_ = GetPrinterDataW(printer_, kCstPaper, &paperType_, savedPapers_,
+                                     sizeof(savedPapers_), &savedPaperBytes_) == ERROR_SUCCESS;
+        // Store sections that show where the save looked for the watermarks:
+        // the record's device name, and a key in it and in the queue's section.
         ASSERT_TRUE(WatermarkStorePath(store_, MAX_PATH));
-        storeExisted_ = GetFileAttributesW(store_) != INVALID_FILE_ATTRIBUTES;
-        const std::wstring pid = std::to_wstring(GetCurrentProcessId());
-        deviceName_ = L"kvprofile device " + pid;
-        marker_ = L"kvprofile-test-" + pid;
-        WCHAR probe[4];
-        queueSectionExisted_ =
-            GetPrivateProfileSectionW(kTestQueueName, probe, ARRAYSIZE(probe), store_) > 0;
-        StoreWrite(deviceName_.c_str(), L"Current", L"7");
-        StoreWrite(deviceName_.c_str(), marker_.c_str(), L"device");
-        StoreWrite(kTestQueueName, marker_.c_str(), L"queue");
+        swprintf(unique_, ARRAYSIZE(unique_), L"kvprofile-test-%lu", GetCurrentProcessId());
+        ASSERT_TRUE(WritePrivateProfileStringW(unique_, unique_, L"device", store_));
+        ASSERT_TRUE(WritePrivateProfileStringW(kTestQueueName, unique_, L"queue", store_));
 
-        FillSample(&record_, deviceName_.c_str());
+        ZeroMemory(&record_, sizeof(record_));
+        lstrcpynW(record_.pub.dmDeviceName, unique_, CCHDEVICENAME);
+        record_.priv.modelTrays = kTraysWithIds | 0x55;
+        Put(kSettings, kSample);
+        for (const KeyReader& key : kReaders) {
+            const std::wstring value = Read(key.id);
+            ASSERT_NE(value, kMissing) << "key " << key.id;
+            key.read(record_.pub, record_.priv, record_.priv.processor, value.c_str());
+        }
+        ApplyCustomSizeValue(L"1234,4321,1", &record_.priv);
+        ASSERT_TRUE(DeleteFileW(path()));
     }
     void TearDown() override
     {
-        WritePrivateProfileStringW(deviceName_.c_str(), nullptr, nullptr, store_);
-        if (queueSectionExisted_)
-            WritePrivateProfileStringW(kTestQueueName, marker_.c_str(), nullptr, store_);
-        else
+        if (!printer_)
+            return ProfileFile::TearDown();     // nothing else was set up
+        WCHAR probe[4];
+        WritePrivateProfileStringW(unique_, nullptr, nullptr, store_);
+        WritePrivateProfileStringW(kTestQueueName, unique_, nullptr, store_);
+        if (GetPrivateProfileSectionW(kTestQueueName, probe, ARRAYSIZE(probe), store_) == 0)
             WritePrivateProfileStringW(kTestQueueName, nullptr, nullptr, store_);
-        WCHAR sections[4];
-        if (!storeExisted_ && GetPrivateProfileSectionNamesW(sections, ARRAYSIZE(sections), store_) == 0)
-            DeleteFileW(store_);
-        if (printer_) {
-            if (hadPapers_)
-                SetPrinterDataW(printer_, const_cast<WCHAR*>(L"CstPaper"), paperType_,
-                                savedPapers_, savedPaperBytes_);
-            else
-                RemovePrinterData(kTestQueueName, L"CstPaper");
-            ClosePrinter(printer_);
-        }
+        if (GetPrivateProfileSectionNamesW(probe, ARRAYSIZE(probe), store_) == 0)
+            DeleteFileW(store_);    // nothing else is in it
+        if (hadPapers_)
+            SetPrinterDataW(printer_, kCstPaper, paperType_, savedPapers_, savedPaperBytes_);
+        else
+            RemovePrinterData(kCstPaper);
+        ClosePrinter(printer_);
         ProfileFile::TearDown();
     }
 
-    void StoreWrite(const WCHAR* section, const WCHAR* key, const WCHAR* value)
-    {
-        ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, store_));
-    }
     void SetPrinterPapers(const WCHAR* text)
     {
-        DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(WCHAR));
-        ASSERT_EQ(SetPrinterDataW(printer_, const_cast<WCHAR*>(L"CstPaper"), REG_BINARY,
-                                  reinterpret_cast<BYTE*>(const_cast<WCHAR*>(text)), bytes),
-                  static_cast<DWORD>(ERROR_SUCCESS));
+        BYTE* data = reinterpret_cast<BYTE*>(const_cast<WCHAR*>(text));
+        const DWORD bytes = static_cast<DWORD>((wcslen(text) + 1) * sizeof(WCHAR));
+        ASSERT_EQ(SetPrinterDataW(printer_, kCstPaper, REG_BINARY, data, bytes), 0u);
     }
     int Save(HANDLE printer, const WCHAR* request)
     {
@@ -405,334 +252,95 @@ protected:
 
     HANDLE printer_ = nullptr;
     bool hadPapers_ = false;
-    DWORD paperType_ = 0;
+    DWORD paperType_ = 0, savedPaperBytes_ = 0;
     BYTE savedPapers_[1300] = {};
-    DWORD savedPaperBytes_ = 0;
     WCHAR store_[MAX_PATH] = {};
-    bool storeExisted_ = false;
-    bool queueSectionExisted_ = false;
-    std::wstring deviceName_;
-    std::wstring marker_;
+    WCHAR unique_[32] = {};
     DriverDevmode record_;
 };
 
-// Reads every key the save writes back into a record, the way the defaults
-// are built from a profile.
-void ReadBack(const WCHAR* path, DWORD modelTrays, DriverDevmode* back)
-{
-    ZeroMemory(back, sizeof(*back));
-    DEVMODEW& pub = back->pub;
-    PrivateSettings& priv = back->priv;
-    ProcessorBlock& block = priv.processor;
-    priv.modelTrays = modelTrays;
-
-    WCHAR v[kProfileValueChars];
-    auto read = [&](UINT id) -> const WCHAR* {
-        EXPECT_TRUE(ReadProfileValue(kProfileSettingsSection, id, v, path)) << "key " << id;
-        return v;
-    };
-    auto dec = [&](UINT id) { return ProfileDecimal(read(id)); };
-    auto hex = [&](UINT id) { return ProfileHex(read(id)); };
-
-    pub.dmPaperSize = static_cast<short>(dec(kKeyPaper));
-    CopyProfileText(priv.customPaperName, ARRAYSIZE(priv.customPaperName), read(kKeyUserName), 16);
-    WCHAR size[kProfileValueChars];
-    GetPrivateProfileStringW(kProfilePaperSection, priv.customPaperName, kProfileAbsent, size,
-                             kProfileValueChars, path);
-    EXPECT_STRNE(size, kProfileAbsent) << "Default Paper entry";
-    ApplyCustomSizeValue(size, &priv);
-    pub.dmOrientation = static_cast<short>(hex(kKeyOrientation));
-    priv.collate = static_cast<BYTE>(dec(kKeyCollate));
-    pub.dmCopies = static_cast<short>(dec(kKeyCopies));
-    priv.mediaType = static_cast<WORD>(hex(kKeyMediaType));
-    priv.multiPage = static_cast<SHORT>(dec(kKeyMultiPage));
-    block.pageOrder = static_cast<BYTE>(dec(kKeyPageOrder));
-    block.multiLine = static_cast<BYTE>(dec(kKeyMultiLine));
-    priv.tray = static_cast<WORD>(dec(kKeyTray));
-    priv.anotherTray = static_cast<WORD>(dec(kKeyAnotherTray));
-    priv.traySeparateMode = static_cast<BYTE>(dec(kKeyTraySeparateMode));
-
-    pub.dmPrintQuality = static_cast<short>(dec(kKeyResolution));
-    priv.resExt = static_cast<WORD>(dec(kKeyResExt));
-    priv.economy = static_cast<WORD>(dec(kKeyEconomy));
-    priv.defaultSet = static_cast<BYTE>(ProfileItemHex(read(kKeyDefaultSet), 1));
-    DWORD render = 0x2000;
-    render = FlagFromProfile(render, kRenderImproveGray, dec(kKeyImproveGray));
-    render = FlagFromProfile(render, kRenderBrushPattern, dec(kKeyBrushPattern));
-    render = FlagFromProfile(render, kRenderPrinterFonts, dec(kKeyPrinterFonts));
-    render = RasterModeFromProfile(render, dec(kKeyRasterMode));
-    ApplyGrayLevelValue(read(kKeyGrayLevel), &priv);
-    render = DitherTypeFromProfile(render, dec(kKeyDitherType));
-    priv.renderFlags = render;
-
-    priv.duplex = DuplexFromProfile(hex(kKeyDuplex));
-    priv.bindFlags = static_cast<BYTE>(hex(kKeyBind));
-    priv.bindingOffset = static_cast<WORD>(dec(kKeyBindingOffset));
-    priv.booklet = static_cast<BYTE>(dec(kKeyBooklet));
-    priv.bookletMultiPage = static_cast<SHORT>(dec(kKeyBookletMultiPage));
-    ApplyWatermarkValue(read(kKeyWatermark), &block);
-
-    priv.fitPaperSize = static_cast<WORD>(dec(kKeyFitPaperSize));
-    priv.scaling = static_cast<BYTE>(hex(kKeyScaling));
-    priv.scalingSize = static_cast<WORD>(dec(kKeyScalingSize));
-    priv.scaleFlag = static_cast<BYTE>(dec(kKeyScaleFlag));
-    priv.imageProcess = static_cast<BYTE>(hex(kKeyImageProcess));
-
-    ApplyMopyValue(read(kKeyMopy), &priv);
-    CopyProfileText(priv.mopyUser, ARRAYSIZE(priv.mopyUser), read(kKeyMopyUser), 60);
-    CopyProfileText(priv.mopyJob, ARRAYSIZE(priv.mopyJob), read(kKeyMopyJob), 80);
-    priv.qps = static_cast<BYTE>(dec(kKeyQuickPrintSetup));
-    ApplySleepValue(read(kKeySleep), &priv);
-    priv.statusMonitor = static_cast<BYTE>(dec(kKeyStatusMonitor));
-    ApplyMacroValue(read(kKeyMacro), &priv);
-    priv.pageProtect = PageProtectFromProfile(dec(kKeyPageProtect));
-    block.headerFooterFlags = hex(kKeyHeaderFooterFlag);
-    block.idWatermark = static_cast<BYTE>(hex(kKeyIdWatermark));
-    CopyProfileText(block.idWatermarkName, ARRAYSIZE(block.idWatermarkName),
-                    read(kKeyIdWatermarkName), 64);
-    ApplyHeaderFooterFontValue(read(kKeyHeaderFooterFont), &block);
-    ApplyBiasValue(read(kKeyBias), &priv);
-    priv.ret = static_cast<WORD>(dec(kKeyRet));
-    priv.errorPrint = static_cast<WORD>(dec(kKeyErrorPrint));
-    priv.paperHandling = static_cast<WORD>(
-        FlagFromProfile(FlagFromProfile(0, kPaperReduceCurl, dec(kKeyReducePaperCurl)),
-                        kPaperImproveFixing, dec(kKeyImproveFixing)));
-
-    ApplyAccessoriesValue(read(kKeyAccessories), &priv);
-    for (TrayPaperEntry& entry : priv.trayPaper)
-        entry = {-2, -2};
-    ApplyTraysPaperValue(read(kKeyTraysPaper), &priv);
-    priv.undefinedSourceTray = static_cast<WORD>(dec(kKeyDefaultSource));
-    priv.ramDisk = static_cast<WORD>(dec(kKeyRamDisk));
-    priv.ramDiskSize = static_cast<WORD>(dec(kKeyRamDiskSize));
-}
-
-TEST_F(ProfileSave, EveryCarriedFieldSurvivesTheRoundTrip)
+TEST_F(ProfileSave, WritesBackTheProfileTheRecordWasReadFrom)
 {
     SetPrinterPapers(kTwoPapers);
     ASSERT_EQ(Save(printer_, L"1"), 1);
-
-    DriverDevmode back;
-    ReadBack(path(), record_.priv.modelTrays, &back);
-    const DEVMODEW& a = record_.pub;
-    const DEVMODEW& b = back.pub;
-    EXPECT_EQ(b.dmPaperSize, a.dmPaperSize);
-    EXPECT_EQ(b.dmOrientation, a.dmOrientation);
-    EXPECT_EQ(b.dmCopies, a.dmCopies);
-    EXPECT_EQ(b.dmPrintQuality, a.dmPrintQuality);
-
-    const PrivateSettings& p = record_.priv;
-    const PrivateSettings& q = back.priv;
-    EXPECT_STREQ(q.customPaperName, p.customPaperName);
-    EXPECT_EQ(q.customPaperWidth, p.customPaperWidth);
-    EXPECT_EQ(q.customPaperLength, p.customPaperLength);
-    EXPECT_EQ(q.customPaperUnit, p.customPaperUnit);
-    EXPECT_EQ(q.collate, p.collate);
-    EXPECT_EQ(q.mediaType, p.mediaType);
-    EXPECT_EQ(q.multiPage, p.multiPage);
-    EXPECT_EQ(q.tray, p.tray);
-    EXPECT_EQ(q.anotherTray, p.anotherTray);
-    EXPECT_EQ(q.traySeparateMode, p.traySeparateMode);
-    EXPECT_EQ(q.resExt, p.resExt);
-    EXPECT_EQ(q.economy, p.economy);
-    EXPECT_EQ(q.defaultSet, p.defaultSet);
-    EXPECT_EQ(q.renderFlags, p.renderFlags);
-    EXPECT_EQ(q.grayLevelLow, p.grayLevelLow);
-    EXPECT_EQ(q.grayLevelHigh, p.grayLevelHigh);
-    EXPECT_EQ(q.duplex, p.duplex);
-    EXPECT_EQ(q.bindFlags, p.bindFlags);
-    EXPECT_EQ(q.bindingOffset, p.bindingOffset);
-    EXPECT_EQ(q.booklet, p.booklet);
-    EXPECT_EQ(q.bookletMultiPage, p.bookletMultiPage);
-    EXPECT_EQ(q.fitPaperSize, p.fitPaperSize);
-    EXPECT_EQ(q.scaling, p.scaling);
-    EXPECT_EQ(q.scalingSize, p.scalingSize);
-    EXPECT_EQ(q.scaleFlag, p.scaleFlag);
-    EXPECT_EQ(q.imageProcess, p.imageProcess);
-    EXPECT_EQ(q.mopy, p.mopy);
-    EXPECT_EQ(q.mopyPin, p.mopyPin);
-    EXPECT_STREQ(q.mopyUser, p.mopyUser);
-    EXPECT_STREQ(q.mopyJob, p.mopyJob);
-    EXPECT_EQ(q.qps, p.qps);
-    EXPECT_EQ(q.sleepTime, p.sleepTime);
-    EXPECT_EQ(q.sleepMode, p.sleepMode);
-    EXPECT_EQ(q.statusMonitor, p.statusMonitor);
-    EXPECT_EQ(q.macroFlags, p.macroFlags);
-    EXPECT_EQ(q.macroId, p.macroId);
-    EXPECT_EQ(q.macroCount, p.macroCount);
-    EXPECT_STREQ(q.macroName, p.macroName);
-    EXPECT_EQ(q.pageProtect, p.pageProtect);
-    EXPECT_EQ(q.biasOn, p.biasOn);
-    EXPECT_EQ(q.biasValue, p.biasValue);
-    EXPECT_EQ(q.ret, p.ret);
-    EXPECT_EQ(q.errorPrint, p.errorPrint);
-    EXPECT_EQ(q.paperHandling, p.paperHandling);
-    EXPECT_EQ(q.accessories, p.accessories);
-    EXPECT_EQ(q.accessories2, p.accessories2);
-    for (size_t i = 0; i < 12; ++i) {
-        EXPECT_EQ(q.trayPaper[i].paper, i < 4 || i == 11 ? p.trayPaper[i].paper : -2) << i;
-        EXPECT_EQ(q.trayPaper[i].trayId, i < 4 || i == 11 ? p.trayPaper[i].trayId : -2) << i;
-    }
-    EXPECT_EQ(q.undefinedSourceTray, p.undefinedSourceTray);
-    EXPECT_EQ(q.ramDisk, p.ramDisk);
-    EXPECT_EQ(q.ramDiskSize, p.ramDiskSize);
-
-    const ProcessorBlock& x = p.processor;
-    const ProcessorBlock& y = q.processor;
-    EXPECT_EQ(y.pageOrder, x.pageOrder);
-    EXPECT_EQ(y.multiLine, x.multiLine);
-    EXPECT_EQ(y.watermark.on, x.watermark.on);
-    EXPECT_EQ(y.watermarkRop, x.watermarkRop);
-    EXPECT_EQ(y.watermarkOutline, x.watermarkOutline);
-    EXPECT_EQ(y.watermarkPages, x.watermarkPages);
-    EXPECT_EQ(y.headerFooterFlags, x.headerFooterFlags);
-    EXPECT_EQ(y.idWatermark, x.idWatermark);
-    EXPECT_STREQ(y.idWatermarkName, x.idWatermarkName);
-    EXPECT_EQ(memcmp(&y.headerFooterFont, &x.headerFooterFont, sizeof(LOGFONTW)), 0)
-        << "header/footer font";
-    EXPECT_EQ(y.headerFooterColor, x.headerFooterColor);
-    EXPECT_EQ(y.headerFooterBackColor, x.headerFooterBackColor);
-
-    // The translated values as they stand in the file.
-    EXPECT_EQ(Raw(L"pgprotect"), L"255");
-    EXPECT_EQ(Raw(L"MDuplex"), L"x0301");
-    EXPECT_EQ(Raw(L"Bias"), L"x0002,-6");
-    EXPECT_EQ(Raw(L"UserDefinedPaper"), kTwoPapers);
-    EXPECT_EQ(Raw(kSaveSettingKey), L"0");
-    EXPECT_FALSE(IsSaveSettingRequested(path()));
+    EXPECT_EQ(Section(kSettings), kSample);
+    EXPECT_EQ(Section(kPapers), L"Banner 20=1234,4321,1\0"s);
+    EXPECT_EQ(Raw(unique_, kWatermarks), L"queue") << "the queue's watermark section";
 }
 
-TEST_F(ProfileSave, WritesTheKeysInTheirDocumentedOrder)
+TEST_F(ProfileSave, WithoutAPrinterGoesByTheDeviceNameAndWritesNoPapers)
 {
     SetPrinterPapers(kTwoPapers);
-    ASSERT_EQ(Save(printer_, L"1"), 1);
-    const std::vector<std::wstring> expected = {
-        L"paper_NT", L"UserName", L"orient", L"Collate", L"copies", L"MediaType", L"MultiPage",
-        L"PageOrder", L"MultiLine", L"tray", L"AnotherTray", L"Tray Separate Mode",
-        L"prtres", L"ResExt", L"Economy", L"DefaultSet", L"ImproveGray", L"BrushPattern",
-        L"UseTTFonts", L"ttraster", L"GrayLevel", L"DithType",
-        L"MDuplex", L"MBind", L"MEdge", L"Booklet", L"BkMultiPage",
-        L"WMark",
-        L"FitPaperSize_NT", L"Scaling", L"ScalingSize", L"ScaleFlag", L"bImageProcess",
-        L"Mopy", L"MopyUser", L"MopyJob", L"QPS", L"Sleep", L"VxDPrinterStatus", L"Macro",
-        L"pgprotect", L"DtWmarkFlag", L"IDWMark", L"IDWMarkName", L"DtWmarkFont_NT", L"Bias",
-        L"RET", L"ErrorPrint", L"ReducePaperCurl", L"ImproveTonerFixing",
-        L"Accessories", L"TraysPaper_NT", L"DefaultSource_NT", L"RAMDISK", L"RAMDISKSIZE",
-        L"UserDefinedPaper", L"SaveSetting",
-    };
-    EXPECT_EQ(Keys(kProfileSettingsSection), expected);
-    EXPECT_EQ(Keys(kProfilePaperSection), std::vector<std::wstring>{L"Banner 20"});
+    ASSERT_EQ(Save(nullptr, L"1"), 1);
+    EXPECT_EQ(Raw(unique_, kWatermarks), L"device");
+    EXPECT_EQ(Raw(L"UserDefinedPaper"), kMissing);
+    EXPECT_EQ(Raw(L"SaveSetting"), L"0") << "the rest of the save still happens";
 }
 
-TEST_F(ProfileSave, RequestOfZeroWritesNothing)
+TEST_F(ProfileSave, OnlyANonzeroRequestSaves)
 {
-    for (const WCHAR* request : {L"0", L"", L"no", L"  0", static_cast<const WCHAR*>(nullptr)}) {
-        EXPECT_EQ(Save(printer_, request), 1);
-        EXPECT_FALSE(FileExists()) << "request \"" << (request ? request : L"(null)") << "\"";
-    }
-    Put(kSaveSettingKey, L"0");
-    Put(L"copies", L"3");
-    EXPECT_EQ(Save(printer_, L"0"), 1);
-    EXPECT_EQ(Keys(kProfileSettingsSection).size(), 2u);
-    EXPECT_EQ(Raw(L"copies"), L"3");
-}
-
-TEST_F(ProfileSave, ServesARequestFoundInTheProfile)
-{
-    Put(kSaveSettingKey, L"1");
-    Put(L"copies", L"3");
-    ASSERT_TRUE(IsSaveSettingRequested(path()));
-    EXPECT_EQ(Save(printer_, L"1"), 1);
-    EXPECT_EQ(Raw(L"copies"), L"37") << "the stale value is replaced";
-    EXPECT_FALSE(IsSaveSettingRequested(path()));
-}
-
-TEST_F(ProfileSave, MissingArgumentsFail)
-{
+    for (const WCHAR* request : {L"0", L"", L"no", L"  0", static_cast<const WCHAR*>(nullptr)})
+        EXPECT_EQ(Save(printer_, request), 1) << request;
     EXPECT_EQ(SaveSettingsToProfile(nullptr, &record_.priv, printer_, path(), L"1"), 0);
     EXPECT_EQ(SaveSettingsToProfile(&record_.pub, nullptr, printer_, path(), L"1"), 0);
     EXPECT_EQ(SaveSettingsToProfile(&record_.pub, &record_.priv, printer_, nullptr, L"1"), 0);
-    EXPECT_FALSE(FileExists());
+    EXPECT_EQ(GetFileAttributesW(path()), INVALID_FILE_ATTRIBUTES) << "no profile written";
+    EXPECT_FALSE(IsSaveSettingRequested(path()));
+    EXPECT_FALSE(IsSaveSettingRequested(nullptr));
+
+    Put(kSettings, L"SaveSetting=yes\0"s);
+    EXPECT_FALSE(IsSaveSettingRequested(path())) << "not a number";
+    Put(kSettings, L"SaveSetting=2\0copies=3\0"s);
+    EXPECT_TRUE(IsSaveSettingRequested(path()));
+    EXPECT_EQ(Save(printer_, L"0"), 1);
+    EXPECT_EQ(Section(kSettings), L"SaveSetting=2\0copies=3\0"s) << "a request of 0 writes nothing";
+    EXPECT_EQ(Save(printer_, L"1"), 1);
+    EXPECT_EQ(Raw(L"copies"), L"37") << "the stale value is replaced";
+    EXPECT_FALSE(IsSaveSettingRequested(path())) << "the request is served";
 }
 
-TEST_F(ProfileSave, UserDefinedPapersOnlyWhenThePrinterHasSome)
+TEST_F(ProfileSave, UserDefinedPaperOnlyWhenThePrinterHasSome)
 {
-    struct Case {
-        const WCHAR* stored;
-        const WCHAR* written;
+    const std::pair<const WCHAR*, const WCHAR*> cases[] = {
+        {L"__##NOUSE##__", kMissing}, {L"0;", kMissing}, {nullptr, kMissing} /* no value */,
+        {L"3; Odd ,302,9,7,8;", L"1; Odd ,302,1,7,8;"},     // the list as read is what is saved
     };
-    const Case cases[] = {
-        {L"__##NOUSE##__", kMissing},
-        {L"0;", kMissing},
-        {L"1;Tag,300,1,500,600;", L"1;Tag,300,1,500,600;"},
-        {L"3; Odd ,302,9,7,8;", L"1; Odd ,302,1,7,8;"},   // the list as read is what is saved
-    };
-    for (const Case& c : cases) {
-        DeleteFileW(path());
-        SetPrinterPapers(c.stored);
+    for (const auto& [stored, written] : cases) {
+        if (stored)
+            SetPrinterPapers(stored);
+        else
+            ASSERT_EQ(RemovePrinterData(kCstPaper), ERROR_SUCCESS);
         ASSERT_EQ(Save(printer_, L"1"), 1);
-        EXPECT_EQ(Raw(L"UserDefinedPaper"), c.written) << "stored \"" << c.stored << "\"";
+        EXPECT_EQ(Raw(L"UserDefinedPaper"), written) << stored;
+        DeleteFileW(path());
     }
+}
+
+TEST_F(ProfileSave, TextFieldsAreBoundedAndAnUnnamedSizeHasNoEntry)
+{
+    PrivateSettings& p = record_.priv;
+    const std::wstring font = L"-14,7,900,900,700,1,1,1,128,3,2,5,x22," + std::wstring(32, L'W') +
+                              L",x00123456,x00abcdef";
+    const struct { WCHAR* field; size_t chars; const WCHAR* key; std::wstring written; } texts[] = {
+        {p.customPaperName, 17, L"UserName", std::wstring(16, L'W')},
+        {p.mopyUser, 128, L"MopyUser", std::wstring(60, L'W')},
+        {p.mopyJob, 126, L"MopyJob", std::wstring(80, L'W')},
+        {p.processor.idWatermarkName, 64, L"IDWMarkName", std::wstring(64, L'W')},
+        {p.macroName, 24, L"Macro", L"x81,70000,5," + std::wstring(24, L'W')},
+        {p.processor.headerFooterFont.lfFaceName, 32, L"DtWmarkFont_NT", font},
+    };
+    for (const auto& text : texts)
+        wmemset(text.field, L'W', text.chars);      // full, and so unterminated
+    ASSERT_EQ(Save(printer_, L"1"), 1);
+    for (const auto& text : texts)
+        EXPECT_EQ(Raw(text.key), text.written);
+    EXPECT_EQ(Section(kPapers), std::wstring(16, L'W') + L"=1234,4321,1" + L'\0');
 
     DeleteFileW(path());
-    RemovePrinterData(kTestQueueName, L"CstPaper");
-    DWORD type, size;
-    BYTE probe[4];
-    ASSERT_EQ(GetPrinterDataW(printer_, const_cast<WCHAR*>(L"CstPaper"), &type, probe,
-                              sizeof(probe), &size),
-              static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
-    ASSERT_EQ(Save(printer_, L"1"), 1);
-    EXPECT_EQ(Raw(L"UserDefinedPaper"), kMissing) << "no value at all";
-
-    DeleteFileW(path());
-    SetPrinterPapers(kTwoPapers);
-    ASSERT_EQ(Save(nullptr, L"1"), 1);
-    EXPECT_EQ(Raw(L"UserDefinedPaper"), kMissing) << "no printer to ask";
-    EXPECT_EQ(Raw(kSaveSettingKey), L"0") << "the rest of the save still happens";
-}
-
-TEST_F(ProfileSave, CopiesTheWatermarksOfTheQueue)
-{
-    ASSERT_EQ(Save(printer_, L"1"), 1);
-    EXPECT_EQ(Raw(marker_.c_str(), kProfileWatermarkSection), L"queue")
-        << "the queue's own section, found through the printer handle";
-    EXPECT_EQ(Raw(L"WMark"), L"x0045");
-}
-
-TEST_F(ProfileSave, WithoutAPrinterFindsWatermarksByDeviceName)
-{
-    ASSERT_EQ(Save(nullptr, L"1"), 1);
-    EXPECT_EQ(Raw(marker_.c_str(), kProfileWatermarkSection), L"device");
-    EXPECT_EQ(Raw(L"Current", kProfileWatermarkSection), L"7");
-}
-
-TEST_F(ProfileSave, UnnamedCustomSizeHasNoPaperEntry)
-{
-    record_.priv.customPaperName[0] = L'\0';
+    p.customPaperName[0] = L'\0';
     ASSERT_EQ(Save(printer_, L"1"), 1);
     EXPECT_EQ(Raw(L"UserName"), L"");
-    EXPECT_TRUE(Keys(kProfilePaperSection).empty());
-}
-
-TEST_F(ProfileSave, TextFieldsAreBoundedEvenWhenUnterminated)
-{
-    PrivateSettings& priv = record_.priv;
-    wmemset(priv.customPaperName, L'N', ARRAYSIZE(priv.customPaperName));
-    wmemset(priv.mopyUser, L'U', ARRAYSIZE(priv.mopyUser));
-    wmemset(priv.mopyJob, L'J', ARRAYSIZE(priv.mopyJob));
-    wmemset(priv.macroName, L'M', ARRAYSIZE(priv.macroName));
-    wmemset(priv.processor.idWatermarkName, L'I', ARRAYSIZE(priv.processor.idWatermarkName));
-    wmemset(priv.processor.headerFooterFont.lfFaceName, L'F', LF_FACESIZE);
-    ASSERT_EQ(Save(printer_, L"1"), 1);
-
-    EXPECT_EQ(Raw(L"UserName"), std::wstring(16, L'N'));
-    EXPECT_EQ(Raw(std::wstring(16, L'N').c_str(), kProfilePaperSection), L"1234,4321,1");
-    EXPECT_EQ(Raw(L"MopyUser"), std::wstring(60, L'U'));
-    EXPECT_EQ(Raw(L"MopyJob"), std::wstring(80, L'J'));
-    EXPECT_EQ(Raw(L"IDWMarkName"), std::wstring(64, L'I'));
-    EXPECT_EQ(Raw(L"Macro"), L"x81,70000,5," + std::wstring(24, L'M'));
-    std::wstring font = Raw(L"DtWmarkFont_NT");
-    EXPECT_NE(font.find(L"," + std::wstring(32, L'F') + L",x00123456"), std::wstring::npos) << font;
+    EXPECT_EQ(Section(kPapers), L"");
 }
 
 }  // namespace

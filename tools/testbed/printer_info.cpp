@@ -38,6 +38,52 @@ void PrintProductVersion(const WCHAR* path)
         wprintf(L"  module version:   (none)\n");
 }
 
+// What an application sees through DeviceCapabilitiesW, which asks the
+// driver module.
+void PrintCapabilities(const WCHAR* queue, const WCHAR* port)
+{
+    int papers = DeviceCapabilitiesW(queue, port, DC_PAPERS, nullptr, nullptr);
+    if (papers <= 0) {
+        wprintf(L"  papers:           (none reported)\n");
+    } else {
+        std::vector<WORD> ids(papers);
+        std::vector<WCHAR> names(papers * 64);
+        std::vector<POINT> sizes(papers);
+        DeviceCapabilitiesW(queue, port, DC_PAPERS, reinterpret_cast<LPWSTR>(ids.data()), nullptr);
+        DeviceCapabilitiesW(queue, port, DC_PAPERNAMES, names.data(), nullptr);
+        DeviceCapabilitiesW(queue, port, DC_PAPERSIZE, reinterpret_cast<LPWSTR>(sizes.data()), nullptr);
+        wprintf(L"  papers:           %d\n", papers);
+        for (int i = 0; i < papers; ++i)
+            wprintf(L"    %4u  %-24.64ls %5ld x %-5ld (0.1 mm)\n", ids[i], &names[i * 64],
+                    sizes[i].x, sizes[i].y);
+    }
+    int bins = DeviceCapabilitiesW(queue, port, DC_BINS, nullptr, nullptr);
+    if (bins > 0) {
+        std::vector<WORD> ids(bins);
+        std::vector<WCHAR> names(bins * 24);
+        DeviceCapabilitiesW(queue, port, DC_BINS, reinterpret_cast<LPWSTR>(ids.data()), nullptr);
+        DeviceCapabilitiesW(queue, port, DC_BINNAMES, names.data(), nullptr);
+        wprintf(L"  bins:             %d\n", bins);
+        for (int i = 0; i < bins; ++i)
+            wprintf(L"    %4u  %.24ls\n", ids[i], &names[i * 24]);
+    }
+    int resolutions = DeviceCapabilitiesW(queue, port, DC_ENUMRESOLUTIONS, nullptr, nullptr);
+    if (resolutions > 0) {
+        std::vector<LONG> pairs(resolutions * 2);
+        DeviceCapabilitiesW(queue, port, DC_ENUMRESOLUTIONS, reinterpret_cast<LPWSTR>(pairs.data()),
+                            nullptr);
+        wprintf(L"  resolutions:     ");
+        for (int i = 0; i < resolutions; ++i)
+            wprintf(L" %ldx%ld", pairs[2 * i], pairs[2 * i + 1]);
+        wprintf(L" dpi\n");
+    }
+    wprintf(L"  copies:           up to %d\n", DeviceCapabilitiesW(queue, port, DC_COPIES, nullptr, nullptr));
+    wprintf(L"  duplex:           %ls\n",
+            DeviceCapabilitiesW(queue, port, DC_DUPLEX, nullptr, nullptr) == 1 ? L"yes" : L"no");
+    wprintf(L"  landscape turn:   %d degrees\n",
+            DeviceCapabilitiesW(queue, port, DC_ORIENTATION, nullptr, nullptr));
+}
+
 } // namespace
 
 int wmain(int argc, WCHAR** argv)
@@ -72,5 +118,6 @@ int wmain(int argc, WCHAR** argv)
     for (const WCHAR* f = d->pDependentFiles; f && *f; f += wcslen(f) + 1)
         wprintf(L"  dependent file:   %ls\n", f);
     PrintProductVersion(d->pConfigFile);
+    PrintCapabilities(p->pPrinterName, p->pPortName);
     return 0;
 }
