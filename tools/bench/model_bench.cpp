@@ -315,7 +315,7 @@ bool TimeLoads(const std::wstring& path, const std::string& text, unsigned parse
                 Ratio(memory.parse.Mean(), memory.relocate.Mean()));
     double fileSystem = cache.Mean() - cpu;
     std::printf("  the cache path spends %.1f us (%.0f%%) outside copy and relocation: opening,\n"
-                "  mapping and closing the two files\n",
+                "  reading and closing the two files\n",
                 fileSystem, cache.Mean() > 0 ? 100.0 * fileSystem / cache.Mean() : 0.0);
     return true;
 }
