@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace {
@@ -32,83 +33,59 @@ protected:
 };
 ParsedModel* SampleModel::parsed_ = nullptr;
 
-TEST_F(SampleModel, LoadsWithItsIdentity)
+struct Field { const char* name; long long actual, expected; };
+#define F(expr, value) Field{#expr, (long long)(expr), (long long)(value)}
+
+TEST_F(SampleModel, IdentityQueriesAndPaper)
 {
     ASSERT_NE(model(), nullptr) << Diagnostics(*parsed_);
-    EXPECT_STREQ(model()->nickName, "Zentari TX-3390N series");
-    EXPECT_EQ(model()->fileVersion, 256u);
-    EXPECT_EQ(model()->languageLevel, 3u);
-    EXPECT_EQ(model()->colorDevice, 0u);
-    EXPECT_EQ(model()->modelCaps, 0x1000u);
-    EXPECT_EQ(model()->modelFeatures, 5u);
-    EXPECT_EQ(model()->modelTrays, 0x435u);
-    EXPECT_EQ(model()->printRate, (35u << 16) | 33u);
-    EXPECT_EQ(model()->landscapeOrientation, uint32_t(kLandscapePlus90));
-    EXPECT_STREQ(model()->jclBegin, "\x1b%-12345X@PJL JOB\n") << "hex substrings decoded";
-    EXPECT_EQ(model()->modelOptionFlags, uint32_t(kModelStatusMonitor | kModelUseReprint));
-    EXPECT_EQ(model()->driverSwitches, uint32_t(kSwitchMacroSetting));
-    EXPECT_EQ(model()->freeVM, 4194304u);
-    EXPECT_EQ(model()->customPageSize, 1u);
-    EXPECT_EQ(std::u16string(model()->modelPath), u"C:\\drivers\\TEST.PPD");
+    const ModelContext* m = model();
+    const ModelFeature* pageSize = FeatureOfKind(m, kKindPageSize);
+    ASSERT_NE(pageSize, nullptr);
+    const ModelOption& a4 = pageSize->options[3];
+    const Field fields[] = {
+        F(m->fileVersion, 256), F(m->languageLevel, 3), F(m->colorDevice, 0), F(m->modelCaps, 0x1000),
+        F(m->modelFeatures, 5), F(m->modelTrays, 0x435), F(m->printRate, (35u << 16) | 33u),
+        F(m->landscapeOrientation, kLandscapePlus90), F(m->modelOptionFlags, kModelStatusMonitor | kModelUseReprint),
+        F(m->driverSwitches, kSwitchMacroSetting), F(m->freeVM, 4194304), F(m->customPageSize, 1),
+        F(m->standardMemory, 64), F(FindModelFeature(m, "InstalledMemory")->options[1].memoryKB, 128 * 1024),
+        // PageRegion adds neither options nor a feature.
+        F(pageSize->optionCount, 15), F(pageSize->defaultOption, 3), F(a4.width, Points(595)),
+        F(a4.height, Points(842)), F(a4.imageable[2], Points(583)), F(a4.imageableL[2], Points(830)),
+        F(a4.landscapeValue != nullptr, 1),
+        F(DefaultOptionValue(m, kKindResolution), 600), F(OffersResolution(m, 1200), 1), F(OffersResolution(m, 2400), 0),
+        F(DefaultOptionValue(m, kKindMediaType), 1), F(DefaultOptionValue(m, kKindPageProtect), 256),
+        F(DefaultOptionValue(m, kKindHRC), 2), F(DefaultOptionValue(m, kKindSaveMacro), 0),   // no such feature
+        F(NthOptionValue(m, kKindPaper, 3), 9), F(DefaultPaperSource(m), 7), F(SleepModeItem(m, 2), 15),
+        F(SleepModeItem(m, 100), 240),   // past the end: the last item
+    };
+    for (const Field& f : fields)
+        EXPECT_EQ(f.actual, f.expected) << f.name;
+    EXPECT_STREQ(m->nickName, "Zentari TX-3390N series");
+    EXPECT_STREQ(m->jclBegin, "\x1b%-12345X@PJL JOB\n") << "hex substrings decoded";
+    EXPECT_EQ(std::u16string(m->modelPath), u"C:\\drivers\\TEST.PPD");
+    EXPECT_STREQ(a4.keyword, "A4");
+    EXPECT_STREQ(a4.value, "<</PageSize[595 842]/ImagingBBox null>>setpagedevice") << "kept as written";
+    const ModelOption* postcard = PostcardOption(m);
+    ASSERT_NE(postcard, nullptr);
+    EXPECT_STREQ(postcard->media, "Thick");
 }
 
 TEST_F(SampleModel, OrdersInstallableFeaturesLast)
 {
     ASSERT_NE(model(), nullptr);
-    const char* const expected[] = {"PageSize", "Paper", "InputSlot", "ManualFeed", "Duplex",
-                                    "Collate", "Resolution", "MediaType", "MultiplePage",
-                                    "TonerSaveMode", "PageProtect", "HRC", "GraphicsMode",
-                                    "TTMODE", "OptionTray2", "OptionTray3", "InstalledMemory"};
+    const char* const expected[] = {"PageSize", "Paper", "InputSlot", "ManualFeed", "Duplex", "Collate",
+                                    "Resolution", "MediaType", "MultiplePage", "TonerSaveMode", "PageProtect",
+                                    "HRC", "GraphicsMode", "TTMODE", "OptionTray2", "OptionTray3", "InstalledMemory"};
     ASSERT_EQ(model()->featureCount, sizeof(expected) / sizeof(expected[0]));
-    EXPECT_EQ(model()->optionCount, 14u);
-    EXPECT_EQ(model()->installableCount, 3u);
+    EXPECT_TRUE(model()->optionCount == 14u && model()->installableCount == 3u);
     for (uint32_t i = 0; i < model()->featureCount; ++i) {
-        EXPECT_STREQ(model()->features[i].keyword, expected[i]);
-        EXPECT_EQ(model()->features[i].index, i);
-        EXPECT_EQ(model()->features[i].installable != 0, i >= 14) << expected[i];
+        const ModelFeature& f = model()->features[i];
+        EXPECT_TRUE(!strcmp(f.keyword, expected[i]) && f.index == i && (f.installable != 0) == (i >= 14)) << i;
     }
     EXPECT_EQ(FeatureOfKind(model(), kKindVMOption), FindModelFeature(model(), "InstalledMemory"));
     EXPECT_EQ(FindModelFeature(model(), "OptionTray2")->kind, uint8_t(kKindNone));
     EXPECT_EQ(FeatureOfKind(model(), kKindSaveMacro), nullptr);
-}
-
-TEST_F(SampleModel, PaperStatementsMeetInThePageSizeFeature)
-{
-    ASSERT_NE(model(), nullptr);
-    const ModelFeature* pageSize = FeatureOfKind(model(), kKindPageSize);
-    ASSERT_NE(pageSize, nullptr);
-    EXPECT_EQ(pageSize->optionCount, 15u) << "PageRegion must not add options or a feature";
-    EXPECT_STREQ(pageSize->options[pageSize->defaultOption].keyword, "A4");
-    const ModelOption& a4 = pageSize->options[3];
-    EXPECT_STREQ(a4.keyword, "A4");
-    EXPECT_EQ(a4.width, Points(595));
-    EXPECT_EQ(a4.height, Points(842));
-    EXPECT_EQ(a4.imageable[2], Points(583));
-    EXPECT_EQ(a4.imageableL[2], Points(830));
-    EXPECT_NE(a4.landscapeValue, nullptr);
-    EXPECT_STREQ(a4.value, "<</PageSize[595 842]/ImagingBBox null>>setpagedevice")
-        << "invocations are kept as written";
-    const ModelOption* postcard = PostcardOption(model());
-    ASSERT_NE(postcard, nullptr);
-    EXPECT_STREQ(postcard->media, "Thick");
-}
-
-TEST_F(SampleModel, AnswersTheDriversQueries)
-{
-    ASSERT_NE(model(), nullptr);
-    EXPECT_EQ(DefaultOptionValue(model(), kKindResolution), 600);
-    EXPECT_TRUE(OffersResolution(model(), 1200));
-    EXPECT_FALSE(OffersResolution(model(), 2400));
-    EXPECT_EQ(DefaultOptionValue(model(), kKindMediaType), 1);
-    EXPECT_EQ(DefaultOptionValue(model(), kKindPageProtect), 256);
-    EXPECT_EQ(DefaultOptionValue(model(), kKindHRC), 2);
-    EXPECT_EQ(DefaultOptionValue(model(), kKindSaveMacro), 0) << "no such feature";
-    EXPECT_EQ(NthOptionValue(model(), kKindPaper, 3), 9);
-    EXPECT_EQ(DefaultPaperSource(model()), 7);
-    EXPECT_EQ(SleepModeItem(model(), 2), 15u);
-    EXPECT_EQ(SleepModeItem(model(), 100), 240u) << "past the end: the last item";
-    EXPECT_EQ(model()->standardMemory, 64u);
-    EXPECT_EQ(FindModelFeature(model(), "InstalledMemory")->options[1].memoryKB, 128u * 1024);
 }
 
 TEST_F(SampleModel, ResolvesConstraints)
@@ -231,37 +208,25 @@ TEST(ModelSyntax, TextThatOnlyLooksLikeHexIsKeptAsWritten)
     EXPECT_EQ(std::strlen(pageSize->options[2].translation), 2101u);
 }
 
-TEST(ModelSyntax, FileVersionIsFixedPoint)
+TEST(ModelSyntax, FileVersionChecksumAndSlotCodes)
 {
-    EXPECT_EQ(ParseFileVersion("1.5", 3), 384u);
-    EXPECT_EQ(ParseFileVersion("2.25", 4), 576u);
-    EXPECT_EQ(ParseFileVersion("-1.0", 4), 0u);
-    EXPECT_EQ(ParseFileVersion("3", 1), 768u);
-    EXPECT_EQ(ParseFileVersion("1.00196", 7), 257u) << "half a unit and more rounds up";
-    EXPECT_EQ(ParseFileVersion("1.00195", 7), 256u);
-    EXPECT_EQ(ParseFileVersion("1.001959", 8), 256u) << "only five fraction digits count";
-    EXPECT_EQ(ParseFileVersion("v", 1), 0u);
-    EXPECT_EQ(ParseFileVersion("", 0), 0u);
-}
-
-TEST(ModelSyntax, ChecksumIsCrc16Xmodem)
-{
-    const char check[] = "123456789";
-    EXPECT_EQ(ModelChecksum(reinterpret_cast<const uint8_t*>(check), 9), 0x31C3);
+    // Fixed point; half a unit and more rounds up; only five fraction digits count.
+    const struct { const char* text; uint32_t version; } versions[] = {
+        {"1.5", 384}, {"2.25", 576}, {"-1.0", 0}, {"3", 768}, {"1.00196", 257},
+        {"1.00195", 256}, {"1.001959", 256}, {"v", 0}, {"", 0}};
+    for (const auto& v : versions)
+        EXPECT_EQ(ParseFileVersion(v.text, strlen(v.text)), v.version) << v.text;
+    EXPECT_EQ(ModelChecksum(reinterpret_cast<const uint8_t*>("123456789"), 9), 0x31C3) << "CRC-16/XMODEM";
     ParsedModel a, b;
     ParseModelText("*NickName: \"A\"\n", &a);
     ParseModelText("*NickName: \"B\"\n", &b);
     ASSERT_TRUE(a.model && b.model);
     EXPECT_NE(a.model->modelChecksum, b.model->modelChecksum);
-}
-
-TEST(ModelSlots, InputSlotCodes)
-{
-    EXPECT_EQ(PaperSourceOfSlot("Tray3"), 256);
-    EXPECT_EQ(PaperSourceOfSlot("Tower7"), 269);
-    EXPECT_EQ(PaperSourceOfSlot("MPTray"), 258);
-    EXPECT_EQ(PaperSourceOfSlot("tray3"), 1) << "matching is case-sensitive";
-    EXPECT_EQ(PaperSourceOfSlot("Envelope"), 1);
+    // Slot names match case-sensitively; unknown ones select the upper tray.
+    const struct { const char* slot; int source; } slots[] = {
+        {"Tray3", 256}, {"Tower7", 269}, {"MPTray", 258}, {"tray3", 1}, {"Envelope", 1}};
+    for (const auto& s : slots)
+        EXPECT_EQ(PaperSourceOfSlot(s.slot), s.source) << s.slot;
 }
 
 TEST(ModelImage, RelocationRefusesDamagedImages)
@@ -281,23 +246,22 @@ TEST(ModelImage, RelocationRefusesDamagedImages)
     EXPECT_TRUE(RelocateModelImage(copy, size));
     restore();
     EXPECT_FALSE(RelocateModelImage(copy, size - 8)) << "size must match the header";
-    restore();
-    copy->featureCount = 60000;
-    EXPECT_FALSE(RelocateModelImage(copy, size)) << "features beyond the block";
-    restore();
-    copy->imageVersion = 2;
-    EXPECT_FALSE(RelocateModelImage(copy, size));
-    // Option arrays that overlap: relocating one would rewrite the other.
-    restore();
     auto* features = reinterpret_cast<ModelFeature*>(reinterpret_cast<uint8_t*>(copy) +
-                                                     reinterpret_cast<uintptr_t>(copy->features));
-    features[1].options = reinterpret_cast<ModelOption*>(
-        reinterpret_cast<uintptr_t>(features[0].options) + sizeof(ModelOption));
-    EXPECT_FALSE(RelocateModelImage(copy, size));
-    // An option array laid over its own feature record.
-    restore();
-    features[0].options = reinterpret_cast<ModelOption*>(reinterpret_cast<uintptr_t>(copy->features));
-    EXPECT_FALSE(RelocateModelImage(copy, size));
+                                                     reinterpret_cast<uintptr_t>(image->features));
+    const std::function<void()> damage[] = {
+        [&] { copy->featureCount = 60000; },   // features beyond the block
+        [&] { copy->imageVersion = 2; },
+        // Option arrays that overlap: relocating one would rewrite the other.
+        [&] { features[1].options = reinterpret_cast<ModelOption*>(
+                  reinterpret_cast<uintptr_t>(features[0].options) + sizeof(ModelOption)); },
+        // An option array laid over its own feature record.
+        [&] { features[0].options = reinterpret_cast<ModelOption*>(reinterpret_cast<uintptr_t>(copy->features)); },
+    };
+    for (const auto& d : damage) {
+        restore();
+        d();
+        EXPECT_FALSE(RelocateModelImage(copy, size)) << &d - damage;
+    }
     // Every byte of the variable part changed in turn: relocation either
     // refuses or yields records that lie inside the block.
     for (uint32_t at = sizeof(ModelContext); at < size; at += 7) {

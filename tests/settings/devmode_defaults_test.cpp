@@ -1,7 +1,5 @@
-// The default DriverDevmode: the locale rule, the sample model's record in
-// the locale the test runs in (ctest runs this program under an A4 and a
-// Letter locale), model variations, the tray table, and settings profiles
-// read back through a queue whose file list names them.
+// The default DriverDevmode: the locale rule, the sample model's record under the
+// A4 or Letter locale ctest runs it in, model variations, the tray table, and profiles.
 #include "settings/devmode_defaults.h"
 
 #include "core/module_entry.h"
@@ -19,8 +17,7 @@
 
 namespace {
 
-// Key names and the language name are strings of the language module,
-// which the module's attach loads from beside this program.
+// Key names and the language name come from the language module the attach loads.
 class LanguageModule : public ::testing::Environment {
 public:
     void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
@@ -28,19 +25,14 @@ public:
 };
 ::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
-struct Field {
-    const char* name;
-    long long actual, expected;
-};
+struct Field { const char* name; long long actual, expected; };
 #define F(field, value) Field{#field, (long long)(field), (long long)(value)}
 void ExpectFields(std::initializer_list<Field> fields)
 {
-    for (const Field& f : fields)
-        EXPECT_EQ(f.actual, f.expected) << f.name;
+    for (const Field& f : fields) EXPECT_EQ(f.actual, f.expected) << f.name;
 }
 
-// Letter in the Americas, A4 elsewhere; ctest sets LC_ALL per registration
-// and Wine derives the user locale from it.
+// Letter in the Americas, A4 elsewhere; Wine derives the user locale from LC_ALL.
 TEST(Locale, AmericasUseLetterAndTheEnvironmentSelectsTheLocale)
 {
     for (LONG letter : {1, 50, 59, 500, 599})
@@ -65,10 +57,10 @@ protected:
     static const ModelContext* model() { return sample_->model; }
     static DriverDevmode Build(BOOL a4, HANDLE printer = nullptr, const ModelContext* from = model())
     {
-        DriverDevmode record;
-        memset(&record, 0xCC, sizeof(record));
-        EXPECT_TRUE(BuildDefaultDevmode(&record.pub, L"Zentari TX-3390N", from, a4, printer));
-        return record;
+        DriverDevmode r;
+        memset(&r, 0xCC, sizeof(r));
+        EXPECT_TRUE(BuildDefaultDevmode(&r.pub, L"Zentari TX-3390N", from, a4, printer));
+        return r;
     }
     static ParsedModel* sample_;
 };
@@ -82,49 +74,27 @@ TEST_F(SampleModel, RecordFollowsTheLayoutTables)
     const PrivateSettings& p = r.priv;
     const ProcessorBlock& b = p.processor;
     EXPECT_TRUE(IsDriverDevmode(&pub, sizeof(r)));
-    EXPECT_STREQ(pub.dmDeviceName, L"Zentari TX-3390N");
-    EXPECT_STREQ(pub.dmFormName, a4 ? L"A4" : L"Letter");
+    EXPECT_TRUE(!wcscmp(pub.dmDeviceName, L"Zentari TX-3390N") && !wcscmp(pub.dmFormName, a4 ? L"A4" : L"Letter"));
     // Duplex declared (the model has the feature), resolution not (the
     // model offers 1200 dpi), scale not (scaleFlag 0); monochrome.
     ExpectFields({
-        F(pub.dmSpecVersion, 0x0401), F(pub.dmDriverVersion, 0x0107), F(pub.dmSize, 220),
-        F(pub.dmDriverExtra, 2452), F(pub.dmFields, 0x1C71F + DM_DUPLEX - DM_PRINTQUALITY - DM_SCALE),
-        F(pub.dmOrientation, 1), F(pub.dmPaperSize, a4 ? 9 : 1), F(pub.dmPaperLength, a4 ? 2970 : 2794),
-        F(pub.dmPaperWidth, a4 ? 2100 : 2159), F(pub.dmScale, 100), F(pub.dmCopies, 1),
-        F(pub.dmDefaultSource, 7), F(pub.dmPrintQuality, 600), F(pub.dmColor, 1), F(pub.dmDuplex, 1),
-        F(pub.dmYResolution, 600), F(pub.dmTTOption, 1), F(pub.dmCollate, 0), F(pub.dmMediaType, 0),
+        F(pub.dmSize, 220), F(pub.dmDriverExtra, 2452),
+        F(pub.dmFields, 0x1C71F + DM_DUPLEX - DM_PRINTQUALITY - DM_SCALE), F(pub.dmPaperSize, a4 ? 9 : 1),
+        F(pub.dmPaperLength, a4 ? 2970 : 2794), F(pub.dmPaperWidth, a4 ? 2100 : 2159), F(pub.dmDefaultSource, 7),
+        F(pub.dmPrintQuality, 600), F(pub.dmYResolution, 600), F(pub.dmColor, 1), F(pub.dmDuplex, 1),
         // LanguageLevel 3, the always-on bit, TTMODE default 0: raster mode A.
-        F(p.processorBlockOffset, 1504), F(p.signature, 0xFF01), F(p.tag, 0x56495250),
-        F(p.renderFlags, 0x40 | 0x2000 | 0x8000), F(p.modelCaps, 4096), F(p.modelFeatures, 5),
-        F(p.modelTrays, 1077), F(p.colorAdjustment.caSize, 24), F(p.colorAdjustment.caRedGamma, 10000),
-        F(p.colorAdjustment.caReferenceWhite, 10000), F(p.modelChecksum, model()->modelChecksum),
-        F(p.optionCount, model()->optionCount), F(p.sleepTime, 15), F(p.sleepMode, 1),
-        F(p.defaultSleepTime, 15), F(p.multiPage, 1), F(p.economy, 0), F(p.mediaType, 1),
-        F(p.postcardMediaType, 2), F(p.ret, 2), F(p.pageProtect, 256), F(p.errorPrint, 2), F(p.resExt, 0),
-        F(p.duplex, 0x0200), F(p.scalingSize, 100), F(p.useDevmodeCollate, 1), F(p.macroCount, 1),
-        F(p.showBiasVolt, 0), F(p.customPaperUnit, a4 ? 0 : 1), F(p.customPaperWidth, 762),
-        F(p.customPaperLength, 1160), F(p.graphicsMode, 0), F(p.resourceNumber, 0), F(p.bandingMode, 1),
-        F(p.bookletMultiPage, 1), F(p.bindFlags, a4 ? 0 : 1), F(p.qps, 0), F(p.binSwitch, 1),
-        F(p.modelCodeWord, 0x0700), F(p.biasOn, 1), F(p.paperSizeCopy, a4 ? 9 : 1),
-        F(p.fitPaperSize, a4 ? 9 : 1), F(p.ramDiskSize, 0xFFFF), F(p.printerMemory, 64), F(p.tray, 7),
-        F(p.anotherTray, 7), F(p.undefinedSourceTray, 7), F(p.statusMonitor, 3), F(p.defaultSet, 1),
-        F(p.scaling, 3), F(p.modeSelector2, 0x81), F(p.savedScaling, 3), F(p.savedSwitch, 1),
-        F(p.savedMode, 3), F(p.savedCode1, 4233), F(p.savedCode2, 4233), F(p.lastCustomWidth, 762),
-        F(p.lastCustomLength, 1160), F(p.mopy, 0x0100), F(p.mopyPin, -1), F(p.textCodePage, 1252),
-        F(p.trayPaper[0].paper, -1), F(p.trayPaper[3].paper, -2), F(p.trayPaper[11].paper, -1),
-        F(p.trayPaper[0].trayId, -2),
-        F(b.blockVersion, 9), F(b.blockSize, 1168), F(b.procPagesPerSheet, 1), F(b.procSwitch1, 1),
-        F(b.procMark1, 0xFF), F(b.procMark2, 0xFF), F(b.landscapeAngle, 90), F(b.watermarkRop, 0x8800C6),
-        F(b.watermarkScale, 100), F(b.multiLine, 1), F(b.sourceFlags, 0x41), F(b.headerFooterFlags, 6),
-        F(b.headerFooterFont.lfHeight, -11), F(b.headerFooterFont.lfCharSet, 1),
-        F(b.headerFooterBackColor, 0xFFFFFF), F(b.procSwitch2, 1), F(b.procFitPaper, -1),
-        F(b.procFitTarget, 0xFFFF), F(b.procScale, 100), F(b.procDuplexAuto, 1), F(b.procPaperFlags, 1),
-        F(b.endTag, 0x43534F45), F(b.procSource, 0), F(b.reserved7DC[0], 0),
+        F(p.processorBlockOffset, 1504), F(p.renderFlags, 0x40 | 0x2000 | 0x8000), F(p.modelTrays, 1077),
+        F(p.modelChecksum, model()->modelChecksum), F(p.optionCount, model()->optionCount), F(p.sleepTime, 15),
+        F(p.mediaType, 1), F(p.postcardMediaType, 2), F(p.ret, 2), F(p.pageProtect, 256), F(p.resExt, 0),
+        F(p.customPaperUnit, a4 ? 0 : 1), F(p.bindFlags, a4 ? 0 : 1), F(p.paperSizeCopy, a4 ? 9 : 1),
+        F(p.fitPaperSize, a4 ? 9 : 1), F(p.printerMemory, 64), F(p.tray, 7), F(p.undefinedSourceTray, 7),
+        F(p.statusMonitor, 3), F(p.mopy, 0x0100), F(p.textCodePage, 1252), F(p.trayPaper[0].paper, -1),
+        F(p.trayPaper[3].paper, -2), F(p.trayPaper[0].trayId, -2), F(b.blockSize, 1168),
+        F(b.landscapeAngle, 90), F(b.procFitPaper, -1), F(b.endTag, 0x43534F45),
     });
-    EXPECT_STREQ(p.languageName, "ENGLISH");
+    EXPECT_TRUE(!strcmp(p.languageName, "ENGLISH") && !strcmp(b.legacyResourceFile, "KVLRES07.DLL"));
+    EXPECT_TRUE(!wcscmp(b.headerFooterFont.lfFaceName, L"Arial"));
     EXPECT_STREQ(p.printProcessorFile, L"") << "file names need the printer's file list";
-    EXPECT_STREQ(b.headerFooterFont.lfFaceName, L"Arial");
-    EXPECT_STREQ(b.legacyResourceFile, "KVLRES07.DLL");
     // One selection per ordinary feature: the default's position, 0xFF for the resolution feature.
     for (uint32_t i = 0; i < model()->optionCount; ++i) {
         const ModelFeature& f = model()->features[i];
@@ -132,8 +102,7 @@ TEST_F(SampleModel, RecordFollowsTheLayoutTables)
     }
 }
 
-// Small descriptions that change model inputs: a bare one, and one with
-// colour, quick print, no banding and 1200 dpi.
+// A bare description, and one with colour, quick print, no banding and 1200 dpi.
 TEST(ModelVariants, DefaultsFollowTheModel)
 {
     const std::string head = "*PPD-Adobe: \"4.3\"\n*NickName: \"Variant\"\n";
@@ -166,8 +135,7 @@ TEST(TrayTable, RebuiltFromTheModelWords)
     for (const auto& c : cases) {
         PrivateSettings priv = {};
         priv.modelTrays = c.trays, priv.accessories = c.accessories, priv.undefinedSourceTray = 258;
-        for (TrayPaperEntry& entry : priv.trayPaper)
-            entry = {43, 5};
+        for (TrayPaperEntry& entry : priv.trayPaper) entry = {43, 5};
         RebuildTrayPaperFromModel(&priv);
         for (size_t i = 0; i < 12; ++i)
             EXPECT_TRUE(priv.trayPaper[i].paper == c.paper[i] &&
@@ -191,23 +159,15 @@ protected:
         for (const WCHAR* queue : {kQueue, kDataQueue})
             ASSERT_TRUE(InstallTestPrinter(queue, L"KV Defaults Test Driver", L"KVDFTEST.PPD", text));
         const std::wstring dir = InstalledDriverDirectory();
-        profile_ = dir + L"\\" + kProfileName;
+        DeleteFileW((profile_ = dir + L"\\" + kProfileName).c_str());
         ASSERT_TRUE(WritePrivateProfileStringW(L"FileList", L"ExDefaultInformation", kProfileName,
                                                (dir + L"\\KVDFTEST.DAT").c_str()));
-        DeleteFileW(profile_.c_str());
         ASSERT_NE(printer_ = OpenTestPrinter(kQueue), nullptr);
         a4_ = IsA4Locale();
     }
-    void TearDown() override
-    {
-        if (printer_)
-            ClosePrinter(printer_);
-        DeleteFileW(profile_.c_str());
-    }
+    void TearDown() override { if (printer_) ClosePrinter(printer_); DeleteFileW(profile_.c_str()); }
     void Put(const WCHAR* key, const WCHAR* value, const WCHAR* section = kProfileSettingsSection)
-    {
-        ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, profile_.c_str()));
-    }
+    { ASSERT_TRUE(WritePrivateProfileStringW(section, key, value, profile_.c_str())); }
     std::wstring profile_;
     HANDLE printer_ = nullptr;
     BOOL a4_ = TRUE;
@@ -216,25 +176,18 @@ protected:
 TEST_F(ProfileDefaults, SavedSettingsComeBackAsDefaults)
 {
     DriverDevmode s = Build(a4_);
-    DEVMODEW& sp = s.pub;
     PrivateSettings& p = s.priv;
     ProcessorBlock& b = p.processor;
-    sp.dmPaperSize = DMPAPER_LEGAL, sp.dmOrientation = 2, sp.dmCopies = 3, sp.dmPrintQuality = 300;
-    p.collate = 1, p.mediaType = 3, p.multiPage = 4, b.pageOrder = 1, b.multiLine = 0, p.tray = 258;
-    p.anotherTray = 1, p.traySeparateMode = 1, p.economy = 1, p.defaultSet = 2, p.grayLevelLow = 3;
+    s.pub.dmPaperSize = DMPAPER_LEGAL, s.pub.dmCopies = 3, s.pub.dmPrintQuality = 300, p.collate = 1, p.mediaType = 3;
+    p.multiPage = 4, b.pageOrder = 1, p.tray = 258, p.economy = 1, p.grayLevelLow = 3, p.duplex = 0x0301;
     p.renderFlags = (p.renderFlags & ~0x8000u) | 0x80 | 0x10000 | 0x40000 | 0x80000 | 0x400000;
-    p.grayLevelHigh = 4, p.duplex = 0x0301, p.bindFlags |= 2, p.bindingOffset = 12, b.watermark.on = 1;
-    b.watermarkRop = 0x00CC0020, b.watermarkOutline = 1, b.watermarkPages = 1, p.fitPaperSize = 5;
-    p.scalingSize = 150, p.scaleFlag = 3, p.imageProcess = 2, p.mopy = 0x0102, p.mopyPin = 1234;
-    p.qps = 1, p.sleepTime = 30, p.sleepMode = 2, p.statusMonitor = 2, p.macroFlags = 1, p.macroId = 7;
-    p.macroCount = 2, p.pageProtect = 1, b.headerFooterFlags = 0x86, b.idWatermark = 1, p.biasOn = 0;
-    b.headerFooterFont.lfHeight = -20, b.headerFooterColor = 0xFF, b.headerFooterBackColor = 0xFF00;
-    p.biasValue = -3, p.ret = 1, p.errorPrint = 0, p.paperHandling = 3, p.accessories = 3;
-    p.accessories2 = 0x10, p.trayPaper[0] = {9, -2}, p.trayPaper[11] = {43, -2}, p.undefinedSourceTray = 258;
-    p.ramDisk = 1, p.ramDiskSize = 64;
-    wcscpy(p.mopyUser, L"Pat"), wcscpy(p.mopyJob, L"Quarterly"), wcscpy(p.macroName, L"Form7");
-    wcscpy(b.idWatermarkName, L"Secret"), wcscpy(b.headerFooterFont.lfFaceName, L"Courier New");
-    ASSERT_EQ(SaveSettingsToProfile(&sp, &p, printer_, profile_.c_str(), L"1"), 1);
+    p.bindingOffset = 12, b.watermark.on = 1, b.watermarkRop = 0x00CC0020, p.scalingSize = 150;
+    p.scaleFlag = 3, p.mopy = 0x0102, p.mopyPin = 1234, p.sleepTime = 30, p.statusMonitor = 2, p.macroId = 7;
+    b.headerFooterFlags = 0x86, b.headerFooterFont.lfHeight = -20, b.headerFooterBackColor = 0xFF00;
+    p.biasValue = -3, p.accessories = 3, p.accessories2 = 0x10, p.trayPaper[0] = {9, -2};
+    p.trayPaper[11] = {43, -2}, p.undefinedSourceTray = 258, p.ramDiskSize = 64;
+    wcscpy(p.mopyUser, L"Pat"), wcscpy(b.headerFooterFont.lfFaceName, L"Courier New");
+    ASSERT_EQ(SaveSettingsToProfile(&s.pub, &p, printer_, profile_.c_str(), L"1"), 1);
 
     const DriverDevmode r = Build(a4_, printer_);
     const DEVMODEW& rp = r.pub;
@@ -242,19 +195,13 @@ TEST_F(ProfileDefaults, SavedSettingsComeBackAsDefaults)
 #define SAME(field) F(r.field, s.field)
 #define SAMEP(field) F(r.priv.processor.field, s.priv.processor.field)
     ExpectFields({
-        SAME(pub.dmPaperSize), SAME(pub.dmOrientation), SAME(pub.dmCopies), SAME(pub.dmPrintQuality),
-        SAME(priv.collate), SAME(priv.mediaType), SAME(priv.multiPage), SAMEP(pageOrder), SAMEP(multiLine),
-        SAME(priv.tray), SAME(priv.anotherTray), SAME(priv.traySeparateMode), SAME(priv.economy),
-        SAME(priv.defaultSet), SAME(priv.renderFlags), SAME(priv.grayLevelLow), SAME(priv.grayLevelHigh),
-        SAME(priv.duplex), SAME(priv.bindFlags), SAME(priv.bindingOffset), SAMEP(watermark.on), SAMEP(watermarkRop),
-        SAMEP(watermarkOutline), SAMEP(watermarkPages), SAME(priv.fitPaperSize), SAME(priv.scalingSize),
-        SAME(priv.scaleFlag), SAME(priv.imageProcess), SAME(priv.mopy), SAME(priv.mopyPin), SAME(priv.qps),
-        SAME(priv.sleepTime), SAME(priv.sleepMode), SAME(priv.statusMonitor), SAME(priv.macroFlags),
-        SAME(priv.macroId), SAME(priv.macroCount), SAME(priv.pageProtect), SAMEP(headerFooterFlags),
-        SAMEP(idWatermark), SAMEP(headerFooterFont.lfHeight), SAMEP(headerFooterColor), SAMEP(headerFooterBackColor),
-        SAME(priv.biasOn), SAME(priv.biasValue), SAME(priv.ret), SAME(priv.errorPrint), SAME(priv.paperHandling),
-        SAME(priv.accessories), SAME(priv.accessories2), SAME(priv.trayPaper[0].paper), SAME(priv.trayPaper[1].paper),
-        SAME(priv.trayPaper[11].paper), SAME(priv.undefinedSourceTray), SAME(priv.ramDisk), SAME(priv.ramDiskSize),
+        SAME(pub.dmPaperSize), SAME(pub.dmCopies), SAME(pub.dmPrintQuality), SAME(priv.mediaType),
+        SAME(priv.multiPage), SAMEP(pageOrder), SAME(priv.tray), SAME(priv.economy), SAME(priv.renderFlags),
+        SAME(priv.grayLevelLow), SAME(priv.duplex), SAME(priv.bindingOffset), SAMEP(watermark.on),
+        SAMEP(watermarkRop), SAME(priv.scalingSize), SAME(priv.mopy), SAME(priv.mopyPin), SAME(priv.sleepTime),
+        SAME(priv.statusMonitor), SAME(priv.macroId), SAMEP(headerFooterFlags), SAMEP(headerFooterFont.lfHeight),
+        SAMEP(headerFooterBackColor), SAME(priv.biasValue), SAME(priv.accessories2), SAME(priv.trayPaper[0].paper),
+        SAME(priv.trayPaper[11].paper), SAME(priv.undefinedSourceTray), SAME(priv.ramDiskSize),
         // Derived on the way in.
         F(rp.dmDefaultSource, 258), F(rp.dmPaperLength, 3556), F(rp.dmPaperWidth, 2159), F(rp.dmCollate, 1),
         F(q.processor.procCollate, 1), F(q.paperSizeCopy, DMPAPER_LEGAL), F(rp.dmDuplex, DMDUP_VERTICAL),
@@ -262,9 +209,7 @@ TEST_F(ProfileDefaults, SavedSettingsComeBackAsDefaults)
     });
 #undef SAME
 #undef SAMEP
-    EXPECT_STREQ(rp.dmFormName, L"Legal");
-    EXPECT_TRUE(!wcscmp(q.mopyUser, L"Pat") && !wcscmp(q.mopyJob, L"Quarterly") && !wcscmp(q.macroName, L"Form7"));
-    EXPECT_TRUE(!wcscmp(q.processor.idWatermarkName, L"Secret") &&
+    EXPECT_TRUE(!wcscmp(rp.dmFormName, L"Legal") && !wcscmp(q.mopyUser, L"Pat") &&
                 !wcscmp(q.processor.headerFooterFont.lfFaceName, L"Courier New"));
     // The file list names only the profile; the other names are its defaults.
     EXPECT_TRUE(!wcscmp(q.printProcessorFile, L"KVSP207A.EXE") && !wcscmp(q.optionInformationFile, L"KVO3390N.INI"));
@@ -272,46 +217,38 @@ TEST_F(ProfileDefaults, SavedSettingsComeBackAsDefaults)
 
 TEST_F(ProfileDefaults, RulesBetweenKeys)
 {
-    const struct {
-        std::initializer_list<std::pair<const WCHAR*, const WCHAR*>> keys;
-        std::function<void(const DriverDevmode&)> check;
-    } cases[] = {
+    const SHORT localePaper = a4_ ? DMPAPER_A4 : DMPAPER_LETTER;
+    using Check = std::function<void(const DriverDevmode&)>;
+    const struct { std::initializer_list<std::pair<const WCHAR*, const WCHAR*>> keys; Check check; } cases[] = {
         // The custom size comes in whole points; an unknown paper code falls back to the locale's.
         {{{L"paper_NT", L"256"}, {L"UserName", L"Banner"}}, [](const DriverDevmode& r) {
              ExpectFields({F(r.priv.customPaperWidth, 1000), F(r.priv.customPaperLength, 2000),
                            F(r.priv.customPaperUnit, 1), F(r.pub.dmPaperWidth, 994), F(r.pub.dmPaperLength, 1996)});
-             EXPECT_STREQ(r.priv.customPaperName, L"Banner");
-         }},
-        {{{L"paper_NT", L"4711"}}, [](const DriverDevmode& r) {
-             const SHORT paper = IsA4Locale() ? DMPAPER_A4 : DMPAPER_LETTER;
-             ExpectFields({F(r.pub.dmPaperSize, paper), F(r.priv.paperSizeCopy, paper)});
-         }},
+             EXPECT_STREQ(r.priv.customPaperName, L"Banner"); }},
+        {{{L"paper_NT", L"4711"}}, [=](const DriverDevmode& r) {
+             ExpectFields({F(r.pub.dmPaperSize, localePaper), F(r.priv.paperSizeCopy, localePaper)}); }},
         // Booklets on the duplex unit need two pages per sheet.
         {{{L"Booklet", L"1"}, {L"BkMultiPage", L"2"}, {L"MultiPage", L"4"}},
          [](const DriverDevmode& r) { ExpectFields({F(r.priv.booklet, 0), F(r.priv.bookletMultiPage, 4)}); }},
+        // Poster values reach the job processor; no duplex unit bit in the key.
         {{{L"MultiPage", L"-4"}, {L"MDuplex", L"x0103"}, {L"prtres", L"1200"}, {L"Economy", L"5"}, {L"copies", L""}},
          [](const DriverDevmode& r) {
-             // Poster values reach the job processor; no duplex unit bit in the key.
              ExpectFields({F(r.priv.processor.procPagesPerSheet, -4), F(r.priv.duplex, 0x0101),
                            F(r.pub.dmDuplex, DMDUP_VERTICAL), F(r.pub.dmPrintQuality, 1200), F(r.priv.resExt, 600),
-                           F(r.priv.economy, 1), F(r.pub.dmCopies, 0)});
-         }},
+                           F(r.priv.economy, 1), F(r.pub.dmCopies, 0)}); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         DeleteFileW(profile_.c_str());
         Put(L"Banner", L"1000,2000,1", kProfilePaperSection);
-        for (const auto& key : c.keys)
-            Put(key.first, key.second);
+        for (const auto& key : c.keys) Put(key.first, key.second);
         c.check(Build(a4_, printer_));
     }
-    // A3, which the printers print only scaled down: without a kept
-    // fit-to-paper the record returns to the locale's paper.
+    // A3, printed only scaled down: without a kept fit-to-paper the record returns to the locale's paper.
     ParsedModel large;
     ParseModelText(ReadSampleModelFile("KV3390N.PPD") +
                        "*PageSize A3: \"a3\"\n*PaperDimension A3: \"842 1191\"\n*Paper A3: \"8\"\n", &large);
     ASSERT_NE(large.model, nullptr);
-    const SHORT localePaper = a4_ ? DMPAPER_A4 : DMPAPER_LETTER;
     for (bool keepFit : {true, false}) {
         DeleteFileW(profile_.c_str());
         Put(L"paper_NT", L"8"), Put(L"MultiPage", L"2"), Put(L"Scaling", keepFit ? L"x0001" : L"x0000");
@@ -328,8 +265,8 @@ TEST_F(ProfileDefaults, AbsentKeysFallBackToInstallationValues)
     ExpectFields({F(r.pub.dmPaperWidth, a4_ ? 2099 : 2159), F(r.priv.duplex, 0x0200), F(r.priv.qps, 0),
                   F(r.priv.statusMonitor, 0),   // the status monitor is not installed
                   F(r.priv.accessories, 0), F(r.priv.trayPaper[0].paper, -1), F(r.priv.mopy, 0x0100)});
-    HANDLE printer = OpenTestPrinter(kDataQueue);
-    ASSERT_NE(printer, nullptr);
+    HANDLE printer;
+    ASSERT_NE(printer = OpenTestPrinter(kDataQueue), nullptr);
     const struct { const WCHAR* name; DWORD value; } values[] = {{L"DEFACC", 0x00200090}, {L"DEFQPS", 1}, {L"DEFSTSMON", 2}};
     for (const auto& v : values)
         EXPECT_EQ(SetPrinterDataW(printer, const_cast<WCHAR*>(v.name), REG_DWORD,
