@@ -99,3 +99,20 @@ BOOL ModuleProcessDetach()
     DestroyModelCache();
     return TRUE;
 }
+
+BOOL ModuleSiblingPath(const WCHAR* name, WCHAR* path, size_t capacity)
+{
+    WCHAR own[MAX_PATH + 1] = {};
+    if (!name || !path || capacity == 0)
+        return FALSE;
+    DWORD length = GetModuleFileNameW(g_module.moduleHandle, own, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return FALSE;
+    WCHAR* slash = wcsrchr(own, L'\\');
+    const size_t directory = slash ? static_cast<size_t>(slash + 1 - own) : 0;
+    if (directory + wcslen(name) >= capacity)
+        return FALSE;
+    wmemcpy(path, own, directory);
+    wcscpy(path + directory, name);
+    return TRUE;
+}

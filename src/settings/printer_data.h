@@ -100,6 +100,9 @@ BOOL RefreshModelForms(HANDLE printer, const ModelContext* model);
 
 // Writes "ACC", "RAMDISK", "RAM" and the tray values from a private part.
 void WriteTrayAndAccessoryData(HANDLE printer, const PrivateSettings* priv);
+// Reads them back into a private part (a missing value leaves its field as
+// it was) and derives the printer-collation bit of copyFlags.
+void ReadTrayAndAccessoryData(HANDLE printer, PrivateSettings* priv);
 
 // The installation step run when a queue is set up: "FreeMem" and
 // "PrinterHT" from the block, the installation defaults (the profile beside

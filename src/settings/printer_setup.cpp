@@ -4,7 +4,7 @@
 
 #include "core/file_list.h"
 #include "core/model_cache.h"
-#include "core/module_state.h"
+#include "core/module_entry.h"
 #include "settings/devmode_defaults.h"
 
 #include <cstring>
@@ -114,13 +114,8 @@ BOOL PrepareDefaultsFile(HANDLE printer, WCHAR* defaultsPath)
     WCHAR source[MAX_PATH] = {};
     WCHAR system[MAX_PATH] = {};
     if (!ReadPrinterFileList(printer, &list)) return FALSE;
-    DWORD length = GetModuleFileNameW(g_module.moduleHandle, source, MAX_PATH);
-    if (!length || length >= MAX_PATH) return FALSE;
-    WCHAR* slash = wcsrchr(source, L'\\');
-    WCHAR* name = slash ? slash + 1 : source;
-    if (static_cast<size_t>(name - source) + wcslen(list.exDefaultFile) >= MAX_PATH) return FALSE;
-    wcscpy(name, list.exDefaultFile);
-    length = GetSystemWow64DirectoryW(system, MAX_PATH);
+    if (!ModuleSiblingPath(list.exDefaultFile, source, MAX_PATH)) return FALSE;
+    DWORD length = GetSystemWow64DirectoryW(system, MAX_PATH);
     if (!length || length >= MAX_PATH ||
         _snwprintf(defaultsPath, MAX_PATH, L"%ls\\%ls", system, list.defaultFile) < 0)
         return FALSE;
@@ -233,6 +228,50 @@ void WriteTrayAndAccessoryData(HANDLE printer, const PrivateSettings* priv)
         }
     }
     WriteDword(printer, L"MPTray", static_cast<DWORD>(trays[kMultiPurposeTray].paper));
+}
+
+void ReadTrayAndAccessoryData(HANDLE printer, PrivateSettings* priv)
+{
+    if (!printer || !priv) return;
+    TrayPaperEntry* trays = priv->trayPaper;
+    const DWORD modelTrays = priv->modelTrays;
+    DWORD value = 0;
+    if (ReadPrinterDataDword(printer, L"ACC", &value)) {
+        priv->accessories = LOWORD(value);
+        priv->accessories2 = HIWORD(value);
+    }
+    if (ReadPrinterDataDword(printer, L"RAM", &value)) priv->printerMemory = LOWORD(value);
+    if ((priv->modelFeatures & kRamDiskModel) && ReadPrinterDataDword(printer, L"RAMDISK", &value)) {
+        priv->ramDisk = HIWORD(value);
+        priv->ramDiskSize = LOWORD(value);
+    }
+    // Copies are collated by the printer when any of these accessories is fitted.
+    priv->copyFlags = static_cast<BYTE>((priv->copyFlags & ~1u) | ((priv->accessories & 0x0700) ? 1 : 0));
+
+    auto readPaper = [&](const WCHAR* name, TrayPaperEntry& entry) {
+        if (ReadPrinterDataDword(printer, name, &value)) entry.paper = static_cast<LONG>(value);
+    };
+    readPaper(L"Tray1", trays[0]);
+    readPaper(L"Tray2", trays[1]);
+    if (ReadPrinterDataDword(printer, L"UNDEFTray", &value))
+        priv->undefinedSourceTray = LOWORD(value);
+    if (modelTrays & kTray3Field) readPaper(L"Tray3", trays[2]);
+    if (modelTrays & kTray4Field) readPaper(L"Tray4", trays[3]);
+    if (modelTrays & kTowerFeeders) {
+        for (int i = 0; i < kTowerTrays; ++i) {
+            WCHAR name[8];
+            _snwprintf(name, ARRAYSIZE(name), L"TF%d", i + 1);
+            readPaper(name, trays[kTowerEntry + i]);
+        }
+    }
+    if (modelTrays & kTrayIds) {
+        for (int i = 0; i < 4; ++i) {
+            WCHAR name[12];
+            _snwprintf(name, ARRAYSIZE(name), L"Tray%dID", i + 1);
+            if (ReadPrinterDataDword(printer, name, &value)) trays[i].trayId = static_cast<LONG>(value);
+        }
+    }
+    readPaper(L"MPTray", trays[kMultiPurposeTray]);
 }
 
 BOOL InitialisePrinterData(HANDLE printer, const PrinterDataBlock* block)

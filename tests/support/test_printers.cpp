@@ -54,9 +54,14 @@ bool InstallTestPrinter(const WCHAR* queue, const WCHAR* driverName, const WCHAR
     driver.pDataFile = const_cast<LPWSTR>(dataFile);
     if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<LPBYTE>(&driver), APD_COPY_NEW_FILES))
         return false;
+    return AddTestQueue(queue, driverName);
+}
+
+bool AddTestQueue(const WCHAR* queue, const WCHAR* driverName, const WCHAR* port)
+{
     PRINTER_INFO_2W printer = {};
     printer.pPrinterName = const_cast<LPWSTR>(queue);
-    printer.pPortName = const_cast<LPWSTR>(L"FILE:");
+    printer.pPortName = const_cast<LPWSTR>(port);
     printer.pDriverName = const_cast<LPWSTR>(driverName);
     printer.pPrintProcessor = const_cast<LPWSTR>(L"winprint");
     printer.pDatatype = const_cast<LPWSTR>(L"RAW");
@@ -83,4 +88,26 @@ HANDLE OpenTestPrinter(const WCHAR* queue)
 {
     HANDLE printer = nullptr;
     return OpenPrinterW(const_cast<LPWSTR>(queue), &printer, nullptr) ? printer : nullptr;
+}
+
+namespace {
+
+std::wstring PrinterKey(const WCHAR* queue)
+{
+    return std::wstring(L"System\\CurrentControlSet\\Control\\Print\\Printers\\") + queue;
+}
+
+} // namespace
+
+LSTATUS RemoveTestPrinterData(const WCHAR* queue, const WCHAR* name)
+{
+    return RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, (PrinterKey(queue) + L"\\PrinterDriverData").c_str(),
+                              name);
+}
+
+LSTATUS SetTestQueueProcessor(const WCHAR* queue, const WCHAR* processor)
+{
+    const DWORD bytes = static_cast<DWORD>((wcslen(processor) + 1) * sizeof(WCHAR));
+    return RegSetKeyValueW(HKEY_LOCAL_MACHINE, PrinterKey(queue).c_str(), L"Print Processor", REG_SZ,
+                           processor, bytes);
 }

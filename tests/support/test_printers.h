@@ -14,6 +14,9 @@ std::wstring InstalledDriverDirectory();
 bool InstallTestPrinter(const WCHAR* queue, const WCHAR* driverName, const WCHAR* dataFile,
                         const std::string& text);
 
+// Adds a queue of an installed driver (an existing queue is kept).
+bool AddTestQueue(const WCHAR* queue, const WCHAR* driverName, const WCHAR* port = L"FILE:");
+
 // Replaces the content of a data file installed by InstallTestPrinter.
 bool WriteDriverFile(const WCHAR* dataFile, const std::string& text);
 
@@ -23,3 +26,11 @@ std::string MakeModelText(const char* nickName, const char* version);
 
 // Opens a queue; null on failure.
 HANDLE OpenTestPrinter(const WCHAR* queue);
+
+// Removes a printer data value through the printer's registry key (the
+// spooler's own call aborts the process under Wine).
+LSTATUS RemoveTestPrinterData(const WCHAR* queue, const WCHAR* name);
+
+// Names a print processor the spooler has not installed (it refuses such a
+// name when the queue is added).
+LSTATUS SetTestQueueProcessor(const WCHAR* queue, const WCHAR* processor);
