@@ -3,10 +3,10 @@
 // tray-availability rules on their own.
 #include "spooler/capability_tables.h"
 
+#include "support/process_usage.h"
 #include "support/test_paths.h"
 
 #include <windows.h>
-#include <psapi.h>
 #include <winspool.h>
 
 #include <gtest/gtest.h>
@@ -213,27 +213,17 @@ TEST_F(CapabilityQueries, AgreesWithThePlatformQuery)
 TEST_F(CapabilityQueries, RepeatedQueriesKeepHandlesAndMemoryFlat)
 {
     std::vector<BYTE> output(64 * 128);
-    auto round = [&](int times) {
-        for (int i = 0; i < times; ++i)
+    const UsageGrowth growth = MeasureUsageGrowth(
+        [&] {
             for (WORD index : {WORD(DC_PAPERNAMES), WORD(DC_BINS), WORD(DC_MINEXTENT),
                                WORD(DC_ENUMRESOLUTIONS), WORD(DC_NUP)}) {
                 Call(index, output.data());
                 Call(index, nullptr, true);
             }
-    };
-    auto privateBytes = [] {
-        PROCESS_MEMORY_COUNTERS_EX c = {};
-        GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&c), sizeof(c));
-        return c.PrivateUsage;
-    };
-    round(20);   // caches of the platform warm up
-    DWORD handlesBefore = 0, handlesAfter = 0;
-    GetProcessHandleCount(GetCurrentProcess(), &handlesBefore);
-    const SIZE_T bytesBefore = privateBytes();
-    round(100);   // 1000 calls
-    GetProcessHandleCount(GetCurrentProcess(), &handlesAfter);
-    EXPECT_LE(handlesAfter, handlesBefore + 2);
-    EXPECT_LT(privateBytes(), bytesBefore + 2 * 1024 * 1024);
+        },
+        20, 100);   // 1000 calls measured
+    EXPECT_LE(growth.handles, 2);
+    EXPECT_LT(growth.privateBytes, 2 * 1024 * 1024);
 }
 
 }  // namespace

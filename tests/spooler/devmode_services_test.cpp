@@ -1,0 +1,226 @@
+// The DEVMODE entry points: conversions between record generations and
+// sizes, the driver defaults, document properties without a sheet, and
+// the same answers through the platform's own clients.
+#include "platform/driverui.h"
+
+#include "core/module_entry.h"
+#include "settings/driver_devmode.h"
+#include "support/process_usage.h"
+#include "support/test_paths.h"
+
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+class LanguageModule : public ::testing::Environment {
+public:
+    void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
+    void TearDown() override { ModuleProcessDetach(); }
+};
+::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
+
+const BYTE kGuard = 0xA5;
+WCHAR* Queue() { return const_cast<WCHAR*>(kTestQueueName); }
+
+// A record in a buffer with guard bytes behind its declared size.
+struct GuardedRecord {
+    std::vector<BYTE> bytes;
+    explicit GuardedRecord(size_t size, size_t guard = 64) : bytes(size + guard, kGuard) {}
+    DEVMODEW* dm() { return reinterpret_cast<DEVMODEW*>(bytes.data()); }
+    bool GuardIntactFrom(size_t offset) const
+    {
+        for (size_t i = offset; i < bytes.size(); ++i)
+            if (bytes[i] != kGuard) return false;
+        return true;
+    }
+};
+
+// The printer's settings as a whole driver record, through the entry point.
+DriverDevmode PrinterSettings(HANDLE printer)
+{
+    DriverDevmode record = {};
+    EXPECT_EQ(DrvDocumentProperties(nullptr, printer, Queue(), &record.pub, nullptr, DM_COPY), IDOK);
+    return record;
+}
+
+class DevmodeServices : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(OpenPrinterW(Queue(), &printer_, nullptr)); }
+    void TearDown() override { ClosePrinter(printer_); }
+    HANDLE printer_ = nullptr;
+};
+
+TEST_F(DevmodeServices, ConvertReportsSizesAndTheRightErrors)
+{
+    DriverDevmode source = PrinterSettings(printer_);
+    ASSERT_TRUE(IsDriverDevmode(&source.pub, sizeof(source)));
+    LONG needed = 0;
+
+    SetLastError(0);
+    EXPECT_FALSE(DrvConvertDevMode(Queue(), &source.pub, &source.pub, nullptr, CDM_CONVERT));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+
+    // The legacy layout: 299 bytes are too few, and NULL output asks the size.
+    GuardedRecord small(299);
+    for (DEVMODEW* out : {static_cast<DEVMODEW*>(nullptr), small.dm()}) {
+        needed = out ? 299 : 0;
+        SetLastError(0);
+        EXPECT_FALSE(DrvConvertDevMode(Queue(), &source.pub, out, &needed, CDM_CONVERT351));
+        EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+        EXPECT_EQ(needed, 300);
+    }
+
+    // A buffer smaller than the output's own sizes is a bad parameter.
+    GuardedRecord full(kDriverDevmodeSize);
+    full.dm()->dmSize = kPublicDevmodeSize;
+    full.dm()->dmDriverExtra = kPrivateSize;
+    full.dm()->dmDriverVersion = source.pub.dmDriverVersion;   // the output keeps its own
+    needed = kDriverDevmodeSize - 1;
+    SetLastError(0);
+    EXPECT_FALSE(DrvConvertDevMode(Queue(), &source.pub, full.dm(), &needed, CDM_CONVERT));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+    needed = kDriverDevmodeSize;
+    EXPECT_TRUE(DrvConvertDevMode(Queue(), &source.pub, full.dm(), &needed, CDM_CONVERT));
+    EXPECT_EQ(needed, kDriverDevmodeSize);
+    EXPECT_EQ(0, memcmp(full.dm(), &source, kDriverDevmodeSize));
+    EXPECT_TRUE(full.GuardIntactFrom(kDriverDevmodeSize));
+
+    // A public part of unknown size needs its own version.
+    DEVMODEW odd = source.pub;
+    odd.dmSize = 200;
+    odd.dmSpecVersion = 0;
+    odd.dmDriverExtra = 0;
+    SetLastError(0);
+    EXPECT_FALSE(DrvConvertDevMode(Queue(), &odd, full.dm(), &needed, CDM_CONVERT));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
+
+    // Unknown modes fail without touching the last error.
+    SetLastError(12345);
+    EXPECT_FALSE(DrvConvertDevMode(Queue(), &source.pub, full.dm(), &needed, 8));
+    EXPECT_EQ(GetLastError(), 12345u);
+}
+
+TEST_F(DevmodeServices, ConvertToTheLegacyLayoutKeepsItsFirstBytes)
+{
+    DriverDevmode source = PrinterSettings(printer_);
+    GuardedRecord legacy(300);
+    LONG needed = 300;
+    ASSERT_TRUE(DrvConvertDevMode(Queue(), &source.pub, legacy.dm(), &needed, CDM_CONVERT351));
+    EXPECT_EQ(needed, 300);
+    const DEVMODEW* out = legacy.dm();
+    EXPECT_EQ(out->dmSize, 188);
+    EXPECT_EQ(out->dmSpecVersion, 0x0320);
+    EXPECT_EQ(out->dmDriverVersion, 0x0350);
+    EXPECT_EQ(out->dmDriverExtra, 112);
+    EXPECT_EQ(0, memcmp(out->dmDeviceName, source.pub.dmDeviceName, sizeof(out->dmDeviceName)));
+    const size_t fields = offsetof(DEVMODEW, dmFields);
+    EXPECT_EQ(0, memcmp(reinterpret_cast<const BYTE*>(out) + fields,
+                        reinterpret_cast<const BYTE*>(&source.pub) + fields, 188 - fields));
+    EXPECT_EQ(0, memcmp(reinterpret_cast<const BYTE*>(out) + 188, &source.priv, 112));
+    EXPECT_TRUE(legacy.GuardIntactFrom(300));
+
+    // And from there to a full record: the 188 public bytes and 112 private ones carry over.
+    GuardedRecord back(kDriverDevmodeSize);
+    back.dm()->dmSize = kPublicDevmodeSize;
+    back.dm()->dmDriverExtra = kPrivateSize;
+    needed = kDriverDevmodeSize;
+    ASSERT_TRUE(DrvConvertDevMode(Queue(), legacy.dm(), back.dm(), &needed, CDM_CONVERT));
+    EXPECT_EQ(back.dm()->dmSpecVersion, 0x0401);
+    EXPECT_EQ(back.dm()->dmCopies, source.pub.dmCopies);
+}
+
+TEST_F(DevmodeServices, DriverDefaultsNeedTheWholeRecordAndAKnownPrinter)
+{
+    LONG needed = 100;
+    GuardedRecord small(100);
+    SetLastError(0);
+    EXPECT_FALSE(DrvConvertDevMode(Queue(), nullptr, small.dm(), &needed, CDM_DRIVER_DEFAULT));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
+    EXPECT_EQ(needed, kDriverDevmodeSize);
+
+    GuardedRecord defaults(kDriverDevmodeSize);
+    EXPECT_TRUE(DrvConvertDevMode(Queue(), nullptr, defaults.dm(), &needed, CDM_DRIVER_DEFAULT));
+    EXPECT_TRUE(IsDriverDevmode(defaults.dm(), kDriverDevmodeSize));
+    EXPECT_TRUE(defaults.GuardIntactFrom(kDriverDevmodeSize));
+    EXPECT_EQ(wcsncmp(defaults.dm()->dmDeviceName, L"Zentari TX-3390N", 16), 0);
+
+    needed = kDriverDevmodeSize;
+    EXPECT_FALSE(DrvConvertDevMode(const_cast<WCHAR*>(L"No such printer"), nullptr, defaults.dm(),
+                                   &needed, CDM_DRIVER_DEFAULT));
+}
+
+TEST_F(DevmodeServices, DocumentPropertiesWithoutASheet)
+{
+    GuardedRecord untouched(kDriverDevmodeSize, 0);
+    EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), untouched.dm(), nullptr, 0), kDriverDevmodeSize);
+    EXPECT_TRUE(untouched.GuardIntactFrom(0));
+    EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), nullptr, nullptr, DM_COPY), kDriverDevmodeSize);
+    EXPECT_EQ(DrvAdvancedDocumentProperties(nullptr, printer_, Queue(), nullptr, nullptr), kDriverDevmodeSize);
+
+    // A caller's public-only record: merged, and handed back no larger.
+    DEVMODEW in = {};
+    in.dmSpecVersion = DM_SPECVERSION;
+    in.dmSize = sizeof(in);
+    in.dmFields = DM_COPIES | DM_ORIENTATION;
+    in.dmCopies = 6;
+    in.dmOrientation = DMORIENT_LANDSCAPE;
+    GuardedRecord out(sizeof(DEVMODEW));
+    EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), out.dm(), &in, DM_COPY | DM_UPDATE), IDOK);
+    EXPECT_TRUE(out.GuardIntactFrom(sizeof(DEVMODEW)));
+    EXPECT_EQ(out.dm()->dmSize, sizeof(DEVMODEW));
+    EXPECT_EQ(out.dm()->dmDriverExtra, 0);
+    EXPECT_EQ(out.dm()->dmCopies, 6);
+    EXPECT_EQ(out.dm()->dmOrientation, DMORIENT_LANDSCAPE);
+
+    // The sheet entry without a sheet: the header learns the size.
+    EXPECT_EQ(DrvDocumentPropertySheets(nullptr, 0), -1);
+    DOCUMENTPROPERTYHEADER header = {sizeof(header), 0, printer_, Queue(), nullptr, nullptr, 0, 0};
+    EXPECT_EQ(DrvDocumentPropertySheets(nullptr, reinterpret_cast<LPARAM>(&header)), kDriverDevmodeSize);
+    EXPECT_EQ(header.cbOut, DWORD(kDriverDevmodeSize));
+}
+
+// Wine's clients call the installed module with the printer's name only.
+TEST_F(DevmodeServices, PlatformClientsSeeTheSameRecord)
+{
+    const DriverDevmode direct = PrinterSettings(printer_);
+    for (HANDLE printer : {printer_, static_cast<HANDLE>(nullptr)}) {
+        EXPECT_EQ(DocumentPropertiesW(nullptr, printer, Queue(), nullptr, nullptr, 0), kDriverDevmodeSize);
+        GuardedRecord viaClient(kDriverDevmodeSize);
+        EXPECT_EQ(DocumentPropertiesW(nullptr, printer, Queue(), viaClient.dm(), nullptr, DM_OUT_BUFFER), IDOK);
+        EXPECT_EQ(0, memcmp(viaClient.dm(), &direct, kDriverDevmodeSize));
+        EXPECT_TRUE(viaClient.GuardIntactFrom(kDriverDevmodeSize));
+    }
+    // The queue's own settings came from the module when the queue was added.
+    DWORD needed = 0;
+    GetPrinterW(printer_, 2, nullptr, 0, &needed);
+    std::vector<BYTE> info(needed);
+    ASSERT_TRUE(GetPrinterW(printer_, 2, info.data(), needed, &needed));
+    const DEVMODEW* stored = reinterpret_cast<PRINTER_INFO_2W*>(info.data())->pDevMode;
+    ASSERT_NE(stored, nullptr);
+    EXPECT_TRUE(IsDriverDevmode(stored, kDriverDevmodeSize));
+    EXPECT_EQ(DeviceCapabilitiesW(Queue(), L"FILE:", DC_SIZE, nullptr, nullptr), kPublicDevmodeSize);
+    EXPECT_EQ(DeviceCapabilitiesW(Queue(), L"FILE:", DC_EXTRA, nullptr, nullptr), kPrivateSize);
+}
+
+TEST_F(DevmodeServices, RepeatedCallsKeepHandlesAndMemoryFlat)
+{
+    DriverDevmode record = {};
+    LONG needed = 0;
+    const UsageGrowth growth = MeasureUsageGrowth(
+        [&] {
+            DrvDocumentProperties(nullptr, printer_, Queue(), &record.pub, nullptr, DM_COPY);
+            DrvDocumentProperties(nullptr, nullptr, Queue(), &record.pub, &record.pub, DM_COPY);
+            needed = kDriverDevmodeSize;
+            DrvConvertDevMode(Queue(), nullptr, &record.pub, &needed, CDM_DRIVER_DEFAULT);
+        },
+        10, 150);
+    EXPECT_LE(growth.handles, 2);
+    EXPECT_LT(growth.privateBytes, 2 * 1024 * 1024);
+}
+
+} // namespace
