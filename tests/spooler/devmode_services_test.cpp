@@ -5,6 +5,7 @@
 
 #include "core/module_entry.h"
 #include "settings/driver_devmode.h"
+#include "support/compstui/compstui_standin.h"
 #include "support/process_usage.h"
 #include "support/test_paths.h"
 
@@ -205,6 +206,48 @@ TEST_F(DevmodeServices, PlatformClientsSeeTheSameRecord)
     EXPECT_TRUE(IsDriverDevmode(stored, kDriverDevmodeSize));
     EXPECT_EQ(DeviceCapabilitiesW(Queue(), L"FILE:", DC_SIZE, nullptr, nullptr), kPublicDevmodeSize);
     EXPECT_EQ(DeviceCapabilitiesW(Queue(), L"FILE:", DC_EXTRA, nullptr, nullptr), kPrivateSize);
+}
+
+// With a prompt the work goes to the property-sheet host; the stand-in
+// host beside the test program records the call. The document pages do not
+// exist yet, so the sheet refuses to start and the host's error comes back.
+TEST_F(DevmodeServices, PromptsGoThroughThePropertySheetHost)
+{
+    HMODULE host = LoadLibraryW((TestBinDirectory() + L"\\compstui.dll").c_str());
+    ASSERT_NE(host, nullptr);
+    auto lastCall = reinterpret_cast<StandInRecordFn>(
+        reinterpret_cast<void*>(GetProcAddress(host, "StandInLastCall")));
+    ASSERT_NE(lastCall, nullptr);
+    const StandInRecord& call = *lastCall();
+    const auto* document = reinterpret_cast<const DOCUMENTPROPERTYHEADER*>(call.initHeader);
+    const auto* device = reinterpret_cast<const DEVICEPROPERTYHEADER*>(call.initHeader);
+    DriverDevmode out = {};
+
+    const DWORD prompt = DM_IN_PROMPT | DM_OUT_BUFFER;
+    EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), &out.pub, nullptr, prompt), ERR_CPSUI_GETLASTERROR);
+    EXPECT_EQ(call.resultOnEntry, prompt);
+    EXPECT_EQ(document->cbSize, 48);
+    EXPECT_EQ(document->hPrinter, printer_);
+    EXPECT_EQ(document->pdmOut, &out.pub);
+    EXPECT_EQ(document->fMode, prompt);
+    ASSERT_EQ(call.reasonCount, 1);
+    EXPECT_EQ(call.reasons[0], PROPSHEETUI_REASON_INIT);
+    EXPECT_EQ(call.initAnswer, -1);
+
+    EXPECT_FALSE(DrvAdvancedDocumentProperties(nullptr, printer_, Queue(), &out.pub, nullptr));
+    EXPECT_EQ(document->fMode, DWORD(DM_COPY | DM_PROMPT | DM_ADVANCED));
+    EXPECT_EQ(call.resultOnEntry, document->fMode);
+
+    // The printer sheet: the caller may change the printer here.
+    const int before = call.calls;
+    EXPECT_TRUE(PrinterProperties(nullptr, printer_));
+    EXPECT_EQ(call.calls, before + 1);
+    EXPECT_EQ(device->cbSize, 24);
+    EXPECT_EQ(device->Flags, 0);
+    EXPECT_EQ(device->hPrinter, printer_);
+    EXPECT_EQ(device->pszPrinterName, nullptr);
+    EXPECT_EQ(call.resultOnEntry, 1u);
+    FreeLibrary(host);
 }
 
 TEST_F(DevmodeServices, RepeatedCallsKeepHandlesAndMemoryFlat)
