@@ -31,14 +31,21 @@ WCHAR* HeapCopy(HANDLE heap, const WCHAR* text)
     return copy;
 }
 
+// Most spooler answers fit this; asking with it saves the size query.
+const DWORD kFirstGuessBytes = 8192;
+
 // A spooler structure of the given level in one GlobalAlloc block.
 BYTE* ReadPrinterInfo(HANDLE printer, DWORD level)
 {
-    DWORD needed = 0;
-    GetPrinterW(printer, level, nullptr, 0, &needed);
-    if (needed == 0)
-        return nullptr;
+    DWORD needed = kFirstGuessBytes;
     BYTE* info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
+    if (info && GetPrinterW(printer, level, info, needed, &needed))
+        return info;
+    if (info)
+        GlobalFree(info);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+        return nullptr;
+    info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
     if (info && !GetPrinterW(printer, level, info, needed, &needed)) {
         GlobalFree(info);
         return nullptr;
@@ -81,17 +88,20 @@ BOOL RepairStoredDefaults(HANDLE printer, const WCHAR* printerName, const Driver
 WCHAR* HelpFileOf(HANDLE printer, HANDLE heap)
 {
     WCHAR* help = nullptr;
-    DWORD needed = 0;
-    GetPrinterDriverW(printer, nullptr, 3, nullptr, 0, &needed);
-    if (needed) {
-        auto* driver = static_cast<DRIVER_INFO_3W*>(GlobalAlloc(GPTR, needed));
-        if (driver && GetPrinterDriverW(printer, nullptr, 3, reinterpret_cast<BYTE*>(driver),
-                                        needed, &needed) &&
-            driver->pHelpFile && driver->pHelpFile[0])
-            help = HeapCopy(heap, driver->pHelpFile);
-        if (driver)
-            GlobalFree(driver);
+    DWORD needed = kFirstGuessBytes;
+    auto* driver = static_cast<DRIVER_INFO_3W*>(GlobalAlloc(GPTR, needed));
+    BOOL ok = driver && GetPrinterDriverW(printer, nullptr, 3, reinterpret_cast<BYTE*>(driver),
+                                          needed, &needed);
+    if (driver && !ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+        GlobalFree(driver);
+        driver = static_cast<DRIVER_INFO_3W*>(GlobalAlloc(GPTR, needed));
+        ok = driver && GetPrinterDriverW(printer, nullptr, 3, reinterpret_cast<BYTE*>(driver),
+                                         needed, &needed);
     }
+    if (ok && driver->pHelpFile && driver->pHelpFile[0])
+        help = HeapCopy(heap, driver->pHelpFile);
+    if (driver)
+        GlobalFree(driver);
     if (help)
         return help;
     WCHAR path[MAX_PATH + ARRAYSIZE(kFallbackHelpFile)] = {};

@@ -517,13 +517,12 @@ void ReadWatermarkGroup(BuildContext& b)
     Profile& p = b.profile;
     ApplyWatermarkValue(p.Has(kKeyWatermark) ? p.value() : nullptr, &b.priv.processor);
     // The record remembers which of the store's watermarks is the printer's.
-    WatermarkState state;
-    InitialiseWatermarkState(&state, b.printer, &b.pub);
-    if (state.printerName[0]) {
-        b.priv.watermarkIndex = static_cast<WORD>(
-            GetPrivateProfileIntW(state.printerName, L"Current", 0, state.storePath));
-    }
-    ReleaseWatermarkState(&state);
+    WCHAR printerName[MAX_PATH];
+    WCHAR storePath[MAX_PATH];
+    WatermarkPrinterName(b.printer, &b.pub, printerName, MAX_PATH);
+    if (printerName[0] && WatermarkStorePath(storePath, MAX_PATH))
+        b.priv.watermarkIndex =
+            static_cast<WORD>(GetPrivateProfileIntW(printerName, L"Current", 0, storePath));
 }
 
 void ReadScalingGroup(BuildContext& b)

@@ -198,24 +198,39 @@ BOOL WatermarkStorePath(WCHAR* path, size_t capacity)
     return swprintf(path, capacity, L"%ls\\%ls", windows, kStoreFileName) > 0;
 }
 
+void WatermarkPrinterName(HANDLE printer, const DEVMODEW* dm, WCHAR* name, size_t capacity)
+{
+    if (!name || capacity == 0)
+        return;
+    name[0] = L'\0';
+    // Level 4 is the spooler's cheapest description; a name that does not
+    // fit the stack buffer is rare enough to ask twice for.
+    BYTE local[1024];
+    BYTE* buffer = local;
+    DWORD needed = 0;
+    BOOL ok = printer && GetPrinterW(printer, 4, local, sizeof(local), &needed);
+    if (printer && !ok && needed > sizeof(local)) {
+        buffer = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
+        ok = buffer && GetPrinterW(printer, 4, buffer, needed, &needed);
+    }
+    const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer);
+    if (ok && info->pPrinterName)
+        lstrcpynW(name, info->pPrinterName, static_cast<int>(capacity));
+    else if (dm)
+        lstrcpynW(name, dm->dmDeviceName, static_cast<int>(capacity < CCHDEVICENAME ? capacity : CCHDEVICENAME));
+    if (buffer && buffer != local)
+        GlobalFree(buffer);
+}
+
 void InitialiseWatermarkState(WatermarkState* state, HANDLE printer, const DEVMODEW* dm)
 {
     ZeroMemory(state, sizeof(*state));
     state->selectedIndex = kNoWatermarkSelected;
     WatermarkStorePath(state->storePath, MAX_PATH);
 
-    DWORD needed = 0;
-    if (printer)
-        GetPrinterW(printer, 2, nullptr, 0, &needed);
-    auto* info = needed ? static_cast<PRINTER_INFO_2W*>(GlobalAlloc(GPTR, needed)) : nullptr;
-    if (info && GetPrinterW(printer, 2, reinterpret_cast<LPBYTE>(info), needed, &needed) &&
-        info->pPrinterName)
-        lstrcpynW(state->printerName, info->pPrinterName, MAX_PATH);
-    else if (dm)
-        lstrcpynW(state->printerName, dm->dmDeviceName, CCHDEVICENAME);
-    if (info)
-        GlobalFree(info);
+    WatermarkPrinterName(printer, dm, state->printerName, MAX_PATH);
 
+    DWORD needed = 0;
     FileList files;
     lstrcpyW(state->sharedFile, kDefaultSharedFile);
     if (printer && ReadPrinterFileList(printer, &files))

@@ -38,6 +38,10 @@ struct WatermarkState {
 // Path of "KVWMARK.INI" in the system Windows directory.
 BOOL WatermarkStorePath(WCHAR* path, size_t capacity);
 
+// The printer's section name in the store: the queue's name, or
+// dmDeviceName when the printer cannot be queried.
+void WatermarkPrinterName(HANDLE printer, const DEVMODEW* dm, WCHAR* name, size_t capacity);
+
 // Fills state with the store path, the printer's section name (the queue's
 // name, or dmDeviceName when the printer cannot be queried) and the shared
 // file of the driver. Frees nothing; pair with ReleaseWatermarkState.

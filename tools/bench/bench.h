@@ -42,3 +42,4 @@ void PrintSeries(const char* label, const char* unit, const Series& series);
 bool RunSampleModelLoad(const BenchOptions& options);
 bool RunLargeModelLoad(const BenchOptions& options);
 bool RunDevmodeDefaults(const BenchOptions& options);
+bool RunSpoolerServices(const BenchOptions& options);

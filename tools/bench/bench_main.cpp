@@ -27,6 +27,9 @@ const Benchmark kBenchmarks[] = {
     {L"devmode-defaults", "default DEVMODE and merge of a caller's record on the installed "
                           "queue, as every device-capabilities call does",
      RunDevmodeDefaults},
+    {L"spooler-services", "DrvDeviceCapabilities (papers, bins, resolutions), document "
+                          "properties without a sheet and DevQueryPrintEx on the installed queue",
+     RunSpoolerServices},
 };
 
 const Benchmark* FindBenchmark(const wchar_t* name)

@@ -84,6 +84,42 @@ void PrintCapabilities(const WCHAR* queue, const WCHAR* port)
             DeviceCapabilitiesW(queue, port, DC_ORIENTATION, nullptr, nullptr));
 }
 
+// The default settings an application receives from DocumentPropertiesW,
+// which asks the driver module for its record.
+void PrintDefaultDevmode(const WCHAR* queue)
+{
+    WCHAR* name = const_cast<WCHAR*>(queue);
+    const LONG size = DocumentPropertiesW(nullptr, nullptr, name, nullptr, nullptr, 0);
+    if (size <= 0) {
+        wprintf(L"  default DEVMODE:  (none, answer %ld)\n", size);
+        return;
+    }
+    std::vector<BYTE> buffer(size);
+    auto* dm = reinterpret_cast<DEVMODEW*>(buffer.data());
+    if (DocumentPropertiesW(nullptr, nullptr, name, dm, nullptr, DM_OUT_BUFFER) != IDOK) {
+        wprintf(L"  default DEVMODE:  (not returned)\n");
+        return;
+    }
+    // The driver's own record carries the WORD 0xFF01 right after its signature offset.
+    const bool driverRecord = dm->dmDriverExtra >= 4 && dm->dmSize + 4 <= size &&
+                              *reinterpret_cast<const WORD*>(buffer.data() + dm->dmSize + 2) == 0xFF01;
+    wprintf(L"  default DEVMODE:  %ld bytes (public %u, private %u, version 0x%04X, driver 0x%04X%ls)\n",
+            size, dm->dmSize, dm->dmDriverExtra, dm->dmSpecVersion, dm->dmDriverVersion,
+            driverRecord ? L", driver record" : L"");
+    wprintf(L"    device name     %.32ls\n", dm->dmDeviceName);
+    wprintf(L"    fields          0x%08lX\n", dm->dmFields);
+    wprintf(L"    paper           %d \"%.32ls\" %d x %d (0.1 mm)\n", dm->dmPaperSize, dm->dmFormName,
+            dm->dmPaperWidth, dm->dmPaperLength);
+    wprintf(L"    orientation     %ls\n", dm->dmOrientation == DMORIENT_LANDSCAPE ? L"landscape" : L"portrait");
+    wprintf(L"    copies          %d%ls\n", dm->dmCopies, dm->dmCollate == DMCOLLATE_TRUE ? L", collated" : L"");
+    wprintf(L"    source          %d\n", dm->dmDefaultSource);
+    wprintf(L"    resolution      %d x %d dpi\n", dm->dmPrintQuality, dm->dmYResolution);
+    wprintf(L"    duplex          %ls\n", dm->dmDuplex == DMDUP_VERTICAL     ? L"long edge"
+                                        : dm->dmDuplex == DMDUP_HORIZONTAL ? L"short edge"
+                                                                           : L"off");
+    wprintf(L"    scale           %d%%\n", dm->dmScale);
+}
+
 } // namespace
 
 int wmain(int argc, WCHAR** argv)
@@ -119,5 +155,6 @@ int wmain(int argc, WCHAR** argv)
         wprintf(L"  dependent file:   %ls\n", f);
     PrintProductVersion(d->pConfigFile);
     PrintCapabilities(p->pPrinterName, p->pPortName);
+    PrintDefaultDevmode(p->pPrinterName);
     return 0;
 }
