@@ -8,6 +8,7 @@
 #include "support/compstui/compstui_standin.h"
 #include "support/process_usage.h"
 #include "support/test_paths.h"
+#include "support/test_printers.h"
 
 #include <winspool.h>
 
@@ -248,6 +249,90 @@ TEST_F(DevmodeServices, PromptsGoThroughThePropertySheetHost)
     EXPECT_EQ(device->pszPrinterName, nullptr);
     EXPECT_EQ(call.resultOnEntry, 1u);
     FreeLibrary(host);
+}
+
+// A queue whose model description is gone answers every entry point with
+// the interface's failure value.
+TEST(BrokenPrinter, EntryPointsFailCleanlyWithoutTheModel)
+{
+    WCHAR queue[] = L"KV Services No Model";
+    ASSERT_TRUE(InstallTestPrinter(queue, L"KV Services No Model Driver", L"KVNOSVC.PPD",
+                                   MakeModelText("No model", "1.0")));
+    for (const WCHAR* file : {L"\\KVNOSVC.PPD", L"\\KVNOSVC.BDD"})
+        DeleteFileW((InstalledDriverDirectory() + file).c_str());
+    HANDLE printer = OpenTestPrinter(queue);
+    ASSERT_NE(printer, nullptr);
+    DriverDevmode record = {};
+    const UsageGrowth growth = MeasureUsageGrowth(
+        [&] {
+            EXPECT_EQ(DrvDocumentProperties(nullptr, printer, queue, &record.pub, nullptr, DM_COPY), -1);
+            EXPECT_EQ(DrvDeviceCapabilities(printer, queue, DC_PAPERS, nullptr, nullptr), GDI_ERROR);
+            LONG needed = kDriverDevmodeSize;
+            EXPECT_FALSE(DrvConvertDevMode(queue, nullptr, &record.pub, &needed, CDM_DRIVER_DEFAULT));
+        },
+        5, 100);
+    EXPECT_LE(growth.handles, 2);
+    EXPECT_LT(growth.privateBytes, 1024 * 1024);
+    ClosePrinter(printer);
+}
+
+// Memory that ends at an inaccessible page: reading or writing one byte
+// past a record placed at its end faults.
+class FencedBlock {
+public:
+    explicit FencedBlock(size_t size)
+    {
+        const size_t page = 4096;
+        pages_ = (size + page - 1) / page + 1;
+        base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, pages_ * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
+        DWORD old = 0;
+        VirtualProtect(base_ + (pages_ - 1) * page, page, PAGE_NOACCESS, &old);
+        data_ = base_ + (pages_ - 1) * page - size;
+    }
+    ~FencedBlock() { VirtualFree(base_, 0, MEM_RELEASE); }
+    DEVMODEW* dm() { return reinterpret_cast<DEVMODEW*>(data_); }
+    BYTE* bytes() { return data_; }
+
+private:
+    BYTE* base_ = nullptr;
+    BYTE* data_ = nullptr;
+    size_t pages_ = 0;
+};
+
+// Records of every shape reach the entry points: none may read past the
+// extent the record declares, write past what the caller's record allows,
+// or fail where the interface promises an answer.
+TEST_F(DevmodeServices, ForeignAndDamagedRecordsAreReadWithinTheirOwnExtent)
+{
+    DWORD seed = 12345;
+    auto next = [&seed] { seed = seed * 1103515245u + 12345u; return static_cast<BYTE>(seed >> 16); };
+    WCHAR message[128];
+    for (WORD size : {0, 1, 68, 72, 100, 188, 200, 212, 220, 300, 1000})
+        for (WORD version : {0, 0x0320, 0x0400, 0x0401, 0xFFFF})
+            for (WORD extra : {0, 4, 112, 2452, 3000}) {
+                SCOPED_TRACE(testing::Message() << "dmSize " << size << " version " << version << " extra " << extra);
+                // The size fields themselves always lie inside the block.
+                const size_t extent = size + extra < 72u ? 72u : size_t(size) + extra;
+                FencedBlock in(extent);
+                for (size_t i = 0; i < extent; ++i) in.bytes()[i] = next();
+                in.dm()->dmSize = size;
+                in.dm()->dmSpecVersion = version;
+                in.dm()->dmDriverExtra = extra;
+
+                FencedBlock out(kDriverDevmodeSize);
+                EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), out.dm(), in.dm(), DM_COPY), IDOK);
+                // Records that cannot be taken over fail the query, never the process.
+                DrvDeviceCapabilities(printer_, Queue(), DC_PAPERS, nullptr, in.dm());
+                DEVQUERYPRINT_INFO info = {sizeof(info), 1, printer_, in.dm(), message, 128, 0};
+                if (!DevQueryPrintEx(&info)) {
+                    EXPECT_GT(info.cchNeeded, 1u);
+                }
+                LONG needed = kDriverDevmodeSize;
+                FencedBlock converted(kDriverDevmodeSize);
+                converted.dm()->dmSize = kPublicDevmodeSize;
+                converted.dm()->dmDriverExtra = kPrivateSize;
+                DrvConvertDevMode(Queue(), in.dm(), converted.dm(), &needed, CDM_CONVERT);
+            }
 }
 
 TEST_F(DevmodeServices, RepeatedCallsKeepHandlesAndMemoryFlat)
