@@ -34,25 +34,6 @@ WCHAR* HeapCopy(HANDLE heap, const WCHAR* text)
 // Most spooler answers fit this; asking with it saves the size query.
 const DWORD kFirstGuessBytes = 8192;
 
-// A spooler structure of the given level in one GlobalAlloc block.
-BYTE* ReadPrinterInfo(HANDLE printer, DWORD level)
-{
-    DWORD needed = kFirstGuessBytes;
-    BYTE* info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
-    if (info && GetPrinterW(printer, level, info, needed, &needed))
-        return info;
-    if (info)
-        GlobalFree(info);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-        return nullptr;
-    info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
-    if (info && !GetPrinterW(printer, level, info, needed, &needed)) {
-        GlobalFree(info);
-        return nullptr;
-    }
-    return info;
-}
-
 // A stored record worth merging: the driver's version and signature. The
 // size may differ from this release's when the record is foreign.
 bool IsStoredDriverDevmode(const DEVMODEW* dm)

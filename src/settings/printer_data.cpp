@@ -8,6 +8,9 @@
 
 namespace {
 
+// Most printer descriptions fit this; asking with it saves the size query.
+const DWORD kPrinterInfoGuess = 8192;
+
 struct BlobNames {
     const WCHAR* size;
     const WCHAR* data;
@@ -72,28 +75,39 @@ BOOL WritePrinterDataBlob(HANDLE printer, PrinterDataBlob which, const void* dat
                            static_cast<BYTE*>(const_cast<void*>(data)), size) == ERROR_SUCCESS;
 }
 
+BYTE* ReadPrinterInfo(HANDLE printer, DWORD level)
+{
+    DWORD needed = kPrinterInfoGuess;
+    BYTE* info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
+    if (info && GetPrinterW(printer, level, info, needed, &needed))
+        return info;
+    if (info)
+        GlobalFree(info);
+    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+        return nullptr;
+    info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
+    if (info && !GetPrinterW(printer, level, info, needed, &needed)) {
+        GlobalFree(info);
+        return nullptr;
+    }
+    return info;
+}
+
 BOOL SetPrinterDataReopened(HANDLE printer, const WCHAR* name, DWORD type, const void* data,
                             DWORD size)
 {
     BOOL ok = FALSE;
-    DWORD needed = 0;
-    PRINTER_INFO_1W* info = nullptr;
     HANDLE writer = nullptr;
     PRINTER_DEFAULTSW access = {const_cast<WCHAR*>(L"RAW"), nullptr, PRINTER_ALL_ACCESS};
-    if (!printer || !name) goto done;
+    if (!printer || !name) return FALSE;
     // The caller's handle may have been opened for reading only; a handle of
     // our own, opened by the queue's name, carries the rights to write.
-    GetPrinterW(printer, 1, nullptr, 0, &needed);
-    if (!needed) goto done;
-    info = static_cast<PRINTER_INFO_1W*>(GlobalAlloc(GPTR, needed));
-    if (!info || !GetPrinterW(printer, 1, reinterpret_cast<BYTE*>(info), needed, &needed) ||
-        !info->pName)
-        goto done;
-    if (!OpenPrinterW(info->pName, &writer, &access)) goto done;
-    ok = SetPrinterDataW(writer, const_cast<WCHAR*>(name), type,
-                         static_cast<BYTE*>(const_cast<void*>(data)), size) == ERROR_SUCCESS;
-done:
-    if (writer) ClosePrinter(writer);
+    auto* info = reinterpret_cast<PRINTER_INFO_1W*>(ReadPrinterInfo(printer, 1));
+    if (info && info->pName && OpenPrinterW(info->pName, &writer, &access)) {
+        ok = SetPrinterDataW(writer, const_cast<WCHAR*>(name), type,
+                             static_cast<BYTE*>(const_cast<void*>(data)), size) == ERROR_SUCCESS;
+        ClosePrinter(writer);
+    }
     if (info) GlobalFree(info);
     return ok;
 }

@@ -48,6 +48,10 @@ enum PrinterDataBlob {
 BYTE* ReadPrinterDataBlob(HANDLE printer, PrinterDataBlob which, DWORD* size);
 BOOL WritePrinterDataBlob(HANDLE printer, PrinterDataBlob which, const void* data, DWORD size);
 
+// The printer's description at a GetPrinterW level, in one GlobalAlloc
+// block (free with GlobalFree); null when the spooler gives none.
+BYTE* ReadPrinterInfo(HANDLE printer, DWORD level);
+
 // A DWORD printer data value; FALSE (and *value untouched) when missing.
 BOOL ReadPrinterDataDword(HANDLE printer, const WCHAR* name, DWORD* value);
 

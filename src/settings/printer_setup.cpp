@@ -129,14 +129,9 @@ BOOL PrepareDefaultsFile(HANDLE printer, WCHAR* defaultsPath)
 BOOL ObtainPrinterRecord(HANDLE printer, DriverDevmode* record)
 {
     BOOL ok = FALSE;
-    DWORD needed = 0;
-    PRINTER_INFO_2W* info = nullptr;
     ModelContext* model = nullptr;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    if (!needed) goto done;
-    info = static_cast<PRINTER_INFO_2W*>(GlobalAlloc(GPTR, needed));
-    if (!info || !GetPrinterW(printer, 2, reinterpret_cast<BYTE*>(info), needed, &needed))
-        goto done;
+    auto* info = reinterpret_cast<PRINTER_INFO_2W*>(ReadPrinterInfo(printer, 2));
+    if (!info) goto done;
     if (const DEVMODEW* stored = info->pDevMode) {
         const PrivateSettings* priv = reinterpret_cast<const PrivateSettings*>(
             reinterpret_cast<const BYTE*>(stored) + stored->dmSize);

@@ -67,44 +67,13 @@ void WriteBoundedText(UINT resourceId, const WCHAR* field, size_t fieldChars, si
     WriteProfileText(resourceId, text, path);
 }
 
-// The queue's name from the spooler, for the watermark store's printer
-// section; false when the printer cannot be asked.
-bool QueryPrinterName(HANDLE printer, WCHAR* name, size_t capacity)
-{
-    bool ok = false;
-    BYTE* info = nullptr;
-    DWORD needed = 0;
-    if (!printer)
-        goto done;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    if (needed == 0)
-        goto done;
-    info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
-    if (!info || !GetPrinterW(printer, 2, info, needed, &needed))
-        goto done;
-    {
-        const WCHAR* printerName = reinterpret_cast<PRINTER_INFO_2W*>(info)->pPrinterName;
-        if (!printerName || !printerName[0])
-            goto done;
-        CopyProfileText(name, capacity, printerName, capacity - 1);
-    }
-    ok = true;
-done:
-    if (info)
-        GlobalFree(info);
-    return ok;
-}
-
 // Copies the printer's watermarks into the profile, then writes the flag
 // word of the current watermark fields.
 void SaveWatermarks(const DEVMODEW& pub, const PrivateSettings& priv, HANDLE printer,
                     const WCHAR* path)
 {
     WCHAR printerName[MAX_PATH];
-    if (!QueryPrinterName(printer, printerName, MAX_PATH)) {
-        const size_t deviceChars = sizeof(pub.dmDeviceName) / sizeof(pub.dmDeviceName[0]);
-        CopyProfileText(printerName, MAX_PATH, pub.dmDeviceName, deviceChars);
-    }
+    WatermarkPrinterName(printer, &pub, printerName, MAX_PATH);
     WCHAR storePath[MAX_PATH];
     if (WatermarkStorePath(storePath, MAX_PATH))
         ExportWatermarksToProfile(storePath, printerName, path);

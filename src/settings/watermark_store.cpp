@@ -4,6 +4,7 @@
 #include "core/file_list.h"
 #include "core/module_state.h"
 #include "resources/resource_ids.h"
+#include "settings/printer_data.h"
 #include "settings/watermark_bitmap.h"
 
 #include <winspool.h>
@@ -203,23 +204,19 @@ void WatermarkPrinterName(HANDLE printer, const DEVMODEW* dm, WCHAR* name, size_
     if (!name || capacity == 0)
         return;
     name[0] = L'\0';
-    // Level 4 is the spooler's cheapest description; a name that does not
-    // fit the stack buffer is rare enough to ask twice for.
-    BYTE local[1024];
-    BYTE* buffer = local;
-    DWORD needed = 0;
-    BOOL ok = printer && GetPrinterW(printer, 4, local, sizeof(local), &needed);
-    if (printer && !ok && needed > sizeof(local)) {
-        buffer = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
-        ok = buffer && GetPrinterW(printer, 4, buffer, needed, &needed);
-    }
-    const auto* info = reinterpret_cast<const PRINTER_INFO_4W*>(buffer);
-    if (ok && info->pPrinterName)
+    // Level 4 is the spooler's cheapest description that names the queue.
+    auto* info = printer ? reinterpret_cast<PRINTER_INFO_4W*>(ReadPrinterInfo(printer, 4)) : nullptr;
+    if (info && info->pPrinterName && info->pPrinterName[0]) {
         lstrcpynW(name, info->pPrinterName, static_cast<int>(capacity));
-    else if (dm)
-        lstrcpynW(name, dm->dmDeviceName, static_cast<int>(capacity < CCHDEVICENAME ? capacity : CCHDEVICENAME));
-    if (buffer && buffer != local)
-        GlobalFree(buffer);
+    } else if (dm) {
+        // A full-length device name carries no terminator.
+        const size_t length = wcsnlen(dm->dmDeviceName, CCHDEVICENAME);
+        const size_t copied = length < capacity ? length : capacity - 1;
+        wmemcpy(name, dm->dmDeviceName, copied);
+        name[copied] = L'\0';
+    }
+    if (info)
+        GlobalFree(info);
 }
 
 void InitialiseWatermarkState(WatermarkState* state, HANDLE printer, const DEVMODEW* dm)

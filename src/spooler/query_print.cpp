@@ -136,18 +136,12 @@ bool TrayTableHoldsForm(HANDLE printer, const WCHAR* formName)
 // A fixed tray holds the paper of the queue's own settings.
 bool QueuePaperMatches(HANDLE printer, short jobPaper, bool* known)
 {
-    DWORD needed = 0;
-    *known = false;
-    GetPrinterW(printer, 2, nullptr, 0, &needed);
-    auto* info = needed ? static_cast<PRINTER_INFO_2W*>(GlobalAlloc(GPTR, needed)) : nullptr;
+    auto* info = reinterpret_cast<PRINTER_INFO_2W*>(ReadPrinterInfo(printer, 2));
+    *known = info != nullptr;
     if (!info)
         return false;
-    bool matches = false;
-    if (GetPrinterW(printer, 2, reinterpret_cast<BYTE*>(info), needed, &needed)) {
-        *known = true;
-        const DEVMODEW* queue = info->pDevMode;
-        matches = queue && queue->dmSize >= kPaperSizeEnd && queue->dmPaperSize == jobPaper;
-    }
+    const DEVMODEW* queue = info->pDevMode;
+    const bool matches = queue && queue->dmSize >= kPaperSizeEnd && queue->dmPaperSize == jobPaper;
     GlobalFree(info);
     return matches;
 }
