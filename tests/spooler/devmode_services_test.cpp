@@ -248,6 +248,9 @@ TEST_F(DevmodeServices, PromptsGoThroughThePropertySheetHost)
     EXPECT_EQ(device->hPrinter, printer_);
     EXPECT_EQ(device->pszPrinterName, nullptr);
     EXPECT_EQ(call.resultOnEntry, 1u);
+    // A handle that cannot write printer data opens the pages read-only.
+    EXPECT_TRUE(PrinterProperties(nullptr, nullptr));
+    EXPECT_EQ(device->Flags, DPS_NOPERMISSION);
     FreeLibrary(host);
 }
 
