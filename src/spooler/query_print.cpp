@@ -9,6 +9,7 @@
 #include "settings/devmode_defaults.h"
 #include "settings/driver_devmode.h"
 #include "settings/printer_data.h"
+#include "spooler/tray_form_table.h"
 
 #include <cstring>
 #include <cwchar>
@@ -90,20 +91,6 @@ bool ModelListsForm(const ModelContext* model, const WCHAR* formName)
     return false;
 }
 
-// Next NUL-terminated string of the table, or null when none ends inside it.
-const WCHAR* NextTableString(const WCHAR*& cursor, const WCHAR* end)
-{
-    const WCHAR* start = cursor;
-    while (cursor < end && *cursor)
-        ++cursor;
-    if (cursor >= end)
-        return nullptr;
-    ++cursor;
-    return start;
-}
-
-// The tray-form table: per entry the tray's name, its form's name and the
-// printer form's name, then one WORD; an empty tray name ends it.
 // A table holding no entries assigns nothing, so every form passes.
 bool TrayTableHoldsForm(HANDLE printer, const WCHAR* formName)
 {
@@ -111,26 +98,10 @@ bool TrayTableHoldsForm(HANDLE printer, const WCHAR* formName)
     BYTE* table = ReadPrinterDataBlob(printer, kBlobTrayForms, &size);
     if (!table)
         return true;
-    const WCHAR* cursor = reinterpret_cast<const WCHAR*>(table);
-    const WCHAR* end = cursor + size / sizeof(WCHAR);
-    if (cursor < end && *cursor == size)
-        ++cursor;
-    bool anyEntry = false;
-    bool found = false;
-    while (!found) {
-        const WCHAR* tray = NextTableString(cursor, end);
-        if (!tray || !tray[0])
-            break;
-        const WCHAR* form = NextTableString(cursor, end);
-        const WCHAR* printerForm = form ? NextTableString(cursor, end) : nullptr;
-        if (!printerForm || cursor >= end)
-            break;
-        ++cursor;   // the entry's closing WORD
-        anyEntry = true;
-        found = wcscmp(form, formName) == 0;
-    }
+    const TrayFormAnswer answer =
+        FindTrayForForm(reinterpret_cast<const WCHAR*>(table), size, formName);
     GlobalFree(table);
-    return found || !anyEntry;
+    return answer != kNoTrayHoldsForm;
 }
 
 // A fixed tray holds the paper of the queue's own settings.

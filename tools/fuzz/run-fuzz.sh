@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Fuzzes the driver's parsers natively with libFuzzer, AddressSanitizer and
 # UndefinedBehaviorSanitizer: the model description parser, the binary cache
-# relocation, the watermark BMP decoder and the settings profile readers.
+# relocation, the watermark BMP decoder, the settings profile readers and
+# the tray-form table walker.
 #
-#   tools/fuzz/run-fuzz.sh [SECONDS] [model_parser_fuzz|relocate_fuzz|bmp_fuzz|profile_text_fuzz]...
+#   tools/fuzz/run-fuzz.sh [SECONDS] [model_parser_fuzz|relocate_fuzz|bmp_fuzz|profile_text_fuzz|tray_form_fuzz]...
 #
 # SECONDS (default 120) is the run time of each fuzzer; all fuzzers run when
 # none is named. Work goes to $KV_FUZZ_DIR (default build/fuzz): binaries,
@@ -18,7 +19,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 seconds=${1:-120}
 shift || true
 fuzzers=("$@")
-[ ${#fuzzers[@]} -gt 0 ] || fuzzers=(model_parser_fuzz relocate_fuzz bmp_fuzz profile_text_fuzz)
+[ ${#fuzzers[@]} -gt 0 ] || fuzzers=(model_parser_fuzz relocate_fuzz bmp_fuzz profile_text_fuzz tray_form_fuzz)
 work=${KV_FUZZ_DIR:-$root/build/fuzz}
 here=$root/tools/fuzz
 
@@ -51,6 +52,8 @@ clang++ "${flags[@]}" "${sanitize[@]}" "$here/bmp_fuzz.cpp" "$root/src/settings/
     -o "$work/bmp_fuzz"
 clang++ "${flags[@]}" "${sanitize[@]}" "$here/profile_text_fuzz.cpp" \
     "$root/src/settings/profile_text.cpp" -o "$work/profile_text_fuzz"
+clang++ "${flags[@]}" "${sanitize[@]}" "$here/tray_form_fuzz.cpp" \
+    "$root/src/spooler/tray_form_table.cpp" -o "$work/tray_form_fuzz"
 
 # Seeds: the sample model, the test descriptions and the small ones here.
 descriptions=("$root"/model/*.PPD "$root"/tests/tools/data/*.PPD "$here"/seeds/*.ppd)
@@ -106,6 +109,12 @@ seed accessories "x0030,x1001"
 seed papers      "2;Banner 20,300,1,1234,4321;Wide label,301,0,2000,1500;"
 seed nouse       "__##NOUSE##__"
 
+# Tray-form tables: the form name's length, the name, then the table.
+rm -rf "$work/seeds/tray_form_fuzz" && mkdir -p "$work/seeds/tray_form_fuzz"
+table() { printf "$2" | iconv -f UTF-8 -t UTF-16LE >"$work/seeds/tray_form_fuzz/$1"; }
+table sized  '\x02A4\x1aTray1\0Letter\0Letter\0\0Tray2\0A4\0A4\0\0\0'
+table plain  '\x06Letter\0Tray1\0Letter\0Letter\0\0\0'
+
 
 status=0
 for fuzzer in "${fuzzers[@]}"; do
@@ -118,6 +127,7 @@ for fuzzer in "${fuzzers[@]}"; do
     [ "$fuzzer" = relocate_fuzz ] && options+=(-max_len=262144)
     [ "$fuzzer" = bmp_fuzz ] && options+=(-max_len=16384)
     [ "$fuzzer" = profile_text_fuzz ] && options+=(-max_len=2048)
+    [ "$fuzzer" = tray_form_fuzz ] && options+=(-max_len=1024)
     [ "${KV_FUZZ_KEEP_GOING:-0}" = 1 ] &&
         options+=(-fork=1 -ignore_crashes=1 -ignore_ooms=1 -ignore_timeouts=1)
     log "running $fuzzer for $seconds s"
