@@ -73,7 +73,7 @@ WCHAR* HelpFileOf(HANDLE printer, HANDLE heap)
     auto* driver = static_cast<DRIVER_INFO_3W*>(GlobalAlloc(GPTR, needed));
     BOOL ok = driver && GetPrinterDriverW(printer, nullptr, 3, reinterpret_cast<BYTE*>(driver),
                                           needed, &needed);
-    if (driver && !ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+    if (driver && !ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed) {
         GlobalFree(driver);
         driver = static_cast<DRIVER_INFO_3W*>(GlobalAlloc(GPTR, needed));
         ok = driver && GetPrinterDriverW(printer, nullptr, 3, reinterpret_cast<BYTE*>(driver),

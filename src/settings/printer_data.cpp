@@ -79,11 +79,13 @@ BYTE* ReadPrinterInfo(HANDLE printer, DWORD level)
 {
     DWORD needed = kPrinterInfoGuess;
     BYTE* info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
-    if (info && GetPrinterW(printer, level, info, needed, &needed))
+    if (!info)
+        return nullptr;
+    if (GetPrinterW(printer, level, info, needed, &needed))
         return info;
-    if (info)
-        GlobalFree(info);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+    const DWORD error = GetLastError();
+    GlobalFree(info);
+    if (error != ERROR_INSUFFICIENT_BUFFER || needed == 0)
         return nullptr;
     info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
     if (info && !GetPrinterW(printer, level, info, needed, &needed)) {
