@@ -14,7 +14,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -336,6 +338,27 @@ TEST_F(DevmodeServices, ForeignAndDamagedRecordsAreReadWithinTheirOwnExtent)
                 converted.dm()->dmDriverExtra = kPrivateSize;
                 DrvConvertDevMode(Queue(), in.dm(), converted.dm(), &needed, CDM_CONVERT);
             }
+}
+
+// Applications' threads call at once; each must get the one answer.
+TEST_F(DevmodeServices, ConcurrentCallersGetTheSameRecord)
+{
+    const DriverDevmode expected = PrinterSettings(printer_);
+    std::atomic<int> mismatches{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 15; ++i) {
+                DriverDevmode record = {};
+                const LONG answer = DrvDocumentProperties(nullptr, nullptr, Queue(), &record.pub, nullptr, DM_COPY);
+                const DWORD papers = DrvDeviceCapabilities(nullptr, Queue(), DC_PAPERS, nullptr, nullptr);
+                if (answer != IDOK || memcmp(&record, &expected, sizeof(record)) != 0 || papers == GDI_ERROR)
+                    ++mismatches;
+            }
+        });
+    for (std::thread& thread : threads)
+        thread.join();
+    EXPECT_EQ(mismatches.load(), 0);
 }
 
 TEST_F(DevmodeServices, RepeatedCallsKeepHandlesAndMemoryFlat)
