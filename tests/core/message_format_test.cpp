@@ -2,20 +2,12 @@
 #include "core/message_format.h"
 
 #include "core/driver_strings.h"
-#include "core/module_entry.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 namespace {
-
-class LanguageModule : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
-    void TearDown() override { ModuleProcessDetach(); }
-};
-::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
 TEST(MessageFormat, DirectivesInsertTheirArguments)
 {

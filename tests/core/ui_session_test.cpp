@@ -3,7 +3,6 @@
 // job-processor rule.
 #include "core/ui_session.h"
 
-#include "core/module_entry.h"
 #include "settings/devmode_defaults.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
@@ -17,13 +16,6 @@
 #include <vector>
 
 namespace {
-
-class LanguageModule : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
-    void TearDown() override { ModuleProcessDetach(); }
-};
-::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
 const WCHAR kDriverName[] = L"Zentari TX-3390N series";
 
@@ -98,17 +90,13 @@ TEST_F(Sessions, HoldWhatThePrinterAndItsModelFilesSay)
     const std::wstring help = s.helpFile;
     EXPECT_EQ(help.substr(help.size() - 12), L"\\pscript.hlp");
 
-    EXPECT_STREQ(s.watermarkFile, L"KVW3390N.INI");
-    EXPECT_STREQ(s.commonOptionFile, L"KVC3390N.INI");
-    EXPECT_STREQ(s.defaultFile, L"KVD3390N.DAT");
-    EXPECT_STREQ(s.exDefaultFile, L"KVE3390N.DAT");
-    EXPECT_STREQ(s.printerInfoFile, L"KVI3390N.DAT");
-    EXPECT_STREQ(s.atomName, L"KVRBATOM_KV3390N");
-    EXPECT_EQ(s.multiPageOptionCount, 6u);
-    EXPECT_EQ(s.hrcOptionCount, 4u);
-
-    EXPECT_EQ(s.printerData.version, 0x0107);
-    EXPECT_EQ(s.printerData.size, 108);
+    const std::wstring names[] = {s.watermarkFile, s.commonOptionFile, s.defaultFile,
+                                  s.exDefaultFile, s.printerInfoFile, s.atomName};
+    EXPECT_EQ(names[0] + L" " + names[1] + L" " + names[2] + L" " + names[3] + L" " + names[4] +
+                  L" " + names[5],
+              L"KVW3390N.INI KVC3390N.INI KVD3390N.DAT KVE3390N.DAT KVI3390N.DAT KVRBATOM_KV3390N");
+    EXPECT_TRUE(s.multiPageOptionCount == 6 && s.hrcOptionCount == 4);
+    EXPECT_TRUE(s.printerData.version == 0x0107 && s.printerData.size == 108);
     EXPECT_EQ(s.printerData.checksum, s.model->modelChecksum);
     EXPECT_EQ(s.customPapers.count, 0u);   // no "CstPaper" on a new queue
 
@@ -130,14 +118,11 @@ TEST_F(Sessions, JobProcessorOnlyWhenItIsThePrintersProcessorAndPortIsNotAFile)
         SessionPtr session = Open(Queue(c.queue, c.port, c.processor));
         ASSERT_TRUE(session) << c.queue;
         EXPECT_EQ(session->usesDriverProcessor, c.uses) << c.queue;
-        const ProcessorBlock& block = session->devmode.priv.processor;
-        if (c.uses)
-            continue;
-        EXPECT_EQ(block.procFile[0], L'\0') << c.queue;
-        EXPECT_EQ(block.procDuplex & 0x100, 0) << c.queue;
-        EXPECT_EQ(block.forceProcessor, 0) << c.queue;
-        EXPECT_EQ(block.procPagesPerSheet, 0) << c.queue;
-        EXPECT_EQ(block.procDuplexMode, 0u) << c.queue;
+        const ProcessorBlock& b = session->devmode.priv.processor;
+        const bool detached = !b.procFile[0] && !(b.procDuplex & 0x100) && !b.forceProcessor &&
+                              !b.procPagesPerSheet && !b.procDuplexMode;
+        if (!c.uses)
+            EXPECT_TRUE(detached) << c.queue;
     }
 }
 

@@ -3,7 +3,6 @@
 // the same answers through the platform's own clients.
 #include "platform/driverui.h"
 
-#include "core/module_entry.h"
 #include "settings/driver_devmode.h"
 #include "support/compstui/compstui_standin.h"
 #include "support/process_usage.h"
@@ -20,13 +19,6 @@
 #include <vector>
 
 namespace {
-
-class LanguageModule : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
-    void TearDown() override { ModuleProcessDetach(); }
-};
-::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
 const BYTE kGuard = 0xA5;
 WCHAR* Queue() { return const_cast<WCHAR*>(kTestQueueName); }

@@ -4,7 +4,6 @@
 
 #include "core/driver_strings.h"
 #include "core/model_cache.h"
-#include "core/module_entry.h"
 #include "settings/driver_devmode.h"
 #include "settings/printer_data.h"
 #include "support/test_paths.h"
@@ -18,13 +17,6 @@
 #include <string>
 
 namespace {
-
-class LanguageModule : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
-    void TearDown() override { ModuleProcessDetach(); }
-};
-::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
 std::wstring DriverString(UINT id)
 {
