@@ -3,6 +3,7 @@
 // a stray read or write crashes, and files read back through the loader.
 #include "settings/dib_decode.h"
 #include "settings/watermark_bitmap.h"
+#include "support/guarded_bytes.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,6 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
-#include <memory>
-#include <new>
 #include <random>
 #include <vector>
 
@@ -87,29 +86,18 @@ BmpFile Rle(int width, int height, int bitCount, const Bytes& stream)
 BmpFile SmallPlain() { return Plain({{1, 2, 3}, {3, 2, 1}}, 8, 4); }
 BmpFile SmallRle() { return Rle(4, 2, 8, {4, 1, 0, 0, 0, 3, 5, 6, 7, 0, 0, 1}); }
 
-// size bytes that end where an inaccessible page begins (x64 pages are 4 KiB).
-std::shared_ptr<uint8_t> Guarded(size_t size)
-{
-    const size_t page = 4096, span = (size + 2 * page - 1) / page * page;
-    auto* base = static_cast<uint8_t*>(VirtualAlloc(nullptr, span, MEM_COMMIT, PAGE_READWRITE));
-    DWORD old;
-    if (!base || !VirtualProtect(base + span - page, page, PAGE_NOACCESS, &old))
-        throw std::bad_alloc();
-    return {base + span - page - size, [base](uint8_t*) { VirtualFree(base, 0, MEM_RELEASE); }};
-}
-
 // Decodes a file image without the file layer, from and into guarded buffers.
 DibStatus Decode(const Bytes& file, Bytes* packed = nullptr)
 {
     const size_t size = file.size() - kBmpFileHeaderSize;
-    const auto input = Guarded(size);
+    const auto input = GuardedBytes(size);
     std::copy(file.begin() + kBmpFileHeaderSize, file.end(), input.get());
     const uint32_t offset = uint32_t(file[10] | file[11] << 8 | file[12] << 16 | file[13] << 24);
     DibLayout layout;
     DibStatus status = PlanDib(input.get(), size, offset, &layout);
     if (status != DibStatus::Ok)
         return status;
-    const auto output = Guarded(layout.packedSize);
+    const auto output = GuardedBytes(layout.packedSize);
     // Garbage where the bits go: the decoder must not count on zeroed memory.
     memset(output.get(), 0xA5, layout.packedSize);
     status = WriteDib(input.get(), size, layout, output.get(), layout.packedSize);
