@@ -25,13 +25,10 @@ public:
     void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
     void TearDown() override { ModuleProcessDetach(); }
 };
-::testing::Environment* const kLanguageModule =
-    ::testing::AddGlobalTestEnvironment(new LanguageModule);
+::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
 // Section names spelled out, as existing profiles have them.
-const WCHAR kSettings[] = L"Default Setting";
-const WCHAR kPapers[] = L"Default Paper";
-const WCHAR kWatermarks[] = L"Default WMark";
+const WCHAR kSettings[] = L"Default Setting", kPapers[] = L"Default Paper", kWatermarks[] = L"Default WMark";
 const WCHAR kMissing[] = L"<missing>";
 const UINT kUnassignedKey = 4051;   // inside the key range, no string
 
@@ -54,9 +51,7 @@ protected:
         return {text.data(), GetPrivateProfileSectionW(section, text.data(), 32768, path())};
     }
     void Put(const WCHAR* section, const std::wstring& lines)
-    {
-        ASSERT_TRUE(WritePrivateProfileSectionW(section, lines.c_str(), path()));
-    }
+    { ASSERT_TRUE(WritePrivateProfileSectionW(section, lines.c_str(), path())); }
     // A key through ReadProfileValue, which keeps to its buffer and leaves
     // nothing in it when the key is absent.
     std::wstring Read(UINT id, const WCHAR* section = kSettings) const
@@ -223,10 +218,8 @@ protected:
             WritePrivateProfileStringW(kTestQueueName, nullptr, nullptr, store_);
         if (GetPrivateProfileSectionNamesW(probe, ARRAYSIZE(probe), store_) == 0)
             DeleteFileW(store_);    // nothing else is in it
-        if (hadPapers_)
-            SetPrinterDataW(printer_, kCstPaper, paperType_, savedPapers_, savedPaperBytes_);
-        else
-            RemovePrinterData(kCstPaper);
+        hadPapers_ ? SetPrinterDataW(printer_, kCstPaper, paperType_, savedPapers_, savedPaperBytes_)
+                   : RemovePrinterData(kCstPaper);
         ClosePrinter(printer_);
         ProfileFile::TearDown();
     }
@@ -238,16 +231,13 @@ protected:
         ASSERT_EQ(SetPrinterDataW(printer_, kCstPaper, REG_BINARY, data, bytes), 0u);
     }
     int Save(HANDLE printer, const WCHAR* request)
-    {
-        return SaveSettingsToProfile(&record_.pub, &record_.priv, printer, path(), request);
-    }
+    { return SaveSettingsToProfile(&record_.pub, &record_.priv, printer, path(), request); }
 
     HANDLE printer_ = nullptr;
-    bool hadPapers_ = false;
+    bool hadPapers_ = false;   // the queue's own papers, restored afterwards
     DWORD paperType_ = 0, savedPaperBytes_ = 0;
     BYTE savedPapers_[1300] = {};
-    WCHAR store_[MAX_PATH] = {};
-    WCHAR unique_[32] = {};
+    WCHAR store_[MAX_PATH] = {}, unique_[32] = {};
     DriverDevmode record_;
 };
 
@@ -258,11 +248,9 @@ TEST_F(ProfileSave, WritesBackTheProfileTheRecordWasReadFrom)
     EXPECT_EQ(Section(kSettings), kSample);
     EXPECT_EQ(Section(kPapers), L"Banner 20=1234,4321,1\0"s);
     EXPECT_EQ(Raw(unique_, kWatermarks), L"queue") << "the queue's watermark section";
-}
 
-TEST_F(ProfileSave, WithoutAPrinterGoesByTheDeviceNameAndWritesNoPapers)
-{
-    SetPrinterPapers(kTwoPapers);
+    // Without a printer the save goes by the device name and writes no papers.
+    ASSERT_TRUE(DeleteFileW(path()));
     ASSERT_EQ(Save(nullptr, L"1"), 1);
     EXPECT_EQ(Raw(unique_, kWatermarks), L"device");
     EXPECT_EQ(Raw(L"UserDefinedPaper"), kMissing);
