@@ -1,5 +1,6 @@
 // The model description parser, on the sample model and on small texts.
 #include "core/model_queries.h"
+#include "support/expect_fields.h"
 #include "support/model_text.h"
 
 #include <gtest/gtest.h>
@@ -22,28 +23,22 @@ std::string Diagnostics(const ParsedModel& parsed)
 
 class SampleModel : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
-        parsed_ = new ParsedModel;
-        ParseModelText(ReadSampleModelFile("KV3390N.PPD"), parsed_);
-    }
+    static void SetUpTestSuite() { ParseModelText(ReadSampleModelFile("KV3390N.PPD"), parsed_ = new ParsedModel); }
     static void TearDownTestSuite() { delete parsed_; }
+    void SetUp() override { ASSERT_NE(model(), nullptr) << Diagnostics(*parsed_); }
     const ModelContext* model() const { return parsed_->model; }
+    uint32_t Index(const char* keyword) const { return FindModelFeature(model(), keyword)->index; }
     static ParsedModel* parsed_;
 };
 ParsedModel* SampleModel::parsed_ = nullptr;
 
-struct Field { const char* name; long long actual, expected; };
-#define F(expr, value) Field{#expr, (long long)(expr), (long long)(value)}
-
 TEST_F(SampleModel, IdentityQueriesAndPaper)
 {
-    ASSERT_NE(model(), nullptr) << Diagnostics(*parsed_);
     const ModelContext* m = model();
     const ModelFeature* pageSize = FeatureOfKind(m, kKindPageSize);
     ASSERT_NE(pageSize, nullptr);
     const ModelOption& a4 = pageSize->options[3];
-    const Field fields[] = {
+    ExpectFields({
         F(m->fileVersion, 256), F(m->languageLevel, 3), F(m->colorDevice, 0), F(m->modelCaps, 0x1000),
         F(m->modelFeatures, 5), F(m->modelTrays, 0x435), F(m->printRate, (35u << 16) | 33u),
         F(m->landscapeOrientation, kLandscapePlus90), F(m->modelOptionFlags, kModelStatusMonitor | kModelUseReprint),
@@ -52,15 +47,13 @@ TEST_F(SampleModel, IdentityQueriesAndPaper)
         // PageRegion adds neither options nor a feature.
         F(pageSize->optionCount, 15), F(pageSize->defaultOption, 3), F(a4.width, Points(595)),
         F(a4.height, Points(842)), F(a4.imageable[2], Points(583)), F(a4.imageableL[2], Points(830)),
-        F(a4.landscapeValue != nullptr, 1),
-        F(DefaultOptionValue(m, kKindResolution), 600), F(OffersResolution(m, 1200), 1), F(OffersResolution(m, 2400), 0),
+        F(a4.landscapeValue != nullptr, 1), F(DefaultOptionValue(m, kKindResolution), 600),
+        F(OffersResolution(m, 1200), 1), F(OffersResolution(m, 2400), 0),
         F(DefaultOptionValue(m, kKindMediaType), 1), F(DefaultOptionValue(m, kKindPageProtect), 256),
         F(DefaultOptionValue(m, kKindHRC), 2), F(DefaultOptionValue(m, kKindSaveMacro), 0),   // no such feature
         F(NthOptionValue(m, kKindPaper, 3), 9), F(DefaultPaperSource(m), 7), F(SleepModeItem(m, 2), 15),
         F(SleepModeItem(m, 100), 240),   // past the end: the last item
-    };
-    for (const Field& f : fields)
-        EXPECT_EQ(f.actual, f.expected) << f.name;
+    });
     EXPECT_STREQ(m->nickName, "Zentari TX-3390N series");
     EXPECT_STREQ(m->jclBegin, "\x1b%-12345X@PJL JOB\n") << "hex substrings decoded";
     EXPECT_EQ(std::u16string(m->modelPath), u"C:\\drivers\\TEST.PPD");
@@ -73,7 +66,6 @@ TEST_F(SampleModel, IdentityQueriesAndPaper)
 
 TEST_F(SampleModel, OrdersInstallableFeaturesLast)
 {
-    ASSERT_NE(model(), nullptr);
     const char* const expected[] = {"PageSize", "Paper", "InputSlot", "ManualFeed", "Duplex", "Collate",
                                     "Resolution", "MediaType", "MultiplePage", "TonerSaveMode", "PageProtect",
                                     "HRC", "GraphicsMode", "TTMODE", "OptionTray2", "OptionTray3", "InstalledMemory"};
@@ -84,28 +76,21 @@ TEST_F(SampleModel, OrdersInstallableFeaturesLast)
         EXPECT_TRUE(!strcmp(f.keyword, expected[i]) && f.index == i && (f.installable != 0) == (i >= 14)) << i;
     }
     EXPECT_EQ(FeatureOfKind(model(), kKindVMOption), FindModelFeature(model(), "InstalledMemory"));
-    EXPECT_EQ(FindModelFeature(model(), "OptionTray2")->kind, uint8_t(kKindNone));
-    EXPECT_EQ(FeatureOfKind(model(), kKindSaveMacro), nullptr);
+    EXPECT_TRUE(FindModelFeature(model(), "OptionTray2")->kind == kKindNone && !FeatureOfKind(model(), kKindSaveMacro));
 }
 
 TEST_F(SampleModel, ResolvesConstraints)
 {
-    ASSERT_NE(model(), nullptr);
-    uint32_t duplex = FindModelFeature(model(), "Duplex")->index;
-    uint32_t media = FindModelFeature(model(), "MediaType")->index;
-    uint32_t slot = FindModelFeature(model(), "InputSlot")->index;
-    uint32_t tray2 = FindModelFeature(model(), "OptionTray2")->index;
+    const uint32_t duplex = Index("Duplex"), media = Index("MediaType"), slot = Index("InputSlot"),
+                   tray2 = Index("OptionTray2");
     // Duplex "None" is an off option: not covered by a constraint naming any duplex.
-    EXPECT_EQ(IsConstrained(model(), duplex, 0, media, 3), 0);
-    EXPECT_EQ(IsConstrained(model(), duplex, 1, media, 3), 1);
-    EXPECT_EQ(IsConstrained(model(), duplex, 2, media, 0), 0);
+    ExpectFields({F(IsConstrained(model(), duplex, 0, media, 3), 0), F(IsConstrained(model(), duplex, 1, media, 3), 1),
+                  F(IsConstrained(model(), duplex, 2, media, 0), 0)});
 
     // Tray2 (option 2) needs the optional feeder: installable selection 1 = False.
-    uint8_t installed[3] = {1, 1, 0};
+    uint8_t installed[3] = {1, 1, 0}, document[64] = {};
     EXPECT_EQ(FindConflict(model(), installed, nullptr, tray2, 1), 0u)
         << "without document selections only installables are compared";
-    uint8_t document[64];
-    std::memset(document, 0, sizeof(document));
     EXPECT_EQ(FindConflict(model(), installed, document, slot, 2), ((tray2 | 0x100) << 8) + 1);
     document[duplex] = 1;
     EXPECT_EQ(FindConflict(model(), installed, document, media, 3), ((duplex | 0x200) << 8) + 1);
@@ -115,28 +100,19 @@ TEST_F(SampleModel, ResolvesConstraints)
 TEST(ModelSyntax, ReadsQuotedValuesAcrossLinesAndSkipsQueries)
 {
     ParsedModel parsed;
-    ParseModelText("*NickName: \"Two<0A>Lines\"\n"
-                   "*?PageSize: \"\n*Looks like a statement\n\"\n*End\n"
-                   "*JCLBegin: \"first\nsecond\"\n"
-                   "*OpenUI *Duplex/Two <53>ided: PickOne\n"
-                   "*DefaultDuplex: DuplexNoTumble\n"
-                   "*Duplex None/Off: \"a\"\n"
-                   "*Duplex DuplexNoTumble/Long: \"b\"\n"
-                   "*CloseUI: *Duplex\n"
-                   "*NickName: \"second\"\n"
-                   "*Unknown: 1\n"
-                   "*LanguageLevel: 2\n",
-                   &parsed);
+    ParseModelText("*NickName: \"Two<0A>Lines\"\n*?PageSize: \"\n*Looks like a statement\n\"\n*End\n"
+                   "*JCLBegin: \"first\nsecond\"\n*OpenUI *Duplex/Two <53>ided: PickOne\n"
+                   "*DefaultDuplex: DuplexNoTumble\n*Duplex None/Off: \"a\"\n*Duplex DuplexNoTumble/Long: \"b\"\n"
+                   "*CloseUI: *Duplex\n*NickName: \"second\"\n*Unknown: 1\n*LanguageLevel: 2\n", &parsed);
     ASSERT_NE(parsed.model, nullptr) << Diagnostics(parsed);
     EXPECT_STREQ(parsed.model->nickName, "Two\nLines") << "the first NickName counts";
     EXPECT_STREQ(parsed.model->jclBegin, "first\nsecond");
-    EXPECT_EQ(parsed.model->languageLevel, 2u);
-    EXPECT_EQ(parsed.model->featureCount, 1u) << "statements inside a query value are not read";
     const ModelFeature* duplex = FeatureOfKind(parsed.model, kKindDuplex);
     ASSERT_NE(duplex, nullptr);
     EXPECT_STREQ(duplex->translation, "Two Sided");
-    EXPECT_EQ(duplex->defaultOption, 1u) << "default named before its options";
-    std::string all = Diagnostics(parsed);
+    ExpectFields({F(parsed.model->languageLevel, 2), F(parsed.model->featureCount, 1),   // none from the query's value
+                  F(duplex->defaultOption, 1)});                                         // named before its options
+    const std::string all = Diagnostics(parsed);
     EXPECT_NE(all.find("13: NickName: repeated keyword skipped"), std::string::npos) << all;
     EXPECT_NE(all.find("14: Unknown: unknown keyword skipped"), std::string::npos) << all;
 }
@@ -144,40 +120,23 @@ TEST(ModelSyntax, ReadsQuotedValuesAcrossLinesAndSkipsQueries)
 TEST(ModelSyntax, ImplicitFeaturesDefaultsAndGenericOptions)
 {
     ParsedModel parsed;
-    ParseModelText("*DefaultInputSlot: Lower\n"
-                   "*InputSlot Upper: \"u\"\n"
-                   "*InputSlot Lower: \"l\"\n"
-                   "*ManualFeed True: \"m\"\n"
-                   "*OpenGroup: InstallableOptions/Installed\n"
-                   "*OpenUI *Finisher/Finisher: Boolean\n"
-                   "*DefaultFinisher: True\n"
-                   "*Finisher False/No: \"\"\n"
-                   "*Finisher True/Yes: \"\"\n"
-                   "*CloseUI: *Finisher\n"
-                   "*CloseGroup: InstallableOptions\n"
-                   "*UIConstraints: *Finisher False *InputSlot Lower\n"
-                   "*UIConstraints: *Missing True *InputSlot Lower\n"
-                   "*Resolution 0dpi: \"r\"\n"
-                   "*FreeVM: \"1000\"\n"
-                   "*CustomPageSize True: \"x\"\n",
-                   &parsed);
+    ParseModelText("*DefaultInputSlot: Lower\n*InputSlot Upper: \"u\"\n*InputSlot Lower: \"l\"\n"
+                   "*ManualFeed True: \"m\"\n*OpenGroup: InstallableOptions/Installed\n"
+                   "*OpenUI *Finisher/Finisher: Boolean\n*DefaultFinisher: True\n*Finisher False/No: \"\"\n"
+                   "*Finisher True/Yes: \"\"\n*CloseUI: *Finisher\n*CloseGroup: InstallableOptions\n"
+                   "*UIConstraints: *Finisher False *InputSlot Lower\n*UIConstraints: *Missing True *InputSlot Lower\n"
+                   "*Resolution 0dpi: \"r\"\n*FreeVM: \"1000\"\n*CustomPageSize True: \"x\"\n", &parsed);
     const ModelContext* model = parsed.model;
     ASSERT_NE(model, nullptr) << Diagnostics(parsed);
-    EXPECT_EQ(DefaultPaperSource(model), 2) << "Lower";
-    EXPECT_EQ(FeatureOfKind(model, kKindManualFeed)->uiType, kUiBoolean);
     const ModelFeature* finisher = FindModelFeature(model, "Finisher");
-    ASSERT_NE(finisher, nullptr);
-    EXPECT_EQ(finisher->optionCount, 2u);
-    EXPECT_EQ(finisher->defaultOption, 1u);
-    EXPECT_TRUE(finisher->installable);
-    EXPECT_EQ(finisher->index, model->featureCount - 1);
-    ASSERT_EQ(model->constraintCount, 2u);
-    EXPECT_EQ(model->constraints[0].feature1, finisher->index);
-    EXPECT_EQ(model->constraints[0].option1, 0);
-    EXPECT_EQ(model->constraints[1].feature1, kNoConstraintFeature) << "unknown name never matches";
-    EXPECT_EQ(model->defaultResolution, 300u) << "values below 1 become 300";
-    EXPECT_EQ(model->freeVM, 102400u);
-    EXPECT_EQ(model->customPageSize, 0u) << "no maxima given";
+    ASSERT_TRUE(finisher && model->constraintCount == 2);
+    ExpectFields({F(DefaultPaperSource(model), 2), F(FeatureOfKind(model, kKindManualFeed)->uiType, kUiBoolean),
+                  F(finisher->optionCount, 2), F(finisher->defaultOption, 1), F(finisher->installable != 0, 1),
+                  F(finisher->index, model->featureCount - 1), F(model->constraints[0].feature1, finisher->index),
+                  F(model->constraints[0].option1, 0),
+                  F(model->constraints[1].feature1, kNoConstraintFeature),   // an unknown name never matches
+                  F(model->defaultResolution, 300),                          // values below 1 become 300
+                  F(model->freeVM, 102400), F(model->customPageSize, 0)});   // no maxima given
 }
 
 TEST(ModelSyntax, UnreadableStatementsFailTheLoad)
@@ -195,11 +154,8 @@ TEST(ModelSyntax, UnreadableStatementsFailTheLoad)
 TEST(ModelSyntax, TextThatOnlyLooksLikeHexIsKeptAsWritten)
 {
     ParsedModel parsed;
-    ParseModelText("*OpenUI *PageSize: PickOne\n"
-                   "*PageSize A4/A4 <210 x 297 mm>: \"a\"\n"
-                   "*PageSize A5/<4142> <414>: \"b\"\n"
-                   "*PageSize B5/<" + std::string(2100, '4') + ": \"c\"\n",
-                   &parsed);
+    ParseModelText("*OpenUI *PageSize: PickOne\n*PageSize A4/A4 <210 x 297 mm>: \"a\"\n"
+                   "*PageSize A5/<4142> <414>: \"b\"\n*PageSize B5/<" + std::string(2100, '4') + ": \"c\"\n", &parsed);
     ASSERT_NE(parsed.model, nullptr) << Diagnostics(parsed);
     const ModelFeature* pageSize = FeatureOfKind(parsed.model, kKindPageSize);
     ASSERT_EQ(pageSize->optionCount, 3u);
@@ -218,8 +174,7 @@ TEST(ModelSyntax, FileVersionChecksumAndSlotCodes)
         EXPECT_EQ(ParseFileVersion(v.text, strlen(v.text)), v.version) << v.text;
     EXPECT_EQ(ModelChecksum(reinterpret_cast<const uint8_t*>("123456789"), 9), 0x31C3) << "CRC-16/XMODEM";
     ParsedModel a, b;
-    ParseModelText("*NickName: \"A\"\n", &a);
-    ParseModelText("*NickName: \"B\"\n", &b);
+    ParseModelText("*NickName: \"A\"\n", &a), ParseModelText("*NickName: \"B\"\n", &b);
     ASSERT_TRUE(a.model && b.model);
     EXPECT_NE(a.model->modelChecksum, b.model->modelChecksum);
     // Slot names match case-sensitively; unknown ones select the upper tray.
@@ -231,21 +186,21 @@ TEST(ModelSyntax, FileVersionChecksumAndSlotCodes)
 
 TEST(ModelImage, RelocationRefusesDamagedImages)
 {
-    ParsedModel parsed;
-    std::string text = ReadSampleModelFile("KV3390N.PPD");
+    const std::string text = ReadSampleModelFile("KV3390N.PPD");
     ModelParseOptions options = {nullptr, nullptr, [](size_t n) { return std::calloc(1, n); }};
     ModelContext* image = BuildModelImage(reinterpret_cast<const uint8_t*>(text.data()),
                                           text.size(), u"X.PPD", options);
     ASSERT_NE(image, nullptr);
     const uint32_t size = image->imageSize;
-    std::string pristine(reinterpret_cast<char*>(image), size);
-
+    const std::string pristine(reinterpret_cast<char*>(image), size);
     auto* copy = static_cast<ModelContext*>(std::malloc(size));
-    auto restore = [&] { std::memcpy(copy, pristine.data(), size); };
-    restore();
-    EXPECT_TRUE(RelocateModelImage(copy, size));
-    restore();
-    EXPECT_FALSE(RelocateModelImage(copy, size - 8)) << "size must match the header";
+    auto relocate = [&](const std::function<void()>& damage, uint32_t length) {
+        std::memcpy(copy, pristine.data(), size);
+        damage();
+        return RelocateModelImage(copy, length);
+    };
+    EXPECT_TRUE(relocate([] {}, size));
+    EXPECT_FALSE(relocate([] {}, size - 8)) << "size must match the header";
     auto* features = reinterpret_cast<ModelFeature*>(reinterpret_cast<uint8_t*>(copy) +
                                                      reinterpret_cast<uintptr_t>(image->features));
     const std::function<void()> damage[] = {
@@ -257,17 +212,12 @@ TEST(ModelImage, RelocationRefusesDamagedImages)
         // An option array laid over its own feature record.
         [&] { features[0].options = reinterpret_cast<ModelOption*>(reinterpret_cast<uintptr_t>(copy->features)); },
     };
-    for (const auto& d : damage) {
-        restore();
-        d();
-        EXPECT_FALSE(RelocateModelImage(copy, size)) << &d - damage;
-    }
+    for (const auto& d : damage)
+        EXPECT_FALSE(relocate(d, size)) << &d - damage;
     // Every byte of the variable part changed in turn: relocation either
     // refuses or yields records that lie inside the block.
     for (uint32_t at = sizeof(ModelContext); at < size; at += 7) {
-        restore();
-        reinterpret_cast<uint8_t*>(copy)[at] ^= 0xA5;
-        if (!RelocateModelImage(copy, size))
+        if (!relocate([&] { reinterpret_cast<uint8_t*>(copy)[at] ^= 0xA5; }, size))
             continue;
         for (uint32_t f = 0; f < copy->featureCount; ++f)
             for (uint32_t o = 0; o < copy->features[f].optionCount; ++o)

@@ -4,6 +4,7 @@
 
 #include "core/module_entry.h"
 #include "settings/profile_settings.h"
+#include "support/expect_fields.h"
 #include "support/model_text.h"
 #include "support/test_printers.h"
 
@@ -24,13 +25,6 @@ public:
     void TearDown() override { ModuleProcessDetach(); }
 };
 ::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
-
-struct Field { const char* name; long long actual, expected; };
-#define F(field, value) Field{#field, (long long)(field), (long long)(value)}
-void ExpectFields(std::initializer_list<Field> fields)
-{
-    for (const Field& f : fields) EXPECT_EQ(f.actual, f.expected) << f.name;
-}
 
 // Letter in the Americas, A4 elsewhere; Wine derives the user locale from LC_ALL.
 TEST(Locale, AmericasUseLetterAndTheEnvironmentSelectsTheLocale)

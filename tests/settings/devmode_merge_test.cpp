@@ -3,6 +3,8 @@
 // records in buffers that end at an inaccessible page.
 #include "settings/devmode_defaults.h"
 
+#include "support/expect_fields.h"
+#include "support/guarded_bytes.h"
 #include "support/model_text.h"
 
 #include <gtest/gtest.h>
@@ -15,32 +17,13 @@
 
 namespace {
 
-// size bytes ending exactly at an inaccessible page, so that any access
-// past the end crashes the test instead of passing silently.
-class GuardedBuffer {
-public:
-    explicit GuardedBuffer(size_t size)
-    {
-        const size_t page = 4096, span = (size + page - 1) / page * page + page;
-        base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, span, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old;
-        ok_ = base_ && VirtualProtect(base_ + span - page, page, PAGE_NOACCESS, &old);
-        data_ = base_ + span - page - size;
-    }
-    ~GuardedBuffer() { VirtualFree(base_, 0, MEM_RELEASE); }
-    bool ok() const { return ok_; }
-    BYTE* bytes() { return data_; }
-    DEVMODEW* dm(WORD size, WORD extra, WORD version)
-    {
-        auto* dm = reinterpret_cast<DEVMODEW*>(data_);
-        dm->dmSize = size, dm->dmDriverExtra = extra, dm->dmSpecVersion = version;
-        return dm;
-    }
-
-private:
-    BYTE *base_, *data_;
-    bool ok_;
-};
+// A record's sizes and version written at the start of a buffer.
+DEVMODEW* Header(BYTE* bytes, WORD size, WORD extra, WORD version)
+{
+    auto* dm = reinterpret_cast<DEVMODEW*>(bytes);
+    dm->dmSize = size, dm->dmDriverExtra = extra, dm->dmSpecVersion = version;
+    return dm;
+}
 
 // A public-only record of another driver.
 DEVMODEW Foreign(WORD size, DWORD fields)
@@ -72,6 +55,12 @@ protected:
     {
         return MergeDevmode(&current_.pub, static_cast<const DEVMODEW*>(incoming), model, nullptr);
     }
+    // Merges into a fresh default record (before_ stays the unchanged one).
+    int MergeFresh(const void* incoming, const ModelContext* model = sample_.model)
+    {
+        current_ = before_;
+        return MergeIn(incoming, model);
+    }
 
     DriverDevmode current_, before_;
     static ParsedModel sample_, no1200_;
@@ -92,12 +81,10 @@ TEST_F(Merge, PublicOnlyRecordChangesOnlyAllowedFields)
     const DEVMODEW& pub = current_.pub;
     EXPECT_STREQ(pub.dmDeviceName, L"Zentari TX-3390N");
     EXPECT_STREQ(pub.dmFormName, L"Letter");
-    const long long expected[][2] = {{pub.dmSize, 220}, {pub.dmDriverExtra, 2452}, {pub.dmOrientation, 2},
-                                 {pub.dmPaperSize, 1}, {pub.dmPaperLength, 2794}, {pub.dmPaperWidth, 2159},
-                                 {pub.dmCopies, 5}, {pub.dmCollate, 1}, {pub.dmColor, 1}, {pub.dmDefaultSource, 7},
-                                 {pub.dmScale, 100}, {pub.dmPrintQuality, 600}, {pub.dmMediaType, 0}};
-    for (const auto& row : expected)
-        EXPECT_EQ(row[0], row[1]) << "row " << &row - expected;
+    ExpectFields({F(pub.dmSize, 220), F(pub.dmDriverExtra, 2452), F(pub.dmOrientation, 2), F(pub.dmPaperSize, 1),
+                  F(pub.dmPaperLength, 2794), F(pub.dmPaperWidth, 2159), F(pub.dmCopies, 5), F(pub.dmCollate, 1),
+                  F(pub.dmColor, 1), F(pub.dmDefaultSource, 7), F(pub.dmScale, 100), F(pub.dmPrintQuality, 600),
+                  F(pub.dmMediaType, 0)});
     EXPECT_EQ(memcmp(&current_.priv, &before_.priv, offsetof(PrivateSettings, processor)), 0);
 }
 
@@ -119,10 +106,9 @@ TEST_F(Merge, PublicFieldsAreCheckedAgainstTheModel)
         {DM_COLLATE, 2, full, &DEVMODEW::dmCollate, 0}, {DM_DEFAULTSOURCE, 258, full, &DEVMODEW::dmDefaultSource, 258},
         {DM_SCALE, 50, full, &DEVMODEW::dmScale, 100}};   // scaleFlag keeps the field out
     for (const auto& c : cases) {
-        SetUp();
         DEVMODEW in = Foreign(220, c.field);
         in.*c.member = c.value;
-        ASSERT_EQ(MergeIn(&in, c.model), 1);
+        ASSERT_EQ(MergeFresh(&in, c.model), 1);
         EXPECT_EQ(current_.pub.*c.member, c.expected) << "row " << &c - cases;
     }
     const struct { SHORT length, width; DWORD fields; SHORT toLength, toWidth, orientation; } sizes[] = {
@@ -131,21 +117,19 @@ TEST_F(Merge, PublicFieldsAreCheckedAgainstTheModel)
         {2160, 4064, DM_PAPERLENGTH | DM_PAPERWIDTH, 2160, 4064, 1},   // fits neither way
         {2000, 3000, 0, 1160, 762, 1}};                                // the remembered custom size
     for (const auto& c : sizes) {
-        SetUp();
         DEVMODEW in = Foreign(220, DM_PAPERSIZE | c.fields);
         in.dmPaperSize = DMPAPER_USER, in.dmPaperLength = c.length, in.dmPaperWidth = c.width;
-        ASSERT_EQ(MergeIn(&in), 1);
+        ASSERT_EQ(MergeFresh(&in), 1);
         const DEVMODEW& pub = current_.pub;
         EXPECT_TRUE(pub.dmPaperLength == c.toLength && pub.dmPaperWidth == c.toWidth &&
                     pub.dmOrientation == c.orientation && current_.priv.customPaperLength == WORD(c.toLength) &&
                     current_.priv.customPaperWidth == WORD(c.toWidth)) << c.length << " x " << c.width;
     }
     // With this driver's record the private switches decide about scale and collation.
-    SetUp();
-    DriverDevmode own = current_;
+    DriverDevmode own = before_;
     own.pub.dmFields = DM_SCALE | DM_COLLATE, own.pub.dmScale = 250;
     own.priv.scaleFlag = 3, own.priv.useDevmodeCollate = 0;
-    ASSERT_EQ(MergeIn(&own), 1);
+    ASSERT_EQ(MergeFresh(&own), 1);
     EXPECT_TRUE(current_.pub.dmScale == 250 && current_.priv.scalingSize == 250);
     EXPECT_FALSE(current_.pub.dmFields & DM_COLLATE);
 }
@@ -156,15 +140,13 @@ TEST_F(Merge, PrivatePartIsTakenOnlyFromThisDriverAndSanitised)
         [](DriverDevmode& r) { r.priv.tag = 0x58585858; }, [](DriverDevmode& r) { r.priv.signature = 0xFF02; },
         [](DriverDevmode& r) { r.pub.dmSpecVersion = 0x0400; }, [](DriverDevmode& r) { r.pub.dmDriverExtra = 2000; }};
     for (auto* change : spoil) {
-        SetUp();
-        DriverDevmode in = current_;
+        DriverDevmode in = before_;
         in.priv.economy = 1, in.pub.dmFields = DM_COPIES, in.pub.dmCopies = 4;
         change(in);
-        ASSERT_EQ(MergeIn(&in), 1);
+        ASSERT_EQ(MergeFresh(&in), 1);
         EXPECT_TRUE(current_.priv.economy == 0 && current_.pub.dmCopies == 4) << "only the public part is used";
     }
-    SetUp();
-    DriverDevmode in = current_;
+    DriverDevmode in = before_;
     PrivateSettings& p = in.priv;
     wcscpy(p.printProcessorFile, L"EVIL.EXE"), wcscpy(p.languageResourceFile, L"EVIL.DLL");
     wcscpy(p.modelResourceFile, L"EVIL.DLL"), wcscpy(p.optionInformationFile, L"EVIL.INI");
@@ -174,7 +156,7 @@ TEST_F(Merge, PrivatePartIsTakenOnlyFromThisDriverAndSanitised)
     wmemset(p.mopyUser, L'A', ARRAYSIZE(p.mopyUser)), wmemset(p.mopyJob, L'A', ARRAYSIZE(p.mopyJob));
     wmemset(p.macroName, L'A', ARRAYSIZE(p.macroName)), wmemset(p.reservedText, L'A', ARRAYSIZE(p.reservedText));
     wmemset(p.processor.idWatermarkName, L'A', ARRAYSIZE(p.processor.idWatermarkName));
-    ASSERT_EQ(MergeIn(&in), 1);
+    ASSERT_EQ(MergeFresh(&in), 1);
     const PrivateSettings& q = current_.priv;
     EXPECT_EQ(memcmp(q.printProcessorFile, before_.priv.printProcessorFile, 4 * 32), 0) << "file names";
     EXPECT_TRUE(q.modelCaps == before_.priv.modelCaps && q.modelFeatures == before_.priv.modelFeatures &&
@@ -182,21 +164,19 @@ TEST_F(Merge, PrivatePartIsTakenOnlyFromThisDriverAndSanitised)
     EXPECT_EQ(q.ret, 3) << "settings are taken";
     EXPECT_EQ(q.macroId, 0x0765u) << "low word without bit 15";
     EXPECT_TRUE(q.bandingMode == 1 && q.modeSelector2 == 0x81) << "banding mode 5 is replaced";
-    const size_t lengths[][2] = {{wcslen(q.customPaperName), 16}, {strlen(q.languageName), 15},
-                                 {wcslen(q.mopyUser), 127}, {wcslen(q.mopyJob), 123}, {wcslen(q.macroName), 23},
-                                 {wcslen(q.reservedText), 15}, {wcslen(q.processor.idWatermarkName), 63}};
-    for (const auto& l : lengths)
-        EXPECT_EQ(l[0], l[1]) << "text " << &l - lengths << " terminated in its last element";
+    // Texts are terminated in their last element.
+    ExpectFields({F(wcslen(q.customPaperName), 16), F(strlen(q.languageName), 15), F(wcslen(q.mopyUser), 127),
+                  F(wcslen(q.mopyJob), 123), F(wcslen(q.macroName), 23), F(wcslen(q.reservedText), 15),
+                  F(wcslen(q.processor.idWatermarkName), 63)});
     in.priv.bandingMode = 4, in.priv.modeSelector2 = 0x44;   // modes up to 4 are kept
     ASSERT_EQ(MergeIn(&in), 1);
     EXPECT_TRUE(q.bandingMode == 4 && q.modeSelector2 == 0x44);
 
     // Option selections: taken from the same model, rebuilt for another.
-    SetUp();
-    in = current_;
+    in = before_;
     memset(in.priv.optionSelections, 7, sizeof(in.priv.optionSelections));
     in.priv.optionCount = 3, in.priv.economy = 1;
-    ASSERT_EQ(MergeIn(&in), 1);
+    ASSERT_EQ(MergeFresh(&in), 1);
     EXPECT_TRUE(q.optionSelections[0] == 7 && q.optionCount == 3);
     in.priv.modelChecksum ^= 0x5A5A;
     ASSERT_EQ(MergeIn(&in), 1);
@@ -213,11 +193,10 @@ TEST_F(Merge, DuplexRequestSettlesTheLayout)
         {2, 2, 2, 0x0205, 0x0305}, {3, 1, 1, 0x0001, 0x0102}, {3, 2, 2, 0x0205, 0x0302}, {3, 2, 1, 0x0204, 0x0304},
         {3, 1, 1, 0x0203, 0x0303}, {1, 1, 1, 0x0301, 0x0201}};
     for (const auto& c : cases) {
-        SetUp();
-        DriverDevmode in = current_;
+        DriverDevmode in = before_;
         in.pub.dmFields = DM_DUPLEX | DM_ORIENTATION, in.pub.dmDuplex = c.dmDuplex, in.pub.dmOrientation = c.orientation;
         in.priv.multiPage = c.multiPage, in.priv.duplex = c.before;
-        ASSERT_EQ(MergeIn(&in), 1);
+        ASSERT_EQ(MergeFresh(&in), 1);
         EXPECT_EQ(current_.priv.duplex, c.after) << "row " << &c - cases;
     }
 }
@@ -258,16 +237,14 @@ TEST_F(Merge, OutputNeverExceedsTheCallersInput)
         {150, 0, 0, FALSE, 0, 0, 0},                  {40, 0x0401, 500, FALSE, 0, 0, 0}};
     for (const auto& c : cases) {
         const size_t extent = size_t(c.size) + c.extra;
-        GuardedBuffer in(extent), out(extent);
-        ASSERT_TRUE(in.ok() && out.ok());
-        memset(in.bytes(), 0x33, extent);
+        const auto in = GuardedBytes(extent), out = GuardedBytes(extent);
+        memset(in.get(), 0x33, extent);
         SCOPED_TRACE(&c - cases);
-        DEVMODEW* result = out.dm(0, 0, 0);
-        ASSERT_EQ(ConvertDevmodeOut(&current_.pub, in.dm(c.size, c.extra, c.version), result), c.ok);
-        if (!c.ok)
-            continue;
-        EXPECT_TRUE(result->dmSize == c.outSize && result->dmSpecVersion == c.outVersion &&
-                    result->dmDriverExtra == c.outExtra && !memcmp(out.bytes() + c.outSize, &current_.priv, c.outExtra));
+        DEVMODEW* result = Header(out.get(), 0, 0, 0);
+        ASSERT_EQ(ConvertDevmodeOut(&current_.pub, Header(in.get(), c.size, c.extra, c.version), result), c.ok);
+        EXPECT_TRUE(!c.ok || (result->dmSize == c.outSize && result->dmSpecVersion == c.outVersion &&
+                              result->dmDriverExtra == c.outExtra &&
+                              !memcmp(out.get() + c.outSize, &current_.priv, c.outExtra)));
     }
     DriverDevmode whole;
     ASSERT_TRUE(ConvertDevmodeOut(&current_.pub, nullptr, &whole.pub));
@@ -284,14 +261,13 @@ TEST_F(Merge, MalformedRecordsStayInsideTheirBuffers)
     for (const auto& c : cases) {
         SetUp();
         const size_t extent = std::max<size_t>(size_t(c.size) + c.extra, 72);
-        GuardedBuffer in(extent), target(extent);
-        ASSERT_TRUE(in.ok() && target.ok());
-        memset(in.bytes(), 0x7F, extent);
+        const auto in = GuardedBytes(extent), target = GuardedBytes(extent);
+        memset(in.get(), 0x7F, extent);
         if (c.own)
-            memcpy(in.bytes(), &current_, sizeof(current_));
-        EXPECT_EQ(MergeIn(in.dm(c.size, c.extra, 0x0401)), 1) << c.size << "+" << c.extra;
+            memcpy(in.get(), &current_, sizeof(current_));
+        EXPECT_EQ(MergeIn(Header(in.get(), c.size, c.extra, 0x0401)), 1) << c.size << "+" << c.extra;
         EXPECT_TRUE(IsDriverDevmode(&current_.pub, sizeof(current_)));
-        EXPECT_EQ(CopyDevmodeSized(&current_.pub, target.dm(c.size, c.extra, 0x0401)),
+        EXPECT_EQ(CopyDevmodeSized(&current_.pub, Header(target.get(), c.size, c.extra, 0x0401)),
                   std::min<LONG>(c.size, 220) + std::min<LONG>(c.extra, 2452));
     }
     // Random records through every entry that takes outside DEVMODEs.
@@ -303,15 +279,14 @@ TEST_F(Merge, MalformedRecordsStayInsideTheirBuffers)
     for (int i = 0; i < 3000; ++i) {
         const WORD size = pick({188, 212, 220}, 400), extra = pick({0, 2452}, 3000);
         const size_t extent = std::max<size_t>(size_t(size) + extra, 72);
-        GuardedBuffer in(extent), out(extent);
-        ASSERT_TRUE(in.ok() && out.ok());
-        std::generate(in.bytes(), in.bytes() + extent, [&] { return BYTE(random()); });
-        DEVMODEW* dm = in.dm(size, extra, pick({0, 0x0320, 0x0400, 0x0401}, 0xFFFF));
+        const auto in = GuardedBytes(extent), out = GuardedBytes(extent);
+        std::generate(in.get(), in.get() + extent, [&] { return BYTE(random()); });
+        DEVMODEW* dm = Header(in.get(), size, extra, pick({0, 0x0320, 0x0400, 0x0401}, 0xFFFF));
         if (extent >= 76 && i % 3 == 0)
             dm->dmFields = 0xFFFFFFFF;
         if (i % 2 && size >= 72 && size_t(size) + 8 <= extent) {   // carries this driver's identification
             const DWORD id[2] = {DWORD(kPrivateSignature) << 16 | kProcessorBlockOffset, kPrivateTag};
-            memcpy(in.bytes() + size, id, sizeof(id));
+            memcpy(in.get() + size, id, sizeof(id));
         }
         SCOPED_TRACE("record " + std::to_string(i));
         DriverDevmode merged = current_;
@@ -319,7 +294,7 @@ TEST_F(Merge, MalformedRecordsStayInsideTheirBuffers)
         ASSERT_TRUE((result == 0 || result == 1) && IsDriverDevmode(&merged.pub, sizeof(merged)));
         ASSERT_EQ(merged.priv.modelTrays, current_.priv.modelTrays);
         ASSERT_TRUE(merged.pub.dmCopies >= 1 && merged.pub.dmCopies <= 999);
-        DEVMODEW* const converted = out.dm(0, 0, 0);
+        DEVMODEW* const converted = Header(out.get(), 0, 0, 0);
         if (ConvertDevmodeOut(&merged.pub, dm, converted)) {
             ASSERT_TRUE(converted->dmSize <= size && converted->dmDriverExtra <= extra);
         }

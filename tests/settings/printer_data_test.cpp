@@ -4,6 +4,7 @@
 #include "settings/printer_data.h"
 
 #include "core/module_entry.h"
+#include "support/expect_fields.h"
 #include "support/model_text.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
@@ -29,7 +30,7 @@ class AttachedModule : public ::testing::Environment {
 
 const WCHAR kQueue[] = L"KV Printer Data Test";
 constexpr DWORD kAbsent = 0xA65E1700;
-const WCHAR* const kTrayValues[] = {
+const std::initializer_list<const WCHAR*> kTrayValues = {
     L"ACC", L"RAMDISK", L"RAM", L"Tray1", L"Tray2", L"UNDEFTray", L"Tray3", L"Tray4", L"TF1", L"TF2", L"TF3", L"TF4",
     L"TF5", L"TF6", L"TF7", L"Tray1ID", L"Tray2ID", L"Tray3ID", L"Tray4ID", L"MPTray", L"DEFACC", L"DEFRAM",
     L"DEFQPS", L"DEFSTSMON", L"BSC", L"WU", L"KVPP"};
@@ -52,19 +53,9 @@ protected:
         ASSERT_EQ(SetPrinterDataW(printer_, const_cast<WCHAR*>(name), type,
                                   static_cast<BYTE*>(const_cast<void*>(data)), size), 0u);
     }
-    // Values are removed from the spooler's registry key: the test
-    // platform's DeletePrinterDataW cannot be used.
     void Remove(std::initializer_list<const WCHAR*> names)
     {
-        const std::wstring key =
-            L"System\\CurrentControlSet\\Control\\Print\\Printers\\" + std::wstring(kQueue) + L"\\PrinterDriverData";
-        for (const WCHAR* name : names)
-            RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name);
-    }
-    void RemoveTrayValues()
-    {
-        for (const WCHAR* name : kTrayValues)
-            Remove({name});
+        for (const WCHAR* name : names) RemoveTestPrinterData(kQueue, name);
     }
     DWORD Dword(const WCHAR* name)
     {
@@ -78,6 +69,14 @@ protected:
         for (const WCHAR* name : kTrayValues)
             if (Dword(name) != kAbsent) names += std::wstring(names.empty() ? L"" : L" ") + name;
         return names;
+    }
+    // Whether the blob reads back as the given bytes.
+    bool BlobIs(PrinterDataBlob which, const void* expected, DWORD expectedSize)
+    {
+        DWORD size = 0;
+        BYTE* data = ReadPrinterDataBlob(printer_, which, &size);
+        const bool same = data && size == expectedSize && !memcmp(data, expected, size);
+        return GlobalFree(data), same;
     }
     static bool installed_;
     static ParsedModel sample_;
@@ -97,12 +96,9 @@ TEST_F(PrinterData, BlobsRoundTripAsSizeThenData)
         for (DWORD i = 0; i < c.size; ++i) data[i] = static_cast<BYTE>(i * 7 + c.which);
         ASSERT_TRUE(WritePrinterDataBlob(printer_, c.which, data.data(), c.size));
         EXPECT_EQ(Dword(c.sizeName), c.size);
-        DWORD size = 0, zero = 0;
-        BYTE* read = ReadPrinterDataBlob(printer_, c.which, &size);
-        ASSERT_TRUE(read);
-        EXPECT_TRUE(size == c.size && memcmp(read, data.data(), c.size) == 0);
-        GlobalFree(read);
+        EXPECT_TRUE(BlobIs(c.which, data.data(), c.size));
         // A size of 0, or none, means no blob whatever the data value holds.
+        DWORD size = 0, zero = 0;
         Put(c.sizeName, REG_DWORD, &zero, 4);
         EXPECT_FALSE(ReadPrinterDataBlob(printer_, c.which, &size));
         Remove({c.sizeName});
@@ -117,7 +113,8 @@ TEST_F(PrinterData, DriverPapersComeFromTheCustomPaperValue)
     // 1000 x 2000 tenths of a millimetre are 282 x 566 points; without a
     // paper of that code, 3 x 4.56 inches (216 x 328 points); an empty list
     // also turns the record user-defined.
-    const struct { std::wstring text; BOOL readable; uint32_t count; short code, after; LONG width, length; } cases[] = {
+    const struct { std::wstring text; BOOL readable; uint32_t count; short code, after; LONG width, length; }
+    cases[] = {
         {L"2;Mine,301,0,1000,2000;Other,300,1,50,50;", TRUE, 2, 301, 301, 282, 566},
         {longest, TRUE, 1, 301, 301, 282, 566}, {longest + L" ", FALSE, 0, 301, 301, 216, 328},
         {L"0;", TRUE, 0, 300, 256, 216, 328}, {L"", FALSE, 0, 300, 300, 216, 328}};   // "": value removed
@@ -129,13 +126,12 @@ TEST_F(PrinterData, DriverPapersComeFromTheCustomPaperValue)
             Put(L"CstPaper", REG_BINARY, c.text.c_str(), static_cast<DWORD>(c.text.size() * 2 + 2));
         ProfileCustomPaperList papers;
         EXPECT_EQ(ReadCustomPapers(printer_, &papers), c.readable);
-        EXPECT_EQ(papers.count, c.count);
         DriverDevmode record = {};
         record.pub.dmSize = kPublicDevmodeSize, record.pub.dmPaperSize = c.code;
         PaperSize size;
         EXPECT_EQ(LookUpPaper(printer_, &record.pub, sample_.model, &size), kPaperUserDefined);
-        EXPECT_EQ(record.pub.dmPaperSize, c.after);
-        EXPECT_TRUE(size.width == c.width * 256 && size.length == c.length * 256);
+        ExpectFields({F(papers.count, c.count), F(record.pub.dmPaperSize, c.after), F(size.width, c.width * 256),
+                      F(size.length, c.length * 256)});
         EXPECT_STREQ(record.pub.dmFormName, L"User");
     }
 }
@@ -155,10 +151,9 @@ TEST_F(PrinterData, BlockComesFromTheModelAndThePrinterValues)
         if (c.halftone != kAbsent) Put(L"PrinterHT", REG_BINARY, &c.halftone, 4);
         PrinterDataBlock block;
         ASSERT_TRUE(GetPrinterDataBlock(printer_, model, c.a4, &block));
-        EXPECT_TRUE(block.version == 0x0107 && block.size == 108 && block.jobTimeout == 0 && block.waitTimeout == 300);
-        EXPECT_EQ(block.freeMemory, c.memory);
-        EXPECT_EQ(block.flags, c.flags | locale);
-        EXPECT_EQ(block.checksum, model->modelChecksum);
+        ExpectFields({F(block.version, 0x0107), F(block.size, 108), F(block.jobTimeout, 0),
+                      F(block.waitTimeout, 300), F(block.freeMemory, c.memory), F(block.flags, c.flags | locale),
+                      F(block.checksum, model->modelChecksum)});
         ASSERT_EQ(block.optionCount, model->installableCount);
         for (uint32_t i = 0; i < model->installableCount; ++i)
             EXPECT_EQ(block.options[i], model->features[model->optionCount + i].defaultOption);
@@ -176,10 +171,10 @@ TEST_F(PrinterData, BlockComesFromTheModelAndThePrinterValues)
         ASSERT_TRUE(WritePrinterDataBlob(printer_, kBlobPrinterData, &stored, sizeof(stored)));
         PrinterDataBlock block;
         ASSERT_TRUE(GetPrinterDataBlock(printer_, model, TRUE, &block));
-        EXPECT_TRUE(block.flags == kPrinterDataHalftone && block.freeMemory == 123456 && block.jobTimeout == 42);
-        EXPECT_EQ(block.checksum, model->modelChecksum);
-        EXPECT_EQ(block.optionCount, other ? model->installableCount : 9u);
-        EXPECT_EQ(block.options[0], other ? model->features[model->optionCount].defaultOption : 7u);
+        ExpectFields({F(block.flags, kPrinterDataHalftone), F(block.freeMemory, 123456), F(block.jobTimeout, 42),
+                      F(block.checksum, model->modelChecksum),
+                      F(block.optionCount, other ? model->installableCount : 9u),
+                      F(block.options[0], other ? model->features[model->optionCount].defaultOption : 7u)});
     }
 }
 
@@ -187,19 +182,17 @@ TEST_F(PrinterData, TrayValuesExistOnlyForTheModelsTrays)
 {
     PrivateSettings priv = {};
     priv.accessories = 0x1234, priv.accessories2 = 5, priv.ramDisk = 1, priv.ramDiskSize = 0x200;
-    priv.printerMemory = 64, priv.undefinedSourceTray = 7;
+    priv.printerMemory = 64, priv.undefinedSourceTray = 7, priv.modelTrays = 0x0005;
     for (int i = 0; i < 12; ++i) priv.trayPaper[i] = {100 + i, 200 + i};
     priv.trayPaper[0].paper = -2;
-    RemoveTrayValues();
-    priv.modelTrays = 0x0005;
+    Remove(kTrayValues);
     WriteTrayAndAccessoryData(printer_, &priv);
     EXPECT_EQ(Present(), L"ACC RAM Tray1 Tray2 UNDEFTray MPTray");
-    const struct { const WCHAR* name; DWORD value; } values[] = {
-        {L"ACC", 0x00051234}, {L"RAM", 64}, {L"Tray1", 0xFFFFFFFE}, {L"UNDEFTray", 7}, {L"TF7", 110},
-        {L"MPTray", 111}, {L"RAMDISK", 0x00010200}, {L"Tray3", 102}, {L"Tray3ID", 202}};
     priv.modelFeatures = 1, priv.modelTrays = 0x10330;
     WriteTrayAndAccessoryData(printer_, &priv);
-    for (const auto& v : values) EXPECT_EQ(Dword(v.name), v.value) << v.name;
+    ExpectFields({F(Dword(L"ACC"), 0x00051234), F(Dword(L"RAM"), 64), F(Dword(L"Tray1"), 0xFFFFFFFE),
+                  F(Dword(L"UNDEFTray"), 7), F(Dword(L"TF7"), 110), F(Dword(L"MPTray"), 111),
+                  F(Dword(L"RAMDISK"), 0x00010200), F(Dword(L"Tray3"), 102), F(Dword(L"Tray3ID"), 202)});
 }
 
 TEST_F(PrinterData, InstallationCarriesDefaultsIntoPrinterData)
@@ -228,7 +221,7 @@ TEST_F(PrinterData, InstallationCarriesDefaultsIntoPrinterData)
         DWORD written = 0, type = 0, size = 0;
         ASSERT_TRUE(WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, 0));
         CloseHandle(file);
-        RemoveTrayValues();
+        Remove(kTrayValues);
         PrinterDataBlock block = {};
         block.version = kPrinterDataVersion, block.size = 108, block.flags = kPrinterDataHalftone;
         block.freeMemory = 300 * 1024 + 1023, block.checksum = static_cast<WORD>(&c - cases);
@@ -239,10 +232,7 @@ TEST_F(PrinterData, InstallationCarriesDefaultsIntoPrinterData)
         BYTE halftone[4] = {};
         GetPrinterDataW(printer_, const_cast<WCHAR*>(L"PrinterHT"), &type, halftone, 4, &size);
         EXPECT_TRUE(type == REG_BINARY && size == 4 && halftone[0] == 1);
-        BYTE* stored = ReadPrinterDataBlob(printer_, kBlobPrinterData, &size);
-        ASSERT_TRUE(stored);
-        EXPECT_TRUE(size == 108 && memcmp(stored, &block, 108) == 0);
-        GlobalFree(stored);
+        EXPECT_TRUE(BlobIs(kBlobPrinterData, &block, 108));
         WCHAR copied[16];
         GetPrivateProfileStringW(L"Other", L"Key", L"", copied, 16, defaults.c_str());
         EXPECT_STREQ(copied, L"kept") << "every section reaches the defaults file";

@@ -25,13 +25,10 @@ public:
     void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
     void TearDown() override { ModuleProcessDetach(); }
 };
-::testing::Environment* const kLanguageModule =
-    ::testing::AddGlobalTestEnvironment(new LanguageModule);
+::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
 // Section names spelled out, as existing profiles have them.
-const WCHAR kSettings[] = L"Default Setting";
-const WCHAR kPapers[] = L"Default Paper";
-const WCHAR kWatermarks[] = L"Default WMark";
+const WCHAR kSettings[] = L"Default Setting", kPapers[] = L"Default Paper", kWatermarks[] = L"Default WMark";
 const WCHAR kMissing[] = L"<missing>";
 const UINT kUnassignedKey = 4051;   // inside the key range, no string
 
@@ -54,9 +51,7 @@ protected:
         return {text.data(), GetPrivateProfileSectionW(section, text.data(), 32768, path())};
     }
     void Put(const WCHAR* section, const std::wstring& lines)
-    {
-        ASSERT_TRUE(WritePrivateProfileSectionW(section, lines.c_str(), path()));
-    }
+    { ASSERT_TRUE(WritePrivateProfileSectionW(section, lines.c_str(), path())); }
     // A key through ReadProfileValue, which keeps to its buffer and leaves
     // nothing in it when the key is absent.
     std::wstring Read(UINT id, const WCHAR* section = kSettings) const
@@ -143,40 +138,32 @@ struct KeyReader {
 #define APPLY(apply, part) READ(apply(v, &part))
 const KeyReader kReaders[] = {
     {kKeyPaper, DEC(pub.dmPaperSize)}, {kKeyUserName, CHARS(p.customPaperName, 16)},
-    {kKeyOrientation, HEX(pub.dmOrientation)}, {kKeyCollate, DEC(p.collate)},
-    {kKeyCopies, DEC(pub.dmCopies)}, {kKeyMediaType, HEX(p.mediaType)},
-    {kKeyMultiPage, DEC(p.multiPage)}, {kKeyPageOrder, DEC(b.pageOrder)},
-    {kKeyMultiLine, DEC(b.multiLine)}, {kKeyTray, DEC(p.tray)},
-    {kKeyAnotherTray, DEC(p.anotherTray)}, {kKeyTraySeparateMode, DEC(p.traySeparateMode)},
-    {kKeyResolution, DEC(pub.dmPrintQuality)}, {kKeyResExt, DEC(p.resExt)},
-    {kKeyEconomy, DEC(p.economy)},
+    {kKeyOrientation, HEX(pub.dmOrientation)}, {kKeyCollate, DEC(p.collate)}, {kKeyCopies, DEC(pub.dmCopies)},
+    {kKeyMediaType, HEX(p.mediaType)}, {kKeyMultiPage, DEC(p.multiPage)}, {kKeyPageOrder, DEC(b.pageOrder)},
+    {kKeyMultiLine, DEC(b.multiLine)}, {kKeyTray, DEC(p.tray)}, {kKeyAnotherTray, DEC(p.anotherTray)},
+    {kKeyTraySeparateMode, DEC(p.traySeparateMode)}, {kKeyResolution, DEC(pub.dmPrintQuality)},
+    {kKeyResExt, DEC(p.resExt)}, {kKeyEconomy, DEC(p.economy)},
     {kKeyDefaultSet, READ(p.defaultSet = static_cast<BYTE>(ProfileItemHex(v, 1)))},
     {kKeyImproveGray, FLAG(p.renderFlags, kRenderImproveGray)},
     {kKeyBrushPattern, FLAG(p.renderFlags, kRenderBrushPattern)},
-    {kKeyPrinterFonts, FLAG(p.renderFlags, kRenderPrinterFonts)},
-    {kKeyRasterMode, RENDER(RasterModeFromProfile)}, {kKeyGrayLevel, APPLY(ApplyGrayLevelValue, p)},
-    {kKeyDitherType, RENDER(DitherTypeFromProfile)},
+    {kKeyPrinterFonts, FLAG(p.renderFlags, kRenderPrinterFonts)}, {kKeyRasterMode, RENDER(RasterModeFromProfile)},
+    {kKeyGrayLevel, APPLY(ApplyGrayLevelValue, p)}, {kKeyDitherType, RENDER(DitherTypeFromProfile)},
     {kKeyDuplex, READ(p.duplex = DuplexFromProfile(ProfileHex(v)))}, {kKeyBind, HEX(p.bindFlags)},
     {kKeyBindingOffset, DEC(p.bindingOffset)}, {kKeyBooklet, DEC(p.booklet)},
     {kKeyBookletMultiPage, DEC(p.bookletMultiPage)}, {kKeyWatermark, APPLY(ApplyWatermarkValue, b)},
-    {kKeyFitPaperSize, DEC(p.fitPaperSize)}, {kKeyScaling, HEX(p.scaling)},
-    {kKeyScalingSize, DEC(p.scalingSize)}, {kKeyScaleFlag, DEC(p.scaleFlag)},
-    {kKeyImageProcess, HEX(p.imageProcess)}, {kKeyMopy, APPLY(ApplyMopyValue, p)},
-    {kKeyMopyUser, CHARS(p.mopyUser, 60)}, {kKeyMopyJob, CHARS(p.mopyJob, 80)},
-    {kKeyQuickPrintSetup, DEC(p.qps)}, {kKeySleep, APPLY(ApplySleepValue, p)},
-    {kKeyStatusMonitor, DEC(p.statusMonitor)}, {kKeyMacro, APPLY(ApplyMacroValue, p)},
+    {kKeyFitPaperSize, DEC(p.fitPaperSize)}, {kKeyScaling, HEX(p.scaling)}, {kKeyScalingSize, DEC(p.scalingSize)},
+    {kKeyScaleFlag, DEC(p.scaleFlag)}, {kKeyImageProcess, HEX(p.imageProcess)}, {kKeyMopy, APPLY(ApplyMopyValue, p)},
+    {kKeyMopyUser, CHARS(p.mopyUser, 60)}, {kKeyMopyJob, CHARS(p.mopyJob, 80)}, {kKeyQuickPrintSetup, DEC(p.qps)},
+    {kKeySleep, APPLY(ApplySleepValue, p)}, {kKeyStatusMonitor, DEC(p.statusMonitor)},
+    {kKeyMacro, APPLY(ApplyMacroValue, p)},
     {kKeyPageProtect, READ(p.pageProtect = PageProtectFromProfile(ProfileDecimal(v)))},
     {kKeyHeaderFooterFlag, HEX(b.headerFooterFlags)}, {kKeyIdWatermark, HEX(b.idWatermark)},
-    {kKeyIdWatermarkName, CHARS(b.idWatermarkName, 64)},
-    {kKeyHeaderFooterFont, APPLY(ApplyHeaderFooterFontValue, b)},
-    {kKeyBias, APPLY(ApplyBiasValue, p)}, {kKeyRet, DEC(p.ret)},
-    {kKeyErrorPrint, DEC(p.errorPrint)},
+    {kKeyIdWatermarkName, CHARS(b.idWatermarkName, 64)}, {kKeyHeaderFooterFont, APPLY(ApplyHeaderFooterFontValue, b)},
+    {kKeyBias, APPLY(ApplyBiasValue, p)}, {kKeyRet, DEC(p.ret)}, {kKeyErrorPrint, DEC(p.errorPrint)},
     {kKeyReducePaperCurl, FLAG(p.paperHandling, kPaperReduceCurl)},
-    {kKeyImproveFixing, FLAG(p.paperHandling, kPaperImproveFixing)},
-    {kKeyAccessories, APPLY(ApplyAccessoriesValue, p)},
-    {kKeyTraysPaper, APPLY(ApplyTraysPaperValue, p)},
-    {kKeyDefaultSource, DEC(p.undefinedSourceTray)}, {kKeyRamDisk, DEC(p.ramDisk)},
-    {kKeyRamDiskSize, DEC(p.ramDiskSize)},
+    {kKeyImproveFixing, FLAG(p.paperHandling, kPaperImproveFixing)}, {kKeyAccessories, APPLY(ApplyAccessoriesValue, p)},
+    {kKeyTraysPaper, APPLY(ApplyTraysPaperValue, p)}, {kKeyDefaultSource, DEC(p.undefinedSourceTray)},
+    {kKeyRamDisk, DEC(p.ramDisk)}, {kKeyRamDiskSize, DEC(p.ramDiskSize)},
 };
 
 // Wine 8 aborts in DeletePrinterDataW. The spooler keeps a queue's printer
@@ -231,10 +218,8 @@ protected:
             WritePrivateProfileStringW(kTestQueueName, nullptr, nullptr, store_);
         if (GetPrivateProfileSectionNamesW(probe, ARRAYSIZE(probe), store_) == 0)
             DeleteFileW(store_);    // nothing else is in it
-        if (hadPapers_)
-            SetPrinterDataW(printer_, kCstPaper, paperType_, savedPapers_, savedPaperBytes_);
-        else
-            RemovePrinterData(kCstPaper);
+        hadPapers_ ? SetPrinterDataW(printer_, kCstPaper, paperType_, savedPapers_, savedPaperBytes_)
+                   : RemovePrinterData(kCstPaper);
         ClosePrinter(printer_);
         ProfileFile::TearDown();
     }
@@ -246,16 +231,13 @@ protected:
         ASSERT_EQ(SetPrinterDataW(printer_, kCstPaper, REG_BINARY, data, bytes), 0u);
     }
     int Save(HANDLE printer, const WCHAR* request)
-    {
-        return SaveSettingsToProfile(&record_.pub, &record_.priv, printer, path(), request);
-    }
+    { return SaveSettingsToProfile(&record_.pub, &record_.priv, printer, path(), request); }
 
     HANDLE printer_ = nullptr;
-    bool hadPapers_ = false;
+    bool hadPapers_ = false;   // the queue's own papers, restored afterwards
     DWORD paperType_ = 0, savedPaperBytes_ = 0;
     BYTE savedPapers_[1300] = {};
-    WCHAR store_[MAX_PATH] = {};
-    WCHAR unique_[32] = {};
+    WCHAR store_[MAX_PATH] = {}, unique_[32] = {};
     DriverDevmode record_;
 };
 
@@ -266,11 +248,9 @@ TEST_F(ProfileSave, WritesBackTheProfileTheRecordWasReadFrom)
     EXPECT_EQ(Section(kSettings), kSample);
     EXPECT_EQ(Section(kPapers), L"Banner 20=1234,4321,1\0"s);
     EXPECT_EQ(Raw(unique_, kWatermarks), L"queue") << "the queue's watermark section";
-}
 
-TEST_F(ProfileSave, WithoutAPrinterGoesByTheDeviceNameAndWritesNoPapers)
-{
-    SetPrinterPapers(kTwoPapers);
+    // Without a printer the save goes by the device name and writes no papers.
+    ASSERT_TRUE(DeleteFileW(path()));
     ASSERT_EQ(Save(nullptr, L"1"), 1);
     EXPECT_EQ(Raw(unique_, kWatermarks), L"device");
     EXPECT_EQ(Raw(L"UserDefinedPaper"), kMissing);

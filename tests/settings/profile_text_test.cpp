@@ -2,6 +2,7 @@
 // and hexadecimal rules on malformed input, and each compound format's exact
 // text, round trip and limits.
 #include "settings/profile_text.h"
+#include "support/expect_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -57,8 +58,7 @@ TEST(ProfileItems, AreCutAtCommasWithinBothLimits)
         EXPECT_EQ(Text(item), c.expected) << "item " << c.index << " of " << c.value;
     }
     ProfileChar untouched[1] = {L'Q'};
-    EXPECT_EQ(ProfileItem(L"abc", 0, untouched, 0), 0u);
-    EXPECT_EQ(untouched[0], L'Q') << "a zero capacity writes nothing";
+    EXPECT_TRUE(ProfileItem(L"abc", 0, untouched, 0) == 0 && untouched[0] == L'Q') << "a zero capacity writes nothing";
 
     EXPECT_EQ(ProfileItemHex(L"x0001", 1), 1u) << "a one-item value repeats for item 1";
 }
@@ -97,9 +97,7 @@ TEST(ProfileNumbers, AreReadTolerantlyAndWrittenWithinTheirBuffer)
 
 TEST(SimpleValues, TranslateWhereStoredDifferently)
 {
-    EXPECT_EQ(PageProtectToProfile(256), 255);
-    EXPECT_EQ(PageProtectFromProfile(255), 256);
-    EXPECT_EQ(PageProtectToProfile(3), 3);
+    ExpectFields({F(PageProtectToProfile(256), 255), F(PageProtectFromProfile(255), 256), F(PageProtectToProfile(3), 3)});
 
     EXPECT_EQ(DuplexFromProfile(ProfileHex(L"x0103")), 0x0101);
     EXPECT_EQ(DuplexToProfile(0x0301), 0x0303);
@@ -131,11 +129,9 @@ TEST(SimpleValues, TranslateWhereStoredDifferently)
 
 TEST(CompoundValues, ReadTolerantlyAndWriteBackCanonically)
 {
-    const Recode gray = Recoded<DecodeGrayLevel, EncodeGrayLevel>,
-                 accessories = Recoded<DecodeAccessories, EncodeAccessories>,
-                 size = Recoded<DecodeCustomSize, EncodeCustomSize>,
-                 bias = Recoded<DecodeBias, EncodeBias>, mopy = Recoded<DecodeMopy, EncodeMopy>,
-                 sleep = Recoded<DecodeSleep, EncodeSleep>,
+    const Recode gray = Recoded<DecodeGrayLevel, EncodeGrayLevel>, size = Recoded<DecodeCustomSize, EncodeCustomSize>,
+                 accessories = Recoded<DecodeAccessories, EncodeAccessories>, bias = Recoded<DecodeBias, EncodeBias>,
+                 mopy = Recoded<DecodeMopy, EncodeMopy>, sleep = Recoded<DecodeSleep, EncodeSleep>,
                  macro = Recoded<Decoded<ProfileMacro, DecodeMacro>, EncodeMacro>,
                  font = Recoded<Decoded<ProfileFont, DecodeFont>, EncodeFont>;
     // Text as read, and as written back (null: unchanged, a full round trip).
@@ -160,8 +156,7 @@ TEST(CompoundValues, ReadTolerantlyAndWriteBackCanonically)
         EXPECT_EQ(c.recode(c.text), c.written ? c.written : c.text) << c.text;
 
     const ProfileBias manual = DecodeBias(L"x0002,5");
-    EXPECT_EQ(manual.on, 0);
-    EXPECT_EQ(manual.value, 5);
+    ExpectFields({F(manual.on, 0), F(manual.value, 5)});
     EXPECT_EQ(Encoded(EncodeBias, ProfileBias{7, 0}), L"x0001,0") << "any set switch";
 
     // Full text fields are written whole and still fit the read buffer.

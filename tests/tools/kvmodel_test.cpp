@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -25,9 +26,7 @@ struct ToolRun {
 
 std::string ReadBytes(const std::string& path)
 {
-    std::stringstream content;
-    content << std::ifstream(path, std::ios::binary).rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
 }
 
 // A test data file, written the Windows way (as a user types it).
@@ -40,10 +39,7 @@ std::string DataFile(const char* name)
 
 // The dump without its layout ("{"keyword": "A4","width": ..."); line ends
 // inside strings are escaped, so none is lost.
-std::string Squash(const std::string& json)
-{
-    return std::regex_replace(json, std::regex("\n *"), "");
-}
+std::string Squash(const std::string& json) { return std::regex_replace(json, std::regex("\n *"), ""); }
 
 // Each fragment appears in text, after the one before it.
 void ExpectInOrder(const std::string& text, const std::vector<std::string>& fragments)
@@ -75,8 +71,7 @@ protected:
         const std::wstring exe = TestBinDirectory() + L"\\KVMODEL.EXE";
         const std::string out = ScratchFile("out.txt", ""), err = ScratchFile("err.txt", "");
         std::string command = "\"\"" + std::string(exe.begin(), exe.end()) + "\"";
-        for (const std::string& argument : arguments)
-            command += " \"" + argument + "\"";
+        for (const std::string& argument : arguments) command += " \"" + argument + "\"";
         command += " >\"" + out + "\" 2>\"" + err + "\"\"";
         ToolRun run{std::system(command.c_str()), ReadBytes(out), ReadBytes(err)};
         for (std::string* text : {&run.out, &run.err})
@@ -92,10 +87,8 @@ protected:
         EXPECT_EQ(run.exitCode, 0) << run.err;
         return squashed;
     }
-
     static std::wstring scratch_;
 };
-
 std::wstring KvmodelTool::scratch_;
 
 // Descriptions come with Unix, Windows and old Macintosh line ends; every
@@ -105,14 +98,12 @@ std::wstring KvmodelTool::scratch_;
 TEST_F(KvmodelTool, CheckNamesSkippedKeywordsAtTheirLinesWhateverTheLineEnds)
 {
     const std::string original = ReadBytes(DataFile("ORV5200.PPD"));
-    const char* const skipped = "1 PPD-Adobe 5 FormatVersion 9 PCFileName 10 Manufacturer "
-                                "11 Product 12 ModelName 13 ShortNickName 15 PSVersion "
-                                "20 cupsVersion 21 cupsManualCopies 22 cupsFilter "
+    const char* const skipped = "1 PPD-Adobe 5 FormatVersion 9 PCFileName 10 Manufacturer 11 Product 12 ModelName "
+                                "13 ShortNickName 15 PSVersion 20 cupsVersion 21 cupsManualCopies 22 cupsFilter "
                                 "30 APDialogExtension 31 APPrinterIconPath";
     const char* const variants[][2] = {{"LF.PPD", "\n"}, {"CRLF.PPD", "\r\n"}, {"CR.PPD", "\r"}};
     for (const auto& variant : variants) {
-        const std::string path =
-            ScratchFile(variant[0], std::regex_replace(original, std::regex("\n"), variant[1]));
+        const std::string path = ScratchFile(variant[0], std::regex_replace(original, std::regex("\n"), variant[1]));
         SCOPED_TRACE(path);
         ToolRun run = Run({"check", path});
         EXPECT_EQ(run.exitCode, 0) << run.err;
@@ -167,13 +158,10 @@ TEST_F(KvmodelTool, DumpShowsModelWordsAndFeaturesInModelOrder)
 {
     const std::string& dump = OrvDump();
     const std::string text = ReadBytes(DataFile("ORV5200.PPD"));
-    const uint32_t checksum =
-        ModelChecksum(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    EXPECT_EQ(dump.find("{\"checksum\": " + std::to_string(checksum) +
-                        ",\"fileVersion\": 576,\"nickName\": \"Orvane LX-5200 PS (Caf\\u00e9)\","
-                        "\"languageLevel\": 3,\"colorDevice\": true,\"features\": ["),
-              0u)
-        << dump;
+    const uint32_t checksum = ModelChecksum(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    EXPECT_EQ(dump.find("{\"checksum\": " + std::to_string(checksum) + ",\"fileVersion\": 576,\"nickName\": "
+                        "\"Orvane LX-5200 PS (Caf\\u00e9)\",\"languageLevel\": 3,\"colorDevice\": true,\"features\": ["),
+              0u) << dump;
     const char* const features[][6] = {
         {"PageSize", "Media Size", "PickOne", "false", "0", "\"Letter\""},
         {"InputSlot", "Paper Source", "PickOne", "false", "1", "\"Tray1\""},
@@ -195,14 +183,12 @@ TEST_F(KvmodelTool, DumpShowsModelWordsAndFeaturesInModelOrder)
     // Options: translations with hex substrings decoded; values as written,
     // with the line end where a value continues on the next line.
     ExpectInOrder(dump, {
-        R"({"keyword": "Letter","translation": "US Letter",)"
-        R"("value": "<</PageSize[612 792]/ImagingBBox null>>setpagedevice"},{"keyword": "A4",)",
+        R"({"keyword": "Letter","translation": "US Letter","value": "<</PageSize[612 792]/ImagingBBox null>>)"
+        R"(setpagedevice"},{"keyword": "A4",)",
         R"({"keyword": "Legal","translation": "US Legal",)"
         R"("value": "\n  <</PageSize[612 1008]/ImagingBBox null>>setpagedevice"},)",
-        R"({"keyword": "Env10",)",
-        R"j({"keyword": "A5","translation": "A5 (148 x 210 mm)",)j",
-        R"({"keyword": "Postcard",)",
-        R"j({"keyword": "Tray2","translation": "Tray 2 (Lower)",)j",
+        R"({"keyword": "Env10",)", R"j({"keyword": "A5","translation": "A5 (148 x 210 mm)",)j",
+        R"({"keyword": "Postcard",)", R"j({"keyword": "Tray2","translation": "Tray 2 (Lower)",)j",
         R"({"keyword": "Gray","translation": "Gray \"Draft\" \\ Mono\tK",)"
         R"("value": "<</ProcessColorModel /DeviceGray>>setpagedevice"}]},)",
         R"({"keyword": "True","translation": "Installed","value": ""},)",
@@ -215,18 +201,14 @@ TEST_F(KvmodelTool, DumpShowsModelWordsAndFeaturesInModelOrder)
 TEST_F(KvmodelTool, DumpShowsPapersInPointsAndOnlyResolvableConstraints)
 {
     const std::string tail =
-        R"("pageSizes": [)"
-        R"({"keyword": "Letter","width": 612,"height": 792,"imageable": [18, 18, 594, 774]},)"
-        R"({"keyword": "A4","width": 595.27734375,"height": 841.890625,)"
-        R"("imageable": [17.28125, 18, 577.921875, 823.6796875]},)"
-        R"({"keyword": "Legal","width": 612,"height": 1008,"imageable": [18, 18, 594, 990]},)"
-        R"({"keyword": "Env10","width": 297,"height": 684,"imageable": null},)"
-        R"({"keyword": "A5","width": 419.52734375,"height": 595.27734375,)"
-        R"("imageable": [12, 12, 408, 583]}],)"
-        R"("constraints": [["ORVLowerTray", "False", "InputSlot", "Tray2"],)"
-        R"(["InputSlot", "Tray2", "ORVLowerTray", "False"],["ORVFinisher", "None", )"
-        R"("ORVStaple", "True"],["Duplex", null, "PageSize", "Env10"],)"
-        R"(["PageSize", "Env10", "Duplex", null]]})";
+        R"("pageSizes": [{"keyword": "Letter","width": 612,"height": 792,"imageable": [18, 18, 594, 774]},)"
+        R"({"keyword": "A4","width": 595.27734375,"height": 841.890625,"imageable": [17.28125, 18, 577.921875, )"
+        R"(823.6796875]},{"keyword": "Legal","width": 612,"height": 1008,"imageable": [18, 18, 594, 990]},)"
+        R"({"keyword": "Env10","width": 297,"height": 684,"imageable": null},{"keyword": "A5",)"
+        R"("width": 419.52734375,"height": 595.27734375,"imageable": [12, 12, 408, 583]}],)"
+        R"("constraints": [["ORVLowerTray", "False", "InputSlot", "Tray2"],["InputSlot", "Tray2", )"
+        R"("ORVLowerTray", "False"],["ORVFinisher", "None", "ORVStaple", "True"],)"
+        R"(["Duplex", null, "PageSize", "Env10"],["PageSize", "Env10", "Duplex", null]]})";
     const std::string& dump = OrvDump();
     EXPECT_EQ(dump.substr(dump.size() < tail.size() ? 0 : dump.size() - tail.size()), tail);
 }
