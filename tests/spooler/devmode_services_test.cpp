@@ -5,6 +5,7 @@
 
 #include "settings/driver_devmode.h"
 #include "support/compstui/compstui_standin.h"
+#include "support/guarded_bytes.h"
 #include "support/process_usage.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
@@ -20,18 +21,20 @@
 
 namespace {
 
-const BYTE kGuard = 0xA5;
+const BYTE kFill = 0xA5;
 WCHAR* Queue() { return const_cast<WCHAR*>(kTestQueueName); }
 
-// A record in a buffer with guard bytes behind its declared size.
-struct GuardedRecord {
-    std::vector<BYTE> bytes;
-    explicit GuardedRecord(size_t size, size_t guard = 64) : bytes(size + guard, kGuard) {}
-    DEVMODEW* dm() { return reinterpret_cast<DEVMODEW*>(bytes.data()); }
-    bool GuardIntactFrom(size_t offset) const
+// A record whose buffer ends at an inaccessible page: reading or writing
+// one byte past its size faults.
+struct FencedRecord {
+    std::shared_ptr<BYTE> bytes;
+    size_t size;
+    explicit FencedRecord(size_t n) : bytes(GuardedBytes(n)), size(n) { memset(bytes.get(), kFill, n); }
+    DEVMODEW* dm() { return reinterpret_cast<DEVMODEW*>(bytes.get()); }
+    bool Untouched() const
     {
-        for (size_t i = offset; i < bytes.size(); ++i)
-            if (bytes[i] != kGuard) return false;
+        for (size_t i = 0; i < size; ++i)
+            if (bytes.get()[i] != kFill) return false;
         return true;
     }
 };
@@ -62,7 +65,7 @@ TEST_F(DevmodeServices, ConvertReportsSizesAndTheRightErrors)
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 
     // The legacy layout: 299 bytes are too few, and NULL output asks the size.
-    GuardedRecord small(299);
+    FencedRecord small(299);
     for (DEVMODEW* out : {static_cast<DEVMODEW*>(nullptr), small.dm()}) {
         needed = out ? 299 : 0;
         SetLastError(0);
@@ -72,7 +75,7 @@ TEST_F(DevmodeServices, ConvertReportsSizesAndTheRightErrors)
     }
 
     // A buffer smaller than the output's own sizes is a bad parameter.
-    GuardedRecord full(kDriverDevmodeSize);
+    FencedRecord full(kDriverDevmodeSize);
     full.dm()->dmSize = kPublicDevmodeSize;
     full.dm()->dmDriverExtra = kPrivateSize;
     full.dm()->dmDriverVersion = source.pub.dmDriverVersion;   // the output keeps its own
@@ -84,7 +87,6 @@ TEST_F(DevmodeServices, ConvertReportsSizesAndTheRightErrors)
     EXPECT_TRUE(DrvConvertDevMode(Queue(), &source.pub, full.dm(), &needed, CDM_CONVERT));
     EXPECT_EQ(needed, kDriverDevmodeSize);
     EXPECT_EQ(0, memcmp(full.dm(), &source, kDriverDevmodeSize));
-    EXPECT_TRUE(full.GuardIntactFrom(kDriverDevmodeSize));
 
     // A public part of unknown size needs its own version.
     DEVMODEW odd = source.pub;
@@ -104,7 +106,7 @@ TEST_F(DevmodeServices, ConvertReportsSizesAndTheRightErrors)
 TEST_F(DevmodeServices, ConvertToTheLegacyLayoutKeepsItsFirstBytes)
 {
     DriverDevmode source = PrinterSettings(printer_);
-    GuardedRecord legacy(300);
+    FencedRecord legacy(300);
     LONG needed = 300;
     ASSERT_TRUE(DrvConvertDevMode(Queue(), &source.pub, legacy.dm(), &needed, CDM_CONVERT351));
     EXPECT_EQ(needed, 300);
@@ -118,10 +120,9 @@ TEST_F(DevmodeServices, ConvertToTheLegacyLayoutKeepsItsFirstBytes)
     EXPECT_EQ(0, memcmp(reinterpret_cast<const BYTE*>(out) + fields,
                         reinterpret_cast<const BYTE*>(&source.pub) + fields, 188 - fields));
     EXPECT_EQ(0, memcmp(reinterpret_cast<const BYTE*>(out) + 188, &source.priv, 112));
-    EXPECT_TRUE(legacy.GuardIntactFrom(300));
 
     // And from there to a full record: the 188 public bytes and 112 private ones carry over.
-    GuardedRecord back(kDriverDevmodeSize);
+    FencedRecord back(kDriverDevmodeSize);
     back.dm()->dmSize = kPublicDevmodeSize;
     back.dm()->dmDriverExtra = kPrivateSize;
     needed = kDriverDevmodeSize;
@@ -133,16 +134,15 @@ TEST_F(DevmodeServices, ConvertToTheLegacyLayoutKeepsItsFirstBytes)
 TEST_F(DevmodeServices, DriverDefaultsNeedTheWholeRecordAndAKnownPrinter)
 {
     LONG needed = 100;
-    GuardedRecord small(100);
+    FencedRecord small(100);
     SetLastError(0);
     EXPECT_FALSE(DrvConvertDevMode(Queue(), nullptr, small.dm(), &needed, CDM_DRIVER_DEFAULT));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(needed, kDriverDevmodeSize);
 
-    GuardedRecord defaults(kDriverDevmodeSize);
+    FencedRecord defaults(kDriverDevmodeSize);
     EXPECT_TRUE(DrvConvertDevMode(Queue(), nullptr, defaults.dm(), &needed, CDM_DRIVER_DEFAULT));
     EXPECT_TRUE(IsDriverDevmode(defaults.dm(), kDriverDevmodeSize));
-    EXPECT_TRUE(defaults.GuardIntactFrom(kDriverDevmodeSize));
     EXPECT_EQ(wcsncmp(defaults.dm()->dmDeviceName, L"Zentari TX-3390N", 16), 0);
 
     needed = kDriverDevmodeSize;
@@ -152,9 +152,9 @@ TEST_F(DevmodeServices, DriverDefaultsNeedTheWholeRecordAndAKnownPrinter)
 
 TEST_F(DevmodeServices, DocumentPropertiesWithoutASheet)
 {
-    GuardedRecord untouched(kDriverDevmodeSize, 0);
+    FencedRecord untouched(kDriverDevmodeSize);
     EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), untouched.dm(), nullptr, 0), kDriverDevmodeSize);
-    EXPECT_TRUE(untouched.GuardIntactFrom(0));
+    EXPECT_TRUE(untouched.Untouched());
     EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), nullptr, nullptr, DM_COPY), kDriverDevmodeSize);
     EXPECT_EQ(DrvAdvancedDocumentProperties(nullptr, printer_, Queue(), nullptr, nullptr), kDriverDevmodeSize);
 
@@ -165,9 +165,8 @@ TEST_F(DevmodeServices, DocumentPropertiesWithoutASheet)
     in.dmFields = DM_COPIES | DM_ORIENTATION;
     in.dmCopies = 6;
     in.dmOrientation = DMORIENT_LANDSCAPE;
-    GuardedRecord out(sizeof(DEVMODEW));
+    FencedRecord out(sizeof(DEVMODEW));
     EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), out.dm(), &in, DM_COPY | DM_UPDATE), IDOK);
-    EXPECT_TRUE(out.GuardIntactFrom(sizeof(DEVMODEW)));
     EXPECT_EQ(out.dm()->dmSize, sizeof(DEVMODEW));
     EXPECT_EQ(out.dm()->dmDriverExtra, 0);
     EXPECT_EQ(out.dm()->dmCopies, 6);
@@ -186,10 +185,9 @@ TEST_F(DevmodeServices, PlatformClientsSeeTheSameRecord)
     const DriverDevmode direct = PrinterSettings(printer_);
     for (HANDLE printer : {printer_, static_cast<HANDLE>(nullptr)}) {
         EXPECT_EQ(DocumentPropertiesW(nullptr, printer, Queue(), nullptr, nullptr, 0), kDriverDevmodeSize);
-        GuardedRecord viaClient(kDriverDevmodeSize);
+        FencedRecord viaClient(kDriverDevmodeSize);
         EXPECT_EQ(DocumentPropertiesW(nullptr, printer, Queue(), viaClient.dm(), nullptr, DM_OUT_BUFFER), IDOK);
         EXPECT_EQ(0, memcmp(viaClient.dm(), &direct, kDriverDevmodeSize));
-        EXPECT_TRUE(viaClient.GuardIntactFrom(kDriverDevmodeSize));
     }
     // The queue's own settings came from the module when the queue was added.
     DWORD needed = 0;
@@ -273,29 +271,6 @@ TEST(BrokenPrinter, EntryPointsFailCleanlyWithoutTheModel)
     ClosePrinter(printer);
 }
 
-// Memory that ends at an inaccessible page: reading or writing one byte
-// past a record placed at its end faults.
-class FencedBlock {
-public:
-    explicit FencedBlock(size_t size)
-    {
-        const size_t page = 4096;
-        pages_ = (size + page - 1) / page + 1;
-        base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, pages_ * page, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old = 0;
-        VirtualProtect(base_ + (pages_ - 1) * page, page, PAGE_NOACCESS, &old);
-        data_ = base_ + (pages_ - 1) * page - size;
-    }
-    ~FencedBlock() { VirtualFree(base_, 0, MEM_RELEASE); }
-    DEVMODEW* dm() { return reinterpret_cast<DEVMODEW*>(data_); }
-    BYTE* bytes() { return data_; }
-
-private:
-    BYTE* base_ = nullptr;
-    BYTE* data_ = nullptr;
-    size_t pages_ = 0;
-};
-
 // Records of every shape reach the entry points: none may read past the
 // extent the record declares, write past what the caller's record allows,
 // or fail where the interface promises an answer.
@@ -310,13 +285,13 @@ TEST_F(DevmodeServices, ForeignAndDamagedRecordsAreReadWithinTheirOwnExtent)
                 SCOPED_TRACE(testing::Message() << "dmSize " << size << " version " << version << " extra " << extra);
                 // The size fields themselves always lie inside the block.
                 const size_t extent = size + extra < 72u ? 72u : size_t(size) + extra;
-                FencedBlock in(extent);
-                for (size_t i = 0; i < extent; ++i) in.bytes()[i] = next();
+                FencedRecord in(extent);
+                for (size_t i = 0; i < extent; ++i) in.bytes.get()[i] = next();
                 in.dm()->dmSize = size;
                 in.dm()->dmSpecVersion = version;
                 in.dm()->dmDriverExtra = extra;
 
-                FencedBlock out(kDriverDevmodeSize);
+                FencedRecord out(kDriverDevmodeSize);
                 EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), out.dm(), in.dm(), DM_COPY), IDOK);
                 // Records that cannot be taken over fail the query, never the process.
                 DrvDeviceCapabilities(printer_, Queue(), DC_PAPERS, nullptr, in.dm());
@@ -325,7 +300,7 @@ TEST_F(DevmodeServices, ForeignAndDamagedRecordsAreReadWithinTheirOwnExtent)
                     EXPECT_GT(info.cchNeeded, 1u);
                 }
                 LONG needed = kDriverDevmodeSize;
-                FencedBlock converted(kDriverDevmodeSize);
+                FencedRecord converted(kDriverDevmodeSize);
                 converted.dm()->dmSize = kPublicDevmodeSize;
                 converted.dm()->dmDriverExtra = kPrivateSize;
                 DrvConvertDevMode(Queue(), in.dm(), converted.dm(), &needed, CDM_CONVERT);
