@@ -2,7 +2,6 @@
 // A4 or Letter locale ctest runs it in, model variations, the tray table, and profiles.
 #include "settings/devmode_defaults.h"
 
-#include "core/module_entry.h"
 #include "settings/profile_settings.h"
 #include "support/expect_fields.h"
 #include "support/model_text.h"
@@ -17,14 +16,6 @@
 #include <string>
 
 namespace {
-
-// Key names and the language name come from the language module the attach loads.
-class LanguageModule : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
-    void TearDown() override { ModuleProcessDetach(); }
-};
-::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
 // Letter in the Americas, A4 elsewhere; Wine derives the user locale from LC_ALL.
 TEST(Locale, AmericasUseLetterAndTheEnvironmentSelectsTheLocale)

@@ -3,9 +3,9 @@
 // "CstPaper" printer data and watermark store sections they set up and restore.
 #include "settings/profile_settings.h"
 
-#include "core/module_entry.h"
 #include "settings/watermark_store.h"
 #include "support/test_paths.h"
+#include "support/test_printers.h"
 
 #include <gtest/gtest.h>
 
@@ -18,14 +18,6 @@
 namespace {
 
 using namespace std::string_literals;
-
-// Key names are strings of the language module, loaded from beside this program.
-class LanguageModule : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_TRUE(ModuleProcessAttach(GetModuleHandleW(nullptr))); }
-    void TearDown() override { ModuleProcessDetach(); }
-};
-::testing::Environment* const kLanguageModule = ::testing::AddGlobalTestEnvironment(new LanguageModule);
 
 // Section names spelled out, as existing profiles have them.
 const WCHAR kSettings[] = L"Default Setting", kPapers[] = L"Default Paper", kWatermarks[] = L"Default WMark";
@@ -166,15 +158,6 @@ const KeyReader kReaders[] = {
     {kKeyRamDisk, DEC(p.ramDisk)}, {kKeyRamDiskSize, DEC(p.ramDiskSize)},
 };
 
-// Wine 8 aborts in DeletePrinterDataW. The spooler keeps a queue's printer
-// data under this registry key, where a value can be removed directly.
-LSTATUS RemovePrinterData(const WCHAR* name)
-{
-    const std::wstring key = L"System\\CurrentControlSet\\Control\\Print\\Printers\\"s +
-                             kTestQueueName + L"\\PrinterDriverData";
-    return RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, key.c_str(), name);
-}
-
 WCHAR* const kCstPaper = const_cast<WCHAR*>(L"CstPaper");   // the spooler's API is not const
 
 // Saves of the record that building the defaults makes of the sample
@@ -219,7 +202,7 @@ protected:
         if (GetPrivateProfileSectionNamesW(probe, ARRAYSIZE(probe), store_) == 0)
             DeleteFileW(store_);    // nothing else is in it
         hadPapers_ ? SetPrinterDataW(printer_, kCstPaper, paperType_, savedPapers_, savedPaperBytes_)
-                   : RemovePrinterData(kCstPaper);
+                   : RemoveTestPrinterData(kTestQueueName, kCstPaper);
         ClosePrinter(printer_);
         ProfileFile::TearDown();
     }
@@ -289,7 +272,7 @@ TEST_F(ProfileSave, UserDefinedPaperOnlyWhenThePrinterHasSome)
         if (stored)
             SetPrinterPapers(stored);
         else
-            ASSERT_EQ(RemovePrinterData(kCstPaper), ERROR_SUCCESS);
+            ASSERT_EQ(RemoveTestPrinterData(kTestQueueName, kCstPaper), ERROR_SUCCESS);
         ASSERT_EQ(Save(printer_, L"1"), 1);
         EXPECT_EQ(Raw(L"UserDefinedPaper"), written) << stored;
         DeleteFileW(path());

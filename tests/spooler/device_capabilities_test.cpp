@@ -5,6 +5,7 @@
 
 #include "support/process_usage.h"
 #include "support/test_paths.h"
+#include "support/test_printers.h"
 
 #include <windows.h>
 #include <winspool.h>
@@ -81,8 +82,7 @@ protected:
                 SetPrinterDataW(printer_, const_cast<WCHAR*>(name), oldType, const_cast<BYTE*>(old.data()),
                                 static_cast<DWORD>(old.size()));
             else
-                RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, (L"System\\CurrentControlSet\\Control\\Print\\Printers\\" +
-                                   std::wstring(kTestQueueName) + L"\\PrinterDriverData").c_str(), name);
+                RemoveTestPrinterData(kTestQueueName, name);
         });
         ASSERT_EQ(SetPrinterDataW(printer_, const_cast<WCHAR*>(name), type,
                                   static_cast<BYTE*>(const_cast<void*>(data)), size), 0u);
