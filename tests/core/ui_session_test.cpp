@@ -130,6 +130,7 @@ TEST_F(Sessions, MergeTheStoredRecordThenTheCallers)
     HANDLE printer = Queue(L"KV Session Merge");
     SessionPtr first = Open(printer);
     ASSERT_TRUE(first);
+    EXPECT_EQ(first->sheet.watermark, nullptr);   // watermark off: nothing to show
     DriverDevmode stored = first->devmode;
     first.reset();
     stored.pub.dmCopies = 3;
@@ -138,10 +139,15 @@ TEST_F(Sessions, MergeTheStoredRecordThenTheCallers)
 
     DriverDevmode caller = stored;
     caller.pub.dmCopies = 7;
+    caller.priv.processor.watermark.on = 1;
+    caller.priv.watermarkIndex = 2;
     SessionPtr session = Open(printer, &caller.pub);
     ASSERT_TRUE(session);
     EXPECT_EQ(session->devmode.pub.dmCopies, 7);
     EXPECT_EQ(session->devmode.pub.dmOrientation, DMORIENT_LANDSCAPE);
+    // With the watermark on, the pages find the store's state ready.
+    ASSERT_NE(session->sheet.watermark, nullptr);
+    EXPECT_STREQ(session->sheet.watermark->printerName, L"KV Session Merge");
 }
 
 // A record of another driver stored for the printer is replaced with the
