@@ -54,67 +54,69 @@ protected:
     HANDLE printer_ = nullptr;
 };
 
+// The answer, last error and reported size of one conversion.
+struct Conversion {
+    BOOL ok;
+    DWORD error;
+    LONG needed;
+    bool operator==(const Conversion& o) const { return ok == o.ok && error == o.error && needed == o.needed; }
+};
+std::ostream& operator<<(std::ostream& os, const Conversion& c)
+{
+    return os << "{" << c.ok << ", " << c.error << ", " << c.needed << "}";
+}
+Conversion Convert(const WCHAR* printer, DEVMODEW* in, DEVMODEW* out, LONG needed, DWORD mode)
+{
+    SetLastError(4242);   // an error the entry point leaves alone shows as 4242
+    const BOOL ok = DrvConvertDevMode(const_cast<WCHAR*>(printer), in, out, &needed, mode);
+    return {ok, GetLastError(), needed};
+}
+
 TEST_F(DevmodeServices, ConvertReportsSizesAndTheRightErrors)
 {
     DriverDevmode source = PrinterSettings(printer_);
     ASSERT_TRUE(IsDriverDevmode(&source.pub, sizeof(source)));
-    LONG needed = 0;
-
     SetLastError(0);
     EXPECT_FALSE(DrvConvertDevMode(Queue(), &source.pub, &source.pub, nullptr, CDM_CONVERT));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 
-    // The legacy layout: 299 bytes are too few, and NULL output asks the size.
-    FencedRecord small(299);
-    for (DEVMODEW* out : {static_cast<DEVMODEW*>(nullptr), small.dm()}) {
-        needed = out ? 299 : 0;
-        SetLastError(0);
-        EXPECT_FALSE(DrvConvertDevMode(Queue(), &source.pub, out, &needed, CDM_CONVERT351));
-        EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
-        EXPECT_EQ(needed, 300);
-    }
-
-    // A buffer smaller than the output's own sizes is a bad parameter.
-    FencedRecord full(kDriverDevmodeSize);
+    FencedRecord small(299), full(kDriverDevmodeSize), defaults(kDriverDevmodeSize);
     full.dm()->dmSize = kPublicDevmodeSize;
     full.dm()->dmDriverExtra = kPrivateSize;
     full.dm()->dmDriverVersion = source.pub.dmDriverVersion;   // the output keeps its own
-    needed = kDriverDevmodeSize - 1;
-    SetLastError(0);
-    EXPECT_FALSE(DrvConvertDevMode(Queue(), &source.pub, full.dm(), &needed, CDM_CONVERT));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
-    needed = kDriverDevmodeSize;
-    EXPECT_TRUE(DrvConvertDevMode(Queue(), &source.pub, full.dm(), &needed, CDM_CONVERT));
-    EXPECT_EQ(needed, kDriverDevmodeSize);
+    DEVMODEW odd = source.pub;   // a public part of unknown size needs its own version
+    odd.dmSize = 200, odd.dmSpecVersion = 0, odd.dmDriverExtra = 0;
+    const LONG whole = kDriverDevmodeSize;
+    const struct { const WCHAR* printer; DEVMODEW *in, *out; LONG needed; DWORD mode; Conversion expected; } cases[] = {
+        // The legacy layout: 299 bytes are too few, and no output asks the size.
+        {Queue(), &source.pub, nullptr, 0, CDM_CONVERT351, {FALSE, ERROR_INSUFFICIENT_BUFFER, 300}},
+        {Queue(), &source.pub, small.dm(), 299, CDM_CONVERT351, {FALSE, ERROR_INSUFFICIENT_BUFFER, 300}},
+        // A buffer smaller than the output's own sizes is a bad parameter.
+        {Queue(), &source.pub, full.dm(), whole - 1, CDM_CONVERT, {FALSE, ERROR_INVALID_PARAMETER, whole - 1}},
+        {Queue(), &odd, full.dm(), whole, CDM_CONVERT, {FALSE, ERROR_INVALID_PARAMETER, whole}},
+        {Queue(), &source.pub, full.dm(), whole, CDM_CONVERT, {TRUE, 4242, whole}},
+        {Queue(), &source.pub, full.dm(), whole, 8, {FALSE, 4242, whole}},
+        // The defaults need the whole record and a printer that exists.
+        {Queue(), nullptr, small.dm(), 100, CDM_DRIVER_DEFAULT, {FALSE, ERROR_INSUFFICIENT_BUFFER, whole}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Convert(c.printer, c.in, c.out, c.needed, c.mode), c.expected) << "row " << &c - cases;
     EXPECT_EQ(0, memcmp(full.dm(), &source, kDriverDevmodeSize));
-
-    // A public part of unknown size needs its own version.
-    DEVMODEW odd = source.pub;
-    odd.dmSize = 200;
-    odd.dmSpecVersion = 0;
-    odd.dmDriverExtra = 0;
-    SetLastError(0);
-    EXPECT_FALSE(DrvConvertDevMode(Queue(), &odd, full.dm(), &needed, CDM_CONVERT));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
-
-    // Unknown modes fail without touching the last error.
-    SetLastError(12345);
-    EXPECT_FALSE(DrvConvertDevMode(Queue(), &source.pub, full.dm(), &needed, 8));
-    EXPECT_EQ(GetLastError(), 12345u);
+    const Conversion built = Convert(Queue(), nullptr, defaults.dm(), whole, CDM_DRIVER_DEFAULT);
+    EXPECT_TRUE(built.ok && built.needed == whole);
+    EXPECT_TRUE(IsDriverDevmode(defaults.dm(), kDriverDevmodeSize));
+    EXPECT_EQ(wcsncmp(defaults.dm()->dmDeviceName, L"Zentari TX-3390N", 16), 0);
+    EXPECT_FALSE(Convert(L"No such printer", nullptr, defaults.dm(), whole, CDM_DRIVER_DEFAULT).ok);
 }
 
 TEST_F(DevmodeServices, ConvertToTheLegacyLayoutKeepsItsFirstBytes)
 {
     DriverDevmode source = PrinterSettings(printer_);
     FencedRecord legacy(300);
-    LONG needed = 300;
-    ASSERT_TRUE(DrvConvertDevMode(Queue(), &source.pub, legacy.dm(), &needed, CDM_CONVERT351));
-    EXPECT_EQ(needed, 300);
+    ASSERT_EQ(Convert(Queue(), &source.pub, legacy.dm(), 300, CDM_CONVERT351), (Conversion{TRUE, 4242, 300}));
     const DEVMODEW* out = legacy.dm();
-    EXPECT_EQ(out->dmSize, 188);
-    EXPECT_EQ(out->dmSpecVersion, 0x0320);
-    EXPECT_EQ(out->dmDriverVersion, 0x0350);
-    EXPECT_EQ(out->dmDriverExtra, 112);
+    EXPECT_TRUE(out->dmSize == 188 && out->dmSpecVersion == 0x0320 && out->dmDriverVersion == 0x0350 &&
+                out->dmDriverExtra == 112);
     EXPECT_EQ(0, memcmp(out->dmDeviceName, source.pub.dmDeviceName, sizeof(out->dmDeviceName)));
     const size_t fields = offsetof(DEVMODEW, dmFields);
     EXPECT_EQ(0, memcmp(reinterpret_cast<const BYTE*>(out) + fields,
@@ -125,29 +127,9 @@ TEST_F(DevmodeServices, ConvertToTheLegacyLayoutKeepsItsFirstBytes)
     FencedRecord back(kDriverDevmodeSize);
     back.dm()->dmSize = kPublicDevmodeSize;
     back.dm()->dmDriverExtra = kPrivateSize;
-    needed = kDriverDevmodeSize;
-    ASSERT_TRUE(DrvConvertDevMode(Queue(), legacy.dm(), back.dm(), &needed, CDM_CONVERT));
+    ASSERT_TRUE(Convert(Queue(), legacy.dm(), back.dm(), kDriverDevmodeSize, CDM_CONVERT).ok);
     EXPECT_EQ(back.dm()->dmSpecVersion, 0x0401);
     EXPECT_EQ(back.dm()->dmCopies, source.pub.dmCopies);
-}
-
-TEST_F(DevmodeServices, DriverDefaultsNeedTheWholeRecordAndAKnownPrinter)
-{
-    LONG needed = 100;
-    FencedRecord small(100);
-    SetLastError(0);
-    EXPECT_FALSE(DrvConvertDevMode(Queue(), nullptr, small.dm(), &needed, CDM_DRIVER_DEFAULT));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INSUFFICIENT_BUFFER));
-    EXPECT_EQ(needed, kDriverDevmodeSize);
-
-    FencedRecord defaults(kDriverDevmodeSize);
-    EXPECT_TRUE(DrvConvertDevMode(Queue(), nullptr, defaults.dm(), &needed, CDM_DRIVER_DEFAULT));
-    EXPECT_TRUE(IsDriverDevmode(defaults.dm(), kDriverDevmodeSize));
-    EXPECT_EQ(wcsncmp(defaults.dm()->dmDeviceName, L"Zentari TX-3390N", 16), 0);
-
-    needed = kDriverDevmodeSize;
-    EXPECT_FALSE(DrvConvertDevMode(const_cast<WCHAR*>(L"No such printer"), nullptr, defaults.dm(),
-                                   &needed, CDM_DRIVER_DEFAULT));
 }
 
 TEST_F(DevmodeServices, DocumentPropertiesWithoutASheet)
