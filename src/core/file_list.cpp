@@ -1,6 +1,7 @@
 #include "core/file_list.h"
 
 #include "core/ini_section.h"
+#include "core/spooler_info.h"
 
 #include <winspool.h>
 
@@ -65,14 +66,8 @@ BOOL ReadFileList(const WCHAR* dataFile, FileList* list)
 
 BOOL ReadPrinterFileList(HANDLE printer, FileList* list)
 {
-    DWORD needed = 0;
-    if (!printer || GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed) || !needed)
-        return FALSE;
-    auto* driver = static_cast<DRIVER_INFO_2W*>(GlobalAlloc(GPTR, needed));
-    BOOL ok = driver &&
-              GetPrinterDriverW(printer, nullptr, 2, reinterpret_cast<LPBYTE>(driver), needed,
-                                &needed) &&
-              ReadFileList(driver->pDataFile, list);
+    auto* driver = reinterpret_cast<DRIVER_INFO_2W*>(ReadDriverInfo(printer, 2));
+    BOOL ok = driver && ReadFileList(driver->pDataFile, list);
     if (driver)
         GlobalFree(driver);
     return ok;

@@ -1,6 +1,7 @@
 #include "core/model_cache.h"
 
 #include "core/model_loader.h"
+#include "core/spooler_info.h"
 
 #include <winspool.h>
 
@@ -21,22 +22,6 @@ bool SamePathIgnoringCase(const char16_t* recorded, const WCHAR* path)
         if (!a)
             return true;
     }
-}
-
-// The printer's driver description (DRIVER_INFO_2W), freed with GlobalFree.
-DRIVER_INFO_2W* QueryDriverInfo(HANDLE printer)
-{
-    DWORD needed = 0;
-    if (GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-        return nullptr;
-    auto* info = static_cast<DRIVER_INFO_2W*>(GlobalAlloc(GPTR, needed));
-    if (info && !GetPrinterDriverW(printer, nullptr, 2, reinterpret_cast<LPBYTE>(info), needed,
-                                   &needed)) {
-        GlobalFree(info);
-        info = nullptr;
-    }
-    return info;
 }
 
 } // namespace
@@ -62,7 +47,7 @@ void DestroyModelCache()
 
 ModelContext* AcquireModelContext(HANDLE printer, BOOL useCache)
 {
-    DRIVER_INFO_2W* driver = QueryDriverInfo(printer);
+    auto* driver = reinterpret_cast<DRIVER_INFO_2W*>(ReadDriverInfo(printer, 2));
     if (!driver || !driver->pDataFile) {
         if (driver)
             GlobalFree(driver);

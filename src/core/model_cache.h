@@ -9,6 +9,11 @@
 void InitialiseModelCache();
 void DestroyModelCache();
 
+// How AcquireModelContext may obtain the context: the entry points share
+// the cached one; queue set-up and upgrade read the description afresh.
+const BOOL kUseCachedModel = TRUE;
+const BOOL kParseModelAfresh = FALSE;
+
 // The ModelContext of the printer's driver data file. With useCache set a
 // cached context for the same file is shared; without it the file is parsed
 // afresh. Null when the driver cannot be described or the file not loaded.

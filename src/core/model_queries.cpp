@@ -120,11 +120,17 @@ uint32_t SleepModeItem(const ModelContext* model, uint32_t n)
     return static_cast<uint32_t>(LeadingNumber(item));
 }
 
+uint32_t ResolutionDpiOfKeyword(const char* keyword)
+{
+    const int32_t dpi = LeadingNumber(keyword);
+    return dpi < 1 || dpi > 0xFFFF ? 0 : static_cast<uint32_t>(dpi);
+}
+
 bool OffersResolution(const ModelContext* model, uint32_t dpi)
 {
     const ModelFeature* resolution = FeatureOfKind(model, kKindResolution);
-    for (uint32_t i = 0; resolution && i < resolution->optionCount; ++i)
-        if (LeadingNumber(resolution->options[i].keyword) == static_cast<int32_t>(dpi))
+    for (uint32_t i = 0; dpi && resolution && i < resolution->optionCount; ++i)
+        if (ResolutionDpiOfKeyword(resolution->options[i].keyword) == dpi)
             return true;
     return false;
 }

@@ -19,8 +19,8 @@ enum ControlClassSlot {
 struct ModuleState {
     HMODULE moduleHandle;
     HMODULE resourceModule;    // language module, or moduleHandle as fallback
-    ATOM    classAtom1;        // "TX3300UD_1"
-    ATOM    classAtom3;        // "TX3300UD_3"
+    ATOM    spinClassAtom;     // "TX3300UD_1"
+    ATOM    hintLineClassAtom; // "TX3300UD_3"
     WNDPROC classProcs[kControlClassSlots];
     WNDPROC replacementProcs[kControlClassSlots];
 };

@@ -5,7 +5,13 @@
 #include "core/model_cache.h"
 #include "core/model_queries.h"
 #include "core/module_entry.h"
+#include "core/spooler_info.h"
 #include "settings/devmode_defaults.h"
+#include "settings/devmode_merge.h"
+#include "settings/model_forms.h"
+#include "settings/paper_lookup.h"
+#include "settings/printer_data.h"
+#include "settings/printer_setup.h"
 
 #include <winspool.h>
 
@@ -18,7 +24,6 @@ const WCHAR kDriverProcessor[] = L"KvPrint";
 const WCHAR kFallbackHelpFile[] = L"\\pscript.hlp";
 const WCHAR kAtomPrefix[] = L"KVRBATOM_";
 const WCHAR kFallbackAtomName[] = L"KVRBATOM_3390N";
-const WORD kProcessorDuplexBit = 0x0100;
 
 WCHAR* HeapCopy(HANDLE heap, const WCHAR* text)
 {
@@ -30,9 +35,6 @@ WCHAR* HeapCopy(HANDLE heap, const WCHAR* text)
         memcpy(copy, text, bytes);
     return copy;
 }
-
-// Most spooler answers fit this; asking with it saves the size query.
-const DWORD kFirstGuessBytes = 8192;
 
 // A stored record worth merging: the driver's version and signature. The
 // size may differ from this release's when the record is foreign.
@@ -54,9 +56,7 @@ BOOL RepairStoredDefaults(HANDLE printer, const WCHAR* printerName, const Driver
         return FALSE;
     const DEVMODEW* stored = info->pDevMode;
     if (stored && (!IsStoredDriverDevmode(stored) || stored->dmDriverExtra != kPrivateSize)) {
-        HANDLE writer = nullptr;
-        PRINTER_DEFAULTSW access = {const_cast<WCHAR*>(L"RAW"), nullptr, PRINTER_ALL_ACCESS};
-        if (printerName && OpenPrinterW(const_cast<WCHAR*>(printerName), &writer, &access)) {
+        if (HANDLE writer = OpenPrinterForWriting(printerName)) {
             PRINTER_INFO_8W update = {const_cast<DEVMODEW*>(&defaults.pub)};
             replaced = SetPrinterW(writer, 8, reinterpret_cast<BYTE*>(&update), 0);
             ClosePrinter(writer);
@@ -69,22 +69,14 @@ BOOL RepairStoredDefaults(HANDLE printer, const WCHAR* printerName, const Driver
 WCHAR* HelpFileOf(HANDLE printer, HANDLE heap)
 {
     WCHAR* help = nullptr;
-    DWORD needed = kFirstGuessBytes;
-    auto* driver = static_cast<DRIVER_INFO_3W*>(GlobalAlloc(GPTR, needed));
-    BOOL ok = driver && GetPrinterDriverW(printer, nullptr, 3, reinterpret_cast<BYTE*>(driver),
-                                          needed, &needed);
-    if (driver && !ok && GetLastError() == ERROR_INSUFFICIENT_BUFFER && needed) {
-        GlobalFree(driver);
-        driver = static_cast<DRIVER_INFO_3W*>(GlobalAlloc(GPTR, needed));
-        ok = driver && GetPrinterDriverW(printer, nullptr, 3, reinterpret_cast<BYTE*>(driver),
-                                         needed, &needed);
-    }
-    if (ok && driver->pHelpFile && driver->pHelpFile[0])
+    auto* driver = reinterpret_cast<DRIVER_INFO_3W*>(ReadDriverInfo(printer, 3));
+    if (driver && driver->pHelpFile && driver->pHelpFile[0])
         help = HeapCopy(heap, driver->pHelpFile);
     if (driver)
         GlobalFree(driver);
     if (help)
         return help;
+    DWORD needed = 0;
     WCHAR path[MAX_PATH + ARRAYSIZE(kFallbackHelpFile)] = {};
     GetPrinterDriverDirectoryW(nullptr, nullptr, 1, reinterpret_cast<BYTE*>(path),
                                MAX_PATH * sizeof(WCHAR), &needed);
@@ -123,7 +115,7 @@ void ReadFileNames(UiSession* session)
 // Without the driver's processor in the path nothing may ask for it.
 void DetachDriverProcessor(ProcessorBlock* block)
 {
-    block->procDuplex &= ~kProcessorDuplexBit;
+    block->procDuplex &= ~kProcessorDuplexOn;
     block->procFile[0] = L'\0';
     block->forceProcessor = 0;
     block->procPagesPerSheet = 0;
@@ -228,6 +220,9 @@ BOOL FillSession(UiSession* session, const DEVMODEW* callerDevmode)
     session->multiPageOptionCount = OptionCountOf(session->model, kKindMultiplePage);
     session->hrcOptionCount = OptionCountOf(session->model, kKindHRC);
     if (dm.pub.dmFields & DM_PAPERSIZE) {
+        // Only the look-up's effect on the record matters here: dmFormName
+        // follows the paper, and a driver paper deleted since the record was
+        // saved turns into the user-defined size.
         PaperSize size;
         LookUpPaper(printer, &dm.pub, session->model, &size);
     }
@@ -262,7 +257,7 @@ UiSession* OpenUiSession(HANDLE printer, const DEVMODEW* callerDevmode)
     session->heap = heap;
     lstrcpynW(session->atomName, kFallbackAtomName, ARRAYSIZE(session->atomName));
 
-    session->model = AcquireModelContext(printer, TRUE);
+    session->model = AcquireModelContext(printer, kUseCachedModel);
     if (!session->model || !FillSession(session, callerDevmode)) {
         CloseUiSession(session);
         return nullptr;

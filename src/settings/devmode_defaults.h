@@ -1,5 +1,5 @@
-// Building, merging and deriving the DriverDevmode: the only ways a record
-// changes outside the property sheets' own controls.
+// The default DriverDevmode: what the model, the settings profile and the
+// locale make of a new record.
 #pragma once
 
 #include "core/model_context.h"
@@ -20,26 +20,6 @@ BOOL IsA4Country(LONG countryCode);
 // then the settings profile's (when printer is given and its files found).
 BOOL BuildDefaultDevmode(DEVMODEW* target, const WCHAR* driverName, const ModelContext* model,
                          BOOL a4Locale, HANDLE printer);
-
-// Merges an incoming DEVMODE (any size, any origin; its extent is taken from
-// its own dmSize and dmDriverExtra) into the current 2672-byte record.
-// 1 on success, also for a null incoming record; 0 when it cannot be copied.
-int MergeDevmode(DEVMODEW* current, const DEVMODEW* incoming, const ModelContext* model,
-                 HANDLE printer);
-
-// dmDuplex from the private duplex word, orientation and pages per sheet.
-void DeriveDevmodeDuplex(DEVMODEW* record);
-
-// Recomputes the ProcessorBlock and the derived public fields.
-void SyncDerivedSettings(DEVMODEW* record);
-
-// Copies a DEVMODE of any known size into a target of fixed size, keeping
-// the target's own size fields. Bytes copied, or -1 for an unusable record.
-LONG CopyDevmodeSized(const DEVMODEW* source, DEVMODEW* target);
-
-// Hands the working record back to a caller without exceeding the caller's
-// input DEVMODE (or whole when there is no input).
-BOOL ConvertDevmodeOut(const DEVMODEW* source, const DEVMODEW* callerIn, DEVMODEW* callerOut);
 
 // The tray paper table as the model declares it (used when a profile or the
 // installation gives none, and by the accessories page). Reads modelTrays

@@ -3,9 +3,12 @@
 // other drivers, truncated or corrupt. Nothing is read outside the extent a
 // record declares (dmSize + dmDriverExtra) and nothing is written beyond
 // what the caller's record declares.
-#include "settings/devmode_defaults.h"
+#include "settings/devmode_merge.h"
 
 #include "core/model_queries.h"
+#include "settings/devmode_defaults.h"
+#include "settings/devmode_sync.h"
+#include "settings/model_defaults.h"
 
 #include <cstring>
 
@@ -22,20 +25,11 @@ struct KnownSize {
 };
 const KnownSize kKnownSizes[] = {{188, 0x0320}, {212, 0x0400}, {220, 0x0401}};
 
-constexpr WORD kDuplexOn = 0x0100;
-constexpr WORD kDuplexAutomatic = 0x0200;
-constexpr BYTE kScaleFlagKeepsField = 0x02;
-constexpr DWORD kCapsCopies99 = 0x8002;     // modelCaps bits 15 and 1
-constexpr SHORT kMaxCopies = 999;
-constexpr SHORT kMaxCopiesLimited = 99;
 constexpr WORD kBandingMax = 4;
-constexpr BYTE kPosterBandingMask = 0x3F;
 
 // The largest page the printers take upright, in tenths of a millimetre.
 constexpr int kUprightMaxLength = 4064;
 constexpr int kUprightMaxWidth = 2159;
-
-const ModelContext kEmptyModel = {};
 
 bool IsKnownSize(WORD size)
 {
@@ -57,8 +51,6 @@ WORD VersionForSize(WORD size, WORD own)
             return k.version;
     return own;
 }
-
-bool IsUserPaper(int paper) { return paper == DMPAPER_USER || (paper >= 300 && paper <= 315); }
 
 bool ModelHasDuplex(const ModelContext* model)
 {
@@ -317,19 +309,18 @@ BOOL ConvertDevmodeOut(const DEVMODEW* source, const DEVMODEW* callerIn, DEVMODE
     return CopyDevmodeSized(source, callerOut) > 0;
 }
 
-int MergeDevmode(DEVMODEW* current, const DEVMODEW* incoming, const ModelContext* model,
+BOOL MergeDevmode(DEVMODEW* current, const DEVMODEW* incoming, const ModelContext* model,
                  HANDLE printer)
 {
     if (!incoming)
-        return 1;
+        return TRUE;
     if (!current || current->dmSize != kPublicDevmodeSize || current->dmDriverExtra != kPrivateSize)
-        return 0;
-    if (!model)
-        model = &kEmptyModel;
+        return FALSE;
+    model = ModelOrEmpty(model);
 
     auto* work = static_cast<DriverDevmode*>(GlobalAlloc(GPTR, sizeof(DriverDevmode)));
     if (!work)
-        return 0;
+        return FALSE;
     memcpy(work, current, sizeof(DriverDevmode));
 
     // Only this driver's own private part, whole, is worth taking; of any
@@ -341,7 +332,7 @@ int MergeDevmode(DEVMODEW* current, const DEVMODEW* incoming, const ModelContext
     work->pub.dmDriverExtra = kPrivateSize;
     if (copied < 1) {
         GlobalFree(work);
-        return 0;
+        return FALSE;
     }
     // A public part too short to hold dmFields sets no field.
     const DWORD fields = incoming->dmSize >= kFieldsEnd ? work->pub.dmFields : 0;
@@ -354,10 +345,10 @@ int MergeDevmode(DEVMODEW* current, const DEVMODEW* incoming, const ModelContext
         TakePrivatePart(priv, work->priv, model, pub);
     GlobalFree(work);
     if (!tagged)
-        return 1;
+        return TRUE;
 
     SettleUserSize(pub, priv);
     SettleDuplex(pub, priv);
     SyncDerivedSettings(current);
-    return 1;
+    return TRUE;
 }

@@ -1,7 +1,9 @@
 // The derived fields: dmDuplex and the ProcessorBlock, recomputed from the
 // upper part of the record whenever a setting changes, so that the
 // spooler-side job processor never sees a stale block.
-#include "settings/devmode_defaults.h"
+#include "settings/devmode_sync.h"
+
+#include "settings/driver_devmode.h"
 
 #include <cwchar>
 
@@ -12,28 +14,14 @@ constexpr DWORD kJobCollate = 0x00000002;
 constexpr DWORD kJobMultiBin = 0x00800000;
 constexpr DWORD kJobForced = 0x80000000;
 
-constexpr WORD kDuplexOn = 0x0100;
-constexpr WORD kMopyOn = 0x0100;
-constexpr WORD kMopyModeMask = 0x0007;
 constexpr WORD kOutputMultiBin = 0xFFFE;
-constexpr BYTE kCopyFlagsCollator = 0x01;   // the printer's collator is fitted
-constexpr BYTE kCopyFlagsPrinterCopies = 0x80;
-constexpr BYTE kBindOffsetOn = 0x02;
-constexpr BYTE kImageRotate180 = 0x02;
-constexpr BYTE kSourceFlagsTray = 0x40;
 constexpr BYTE kBinFlagsMultiBin = 0x01;
 constexpr BYTE kHostFlagsFlwApp = 0x01;
 constexpr BYTE kPaperFlagsPaper61 = 0x02;
-constexpr BYTE kScalingFitPaper = 1;
 constexpr int kPaperIsoB5 = 34;
 constexpr int kPaper61 = 61;
 
 // Tray words that select how the paper source reaches the job processor.
-constexpr DWORD kTraysDualCassette = 0x000048A5;
-constexpr DWORD kTraysMultiPurpose = 0x00000400;   // bit 10
-constexpr DWORD kTraysManualSlot = 0x00000800;     // bit 11
-constexpr DWORD kTraysSingleFeed = 0x00020000;     // bit 17
-constexpr WORD kAccessoriesFeeder = 0x0008;        // accessories bit 3
 constexpr WORD kSourceMultiPurpose = 258;
 constexpr WORD kSourceCassette2 = 2;
 
@@ -45,8 +33,6 @@ bool SheetUpright(const DEVMODEW& pub, const PrivateSettings& priv)
     const bool twoUp = priv.multiPage == 2;
     return IsLandscape(pub) ? twoUp : !twoUp;
 }
-
-bool IsUserPaper(int paper) { return paper == DMPAPER_USER || (paper >= 300 && paper <= 315); }
 
 // Papers whose binding the job processor places without looking at the
 // sheet's direction.

@@ -9,6 +9,8 @@
 // ones.
 #pragma once
 
+#include "settings/devmode_bits.h"
+
 #include <windows.h>
 
 #include <cstddef>

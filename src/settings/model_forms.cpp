@@ -1,8 +1,9 @@
 // The model's page sizes as spooler forms, so that applications find them by
 // name in the printer's form list.
-#include "settings/printer_data.h"
+#include "settings/model_forms.h"
 
 #include "core/model_queries.h"
+#include "settings/printer_data.h"
 
 namespace {
 

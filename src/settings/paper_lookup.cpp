@@ -1,17 +1,14 @@
 // From a DEVMODE's paper code to the paper's size in points and its form
 // name: user-defined sizes from the record, standard papers from the model,
 // the driver's own papers from printer data "CstPaper".
-#include "settings/printer_data.h"
+#include "settings/paper_lookup.h"
 
 #include "core/model_queries.h"
+#include "settings/printer_data.h"
 
 #include <cstring>
 
 namespace {
-
-const short kUserDefinedPaper = 256;
-const short kFirstDriverPaper = 300;
-const short kLastDriverPaper = 315;
 
 // What a driver paper becomes when the printer has none of its own: a
 // user-defined paper of 3 x 4.56 inches.
@@ -31,7 +28,6 @@ const PageSizeCode kPageSizeCodes[] = {
     {"OrganizerL", 259}, {"OrganizerM", 260}, {"A6", 70},        {"A4Long", 262},
     {"3x5", 261},        {"Postcard", 43},   {"JE4", 91},        {"JL3", 73},
 };
-
 
 // Hundredths of an inch to points in 24.8 fixed point, truncating.
 LONG FixedPointsOfHundredths(LONG hundredths)

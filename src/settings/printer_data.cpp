@@ -3,13 +3,11 @@
 #include "settings/printer_data.h"
 
 #include "core/model_queries.h"
+#include "core/spooler_info.h"
 
 #include <cstring>
 
 namespace {
-
-// Most printer descriptions fit this; asking with it saves the size query.
-const DWORD kPrinterInfoGuess = 8192;
 
 struct BlobNames {
     const WCHAR* size;
@@ -75,37 +73,16 @@ BOOL WritePrinterDataBlob(HANDLE printer, PrinterDataBlob which, const void* dat
                            static_cast<BYTE*>(const_cast<void*>(data)), size) == ERROR_SUCCESS;
 }
 
-BYTE* ReadPrinterInfo(HANDLE printer, DWORD level)
-{
-    DWORD needed = kPrinterInfoGuess;
-    BYTE* info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
-    if (!info)
-        return nullptr;
-    if (GetPrinterW(printer, level, info, needed, &needed))
-        return info;
-    const DWORD error = GetLastError();
-    GlobalFree(info);
-    if (error != ERROR_INSUFFICIENT_BUFFER || needed == 0)
-        return nullptr;
-    info = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
-    if (info && !GetPrinterW(printer, level, info, needed, &needed)) {
-        GlobalFree(info);
-        return nullptr;
-    }
-    return info;
-}
-
 BOOL SetPrinterDataReopened(HANDLE printer, const WCHAR* name, DWORD type, const void* data,
                             DWORD size)
 {
     BOOL ok = FALSE;
     HANDLE writer = nullptr;
-    PRINTER_DEFAULTSW access = {const_cast<WCHAR*>(L"RAW"), nullptr, PRINTER_ALL_ACCESS};
     if (!printer || !name) return FALSE;
     // The caller's handle may have been opened for reading only; a handle of
     // our own, opened by the queue's name, carries the rights to write.
     auto* info = reinterpret_cast<PRINTER_INFO_1W*>(ReadPrinterInfo(printer, 1));
-    if (info && info->pName && OpenPrinterW(info->pName, &writer, &access)) {
+    if (info && (writer = OpenPrinterForWriting(info->pName)) != nullptr) {
         ok = SetPrinterDataW(writer, const_cast<WCHAR*>(name), type,
                              static_cast<BYTE*>(const_cast<void*>(data)), size) == ERROR_SUCCESS;
         ClosePrinter(writer);

@@ -1,11 +1,13 @@
 // Printer data written from a private part (installed accessories, memory,
 // tray contents) and the installation step that seeds a new queue's values.
-#include "settings/printer_data.h"
+#include "settings/printer_setup.h"
 
 #include "core/file_list.h"
 #include "core/model_cache.h"
 #include "core/module_entry.h"
+#include "core/spooler_info.h"
 #include "settings/devmode_defaults.h"
+#include "settings/printer_data.h"
 
 #include <cstring>
 #include <cwchar>
@@ -15,15 +17,7 @@ namespace {
 const WCHAR kDefaultSection[] = L"Default Setting";
 
 // Bits of modelTrays and modelFeatures that decide which values exist.
-const DWORD kTray3Field = 0x0030;
-const DWORD kTray4Field = 0x00C0;
-const DWORD kTowerFeeders = 0x0300;
-const DWORD kTrayIds = 0x00010000;
 const DWORD kRamDiskModel = 0x0001;
-
-const int kTowerEntry = 4;
-const int kTowerTrays = 7;
-const int kMultiPurposeTray = 11;
 
 BOOL WriteValue(HANDLE printer, const WCHAR* name, DWORD type, DWORD value)
 {
@@ -142,7 +136,7 @@ BOOL ObtainPrinterRecord(HANDLE printer, DriverDevmode* record)
             goto done;
         }
     }
-    model = AcquireModelContext(printer, TRUE);
+    model = AcquireModelContext(printer, kUseCachedModel);
     if (!model) goto done;
     ok = BuildDefaultDevmode(&record->pub, info->pDriverName, model, IsA4Locale(), printer);
 done:
@@ -206,23 +200,23 @@ void WriteTrayAndAccessoryData(HANDLE printer, const PrivateSettings* priv)
     WriteDword(printer, L"Tray1", static_cast<DWORD>(trays[0].paper));
     WriteDword(printer, L"Tray2", static_cast<DWORD>(trays[1].paper));
     WriteDword(printer, L"UNDEFTray", priv->undefinedSourceTray);
-    if (modelTrays & kTray3Field) WriteDword(printer, L"Tray3", static_cast<DWORD>(trays[2].paper));
-    if (modelTrays & kTray4Field) WriteDword(printer, L"Tray4", static_cast<DWORD>(trays[3].paper));
-    if (modelTrays & kTowerFeeders) {
-        for (int i = 0; i < kTowerTrays; ++i) {
+    if (modelTrays & kTraysTray3Field) WriteDword(printer, L"Tray3", static_cast<DWORD>(trays[2].paper));
+    if (modelTrays & kTraysTray4Field) WriteDword(printer, L"Tray4", static_cast<DWORD>(trays[3].paper));
+    if (modelTrays & kTraysTowerFeeders) {
+        for (size_t i = 0; i < kTowerEntries; ++i) {
             WCHAR name[8];
             _snwprintf(name, ARRAYSIZE(name), L"TF%d", i + 1);
-            WriteDword(printer, name, static_cast<DWORD>(trays[kTowerEntry + i].paper));
+            WriteDword(printer, name, static_cast<DWORD>(trays[kFirstTowerEntry + i].paper));
         }
     }
-    if (modelTrays & kTrayIds) {
+    if (modelTrays & kTraysWithIds) {
         for (int i = 0; i < 4; ++i) {
             WCHAR name[12];
             _snwprintf(name, ARRAYSIZE(name), L"Tray%dID", i + 1);
             WriteDword(printer, name, static_cast<DWORD>(trays[i].trayId));
         }
     }
-    WriteDword(printer, L"MPTray", static_cast<DWORD>(trays[kMultiPurposeTray].paper));
+    WriteDword(printer, L"MPTray", static_cast<DWORD>(trays[kMultiPurposeEntry].paper));
 }
 
 void ReadTrayAndAccessoryData(HANDLE printer, PrivateSettings* priv)
@@ -241,7 +235,7 @@ void ReadTrayAndAccessoryData(HANDLE printer, PrivateSettings* priv)
         priv->ramDiskSize = LOWORD(value);
     }
     // Copies are collated by the printer when any of these accessories is fitted.
-    priv->copyFlags = static_cast<BYTE>((priv->copyFlags & ~1u) | ((priv->accessories & 0x0700) ? 1 : 0));
+    priv->copyFlags = static_cast<BYTE>((priv->copyFlags & ~kCopyFlagsCollator) | ((priv->accessories & kAccessoriesCollators) ? kCopyFlagsCollator : 0));
 
     auto readPaper = [&](const WCHAR* name, TrayPaperEntry& entry) {
         if (ReadPrinterDataDword(printer, name, &value)) entry.paper = static_cast<LONG>(value);
@@ -250,23 +244,23 @@ void ReadTrayAndAccessoryData(HANDLE printer, PrivateSettings* priv)
     readPaper(L"Tray2", trays[1]);
     if (ReadPrinterDataDword(printer, L"UNDEFTray", &value))
         priv->undefinedSourceTray = LOWORD(value);
-    if (modelTrays & kTray3Field) readPaper(L"Tray3", trays[2]);
-    if (modelTrays & kTray4Field) readPaper(L"Tray4", trays[3]);
-    if (modelTrays & kTowerFeeders) {
-        for (int i = 0; i < kTowerTrays; ++i) {
+    if (modelTrays & kTraysTray3Field) readPaper(L"Tray3", trays[2]);
+    if (modelTrays & kTraysTray4Field) readPaper(L"Tray4", trays[3]);
+    if (modelTrays & kTraysTowerFeeders) {
+        for (size_t i = 0; i < kTowerEntries; ++i) {
             WCHAR name[8];
             _snwprintf(name, ARRAYSIZE(name), L"TF%d", i + 1);
-            readPaper(name, trays[kTowerEntry + i]);
+            readPaper(name, trays[kFirstTowerEntry + i]);
         }
     }
-    if (modelTrays & kTrayIds) {
+    if (modelTrays & kTraysWithIds) {
         for (int i = 0; i < 4; ++i) {
             WCHAR name[12];
             _snwprintf(name, ARRAYSIZE(name), L"Tray%dID", i + 1);
             if (ReadPrinterDataDword(printer, name, &value)) trays[i].trayId = static_cast<LONG>(value);
         }
     }
-    readPaper(L"MPTray", trays[kMultiPurposeTray]);
+    readPaper(L"MPTray", trays[kMultiPurposeEntry]);
 }
 
 BOOL InitialisePrinterData(HANDLE printer, const PrinterDataBlock* block)

@@ -375,13 +375,13 @@ BOOL IsSaveSettingRequested(const WCHAR* profilePath)
     return wcscmp(value, kProfileAbsent) != 0 && ProfileDecimal(value) != 0;
 }
 
-int SaveSettingsToProfile(const DEVMODEW* pub, const PrivateSettings* priv, HANDLE printer,
+BOOL SaveSettingsToProfile(const DEVMODEW* pub, const PrivateSettings* priv, HANDLE printer,
                           const WCHAR* profilePath, const WCHAR* requestText)
 {
     if (!pub || !priv || !profilePath)
-        return 0;
+        return FALSE;
     if (ProfileDecimal(requestText) == 0)
-        return 1;
+        return TRUE;
 
     const WCHAR* path = profilePath;
     const ProcessorBlock& block = priv->processor;
@@ -479,5 +479,5 @@ int SaveSettingsToProfile(const DEVMODEW* pub, const PrivateSettings* priv, HAND
 
     // The request is served: the next confirmed sheet does not save again.
     WriteProfileSection(kProfileSettingsSection, kSaveSettingKey, L"0", path);
-    return 1;
+    return TRUE;
 }

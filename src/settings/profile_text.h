@@ -13,6 +13,8 @@
 // is given and returns the number of characters written.
 #pragma once
 
+#include "settings/devmode_bits.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cwchar>
@@ -60,6 +62,13 @@ uint32_t ProfileItemHex(const ProfileChar* value, size_t index);
 size_t CopyProfileText(ProfileChar* dest, size_t capacity, const ProfileChar* text,
                        size_t maxChars);
 
+// CopyProfileText into a whole array field.
+template <size_t N>
+size_t CopyProfileField(ProfileChar (&field)[N], const ProfileChar* text, size_t maxChars)
+{
+    return CopyProfileText(field, N, text, maxChars < N - 1 ? maxChars : N - 1);
+}
+
 // ---------------------------------------------------------------------------
 // Simple values
 
@@ -67,16 +76,6 @@ size_t CopyProfileText(ProfileChar* dest, size_t capacity, const ProfileChar* te
 size_t FormatProfileDecimal(int32_t value, ProfileChar* text, size_t capacity);
 size_t FormatProfileHex(uint32_t value, ProfileChar* text, size_t capacity);
 
-// Bits of renderFlags and paperHandling that have keys of their own.
-constexpr uint32_t kRenderPrinterFonts = 0x00000080;   // "UseTTFonts"
-constexpr uint32_t kRenderRasterModeA  = 0x00008000;   // "ttraster" 2
-constexpr uint32_t kRenderRasterModeB  = 0x00010000;   // "ttraster" 0
-constexpr uint32_t kRenderBrushPattern = 0x00040000;   // "BrushPattern"
-constexpr uint32_t kRenderImproveGray  = 0x00080000;   // "ImproveGray"
-constexpr uint32_t kRenderDitherType1  = 0x00200000;   // "DithType" 1
-constexpr uint32_t kRenderDitherType2  = 0x00400000;   // "DithType" 2
-constexpr uint32_t kPaperReduceCurl    = 0x0001;       // "ReducePaperCurl"
-constexpr uint32_t kPaperImproveFixing = 0x0002;       // "ImproveTonerFixing"
 
 // A switch kept as 0/1: the value of the bit, and the flags with the bit
 // set for any nonzero number.
@@ -196,10 +195,6 @@ struct ProfileTrayPaper {
     int32_t paper;
     int32_t trayId;
 };
-constexpr size_t kTrayPaperEntries = 12;
-constexpr size_t kMultiPurposeEntry = 11;
-constexpr uint32_t kTraysWithIds = 0x00010000;
-constexpr int32_t kTrayUnused = -2;
 size_t EncodeTraysPaper(const ProfileTrayPaper (&table)[kTrayPaperEntries], ProfileChar* text,
                         size_t capacity);
 void DecodeTraysPaper(const ProfileChar* value, uint32_t modelTrays,
@@ -208,8 +203,6 @@ void DecodeTraysPaper(const ProfileChar* value, uint32_t modelTrays,
 // "WMark": the watermark switches as one flag word. Bit 0 on, bit 2 outline,
 // bit 3 transparent; one page-selection bit: 0x02 first page only (pages
 // 1), 0x40 pages 4, 0x80 pages 16, 0x20 all pages (any other selection).
-constexpr uint32_t kRopOpaque      = 0x00CC0020;   // SRCCOPY
-constexpr uint32_t kRopTransparent = 0x008800C6;   // SRCAND
 struct ProfileWatermarkSwitches {
     uint32_t on;        // 0 or 1
     uint32_t rop;       // kRopTransparent or kRopOpaque

@@ -3,8 +3,8 @@
 #include "core/driver_strings.h"
 #include "core/file_list.h"
 #include "core/module_state.h"
+#include "core/spooler_info.h"
 #include "resources/resource_ids.h"
-#include "settings/printer_data.h"
 #include "settings/watermark_bitmap.h"
 
 #include <winspool.h>

@@ -6,12 +6,14 @@
 #include "core/driver_strings.h"
 #include "core/model_cache.h"
 #include "core/model_queries.h"
+#include "core/spooler_info.h"
 #include "settings/devmode_defaults.h"
+#include "settings/devmode_merge.h"
 #include "settings/driver_devmode.h"
+#include "settings/paper_lookup.h"
 #include "settings/printer_data.h"
 #include "spooler/capability_tables.h"
 
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -20,18 +22,17 @@ const DWORD kFailed = GDI_ERROR;
 const int kPaperNameChars = 64;
 const int kBinNameChars = 24;
 const int kCustomNameChars = 32;
-const LONG kFallbackResolution = 300;
 
 // Smallest and largest page the engine accepts, tenths of a millimetre,
 // x in the low word.
 const DWORD kMinExtent = MAKELONG(762, 1160);
 const DWORD kMaxExtent = MAKELONG(2159, 4064);
 
+// What a capability is asked of; the answer goes to the caller's output.
 struct Query {
     HANDLE printer;
     const ModelContext* model;
-    DriverDevmode* work;
-    void* output;
+    const DriverDevmode* work;
 };
 
 // The spooler must know at least one form, or no paper can be selected.
@@ -50,7 +51,7 @@ bool SpoolerHasForms(HANDLE printer)
     return ok;
 }
 
-DWORD EnumeratePapers(const Query& q, WORD index)
+DWORD EnumeratePapers(const Query& q, WORD index, void* output)
 {
     if (!SpoolerHasForms(q.printer))
         return kFailed;
@@ -60,14 +61,14 @@ DWORD EnumeratePapers(const Query& q, WORD index)
     if (!list || list->optionCount == 0)
         return 0;
 
-    auto* codes = static_cast<WORD*>(q.output);
-    auto* sizes = static_cast<POINT*>(q.output);
-    auto* names = static_cast<WCHAR*>(q.output);
+    auto* codes = static_cast<WORD*>(output);
+    auto* sizes = static_cast<POINT*>(output);
+    auto* names = static_cast<WCHAR*>(output);
     DWORD count = 0;
     for (uint32_t i = 0; i < list->optionCount; ++i, ++count) {
         const ModelOption& option = list->options[i];
         const bool hasIdText = paper && option.value && option.value[0];
-        if (!q.output)
+        if (!output)
             continue;
         switch (index) {
         case DC_PAPERS:
@@ -101,7 +102,7 @@ DWORD EnumeratePapers(const Query& q, WORD index)
     if (ReadCustomPapers(q.printer, custom)) {
         for (uint32_t c = 0; c < custom->count; ++c, ++count) {
             const ProfileCustomPaper& entry = custom->papers[c];
-            if (!q.output)
+            if (!output)
                 continue;
             if (index == DC_PAPERS) {
                 codes[count] = entry.code;
@@ -118,26 +119,26 @@ DWORD EnumeratePapers(const Query& q, WORD index)
     return count;
 }
 
-DWORD EnumerateTrays(const Query& q, WORD index)
+DWORD EnumerateTrays(const Query& q, WORD index, void* output)
 {
-    PrivateSettings& priv = q.work->priv;
+    // The trays fitted now, as the printer data says, before the record's.
+    const PrivateSettings& priv = q.work->priv;
+    WORD accessories = priv.accessories;
     DWORD installed = 0;
-    if (ReadPrinterDataDword(q.printer, L"ACC", &installed)) {
-        priv.accessories = LOWORD(installed);
-        priv.accessories2 = HIWORD(installed);
-    }
+    if (ReadPrinterDataDword(q.printer, L"ACC", &installed))
+        accessories = LOWORD(installed);
     const ModelFeature* slots = FeatureOfKind(q.model, kKindInputSlot);
     if (!slots)
         return 0;
 
-    auto* codes = static_cast<WORD*>(q.output);
-    auto* names = static_cast<WCHAR*>(q.output);
+    auto* codes = static_cast<WORD*>(output);
+    auto* names = static_cast<WCHAR*>(output);
     DWORD count = 0;
     for (uint32_t n = 0; n < slots->optionCount; ++n) {
-        if (!IsTrayOffered(priv.modelTrays, LOBYTE(priv.accessories), n))
+        if (!IsTrayOffered(priv.modelTrays, LOBYTE(accessories), n))
             continue;
         const char* keyword = slots->options[n].keyword;
-        if (q.output) {
+        if (output) {
             if (index == DC_BINS)
                 codes[count] = PaperSourceOfSlot(keyword);
             else
@@ -148,15 +149,14 @@ DWORD EnumerateTrays(const Query& q, WORD index)
     return count;
 }
 
-DWORD EnumerateResolutions(const Query& q)
+DWORD EnumerateResolutions(const Query& q, void* output)
 {
-    auto* pairs = static_cast<LONG*>(q.output);
+    auto* pairs = static_cast<LONG*>(output);
     const ModelFeature* resolution = FeatureOfKind(q.model, kKindResolution);
     DWORD count = 0;
     for (uint32_t i = 0; resolution && i < resolution->optionCount; ++i) {
-        const char* text = resolution->options[i].keyword;
-        long dpi = text ? std::strtol(text, nullptr, 10) : 0;
-        if (dpi <= 0)
+        const LONG dpi = static_cast<LONG>(ResolutionDpiOfKeyword(resolution->options[i].keyword));
+        if (dpi == 0)
             continue;
         if (pairs) {
             pairs[2 * count] = dpi;
@@ -186,7 +186,7 @@ DWORD BinAdjustment(const DriverDevmode& work)
     return enlarged ? DCBA_FACEUPLEFT : DCBA_FACEDOWNCENTER;
 }
 
-DWORD Answer(const Query& q, WORD index)
+DWORD Answer(const Query& q, WORD index, void* output)
 {
     const DEVMODEW& pub = q.work->pub;
     const PrivateSettings& priv = q.work->priv;
@@ -195,11 +195,11 @@ DWORD Answer(const Query& q, WORD index)
     case DC_PAPERS:
     case DC_PAPERSIZE:
     case DC_PAPERNAMES:
-    case DC_MEDIAREADY: return EnumeratePapers(q, index);
+    case DC_MEDIAREADY: return EnumeratePapers(q, index, output);
     case DC_MINEXTENT: return kMinExtent;
     case DC_MAXEXTENT: return kMaxExtent;
     case DC_BINS:
-    case DC_BINNAMES: return EnumerateTrays(q, index);
+    case DC_BINNAMES: return EnumerateTrays(q, index, output);
     case DC_DUPLEX: {
         const ModelFeature* duplex = FeatureOfKind(q.model, kKindDuplex);
         return duplex && duplex->optionCount > 0 ? 1 : 0;
@@ -208,14 +208,14 @@ DWORD Answer(const Query& q, WORD index)
     case DC_EXTRA: return pub.dmDriverExtra;
     case DC_VERSION: return pub.dmSpecVersion;
     case DC_DRIVER: return pub.dmDriverVersion;
-    case DC_ENUMRESOLUTIONS: return EnumerateResolutions(q);
+    case DC_ENUMRESOLUTIONS: return EnumerateResolutions(q, output);
     case DC_FILEDEPENDENCIES:
-        if (q.output)
-            *static_cast<WCHAR*>(q.output) = L'\0';
+        if (output)
+            *static_cast<WCHAR*>(output) = L'\0';
         return 0;
     case DC_TRUETYPE: return (pub.dmFields & DM_TTOPTION) ? DCTT_DOWNLOAD | DCTT_SUBDEV : 0;
-    case DC_ORIENTATION: return (priv.renderFlags & 0x200) ? 270 : 90;
-    case DC_COPIES: return (priv.modelCaps & 0x8002) == 0x8002 ? 99 : 999;
+    case DC_ORIENTATION: return (priv.renderFlags & kRenderLandscapeMinus90) ? 270 : 90;
+    case DC_COPIES: return (priv.modelCaps & kCapsCopies99) == kCapsCopies99 ? kMaxCopiesLimited : kMaxCopies;
     case DC_BINADJUST: return BinAdjustment(*q.work);
     case DC_COLLATE: return 1;
     case DC_PRINTRATE:
@@ -240,13 +240,8 @@ DWORD WINAPI DrvDeviceCapabilities(HANDLE hPrinter, PWSTR pDeviceName, WORD iDev
 
     // Applications' DeviceCapabilities reaches us with only the printer's
     // name; the query then holds a handle of its own for the call.
-    HANDLE printer = hPrinter;
-    if (!printer && pDeviceName) {
-        if (!OpenPrinterW(pDeviceName, &opened, nullptr))
-            goto done;
-        printer = opened;
-    }
-    model = AcquireModelContext(printer, TRUE);
+    HANDLE printer = PrinterForCall(hPrinter, pDeviceName, &opened);
+    model = AcquireModelContext(printer, kUseCachedModel);
     if (!model)
         goto done;
     work = static_cast<DriverDevmode*>(GlobalAlloc(GPTR, kDriverDevmodeSize));
@@ -256,7 +251,7 @@ DWORD WINAPI DrvDeviceCapabilities(HANDLE hPrinter, PWSTR pDeviceName, WORD iDev
     if (!BuildDefaultDevmode(&work->pub, pDeviceName, model, a4, printer) ||
         !MergeDevmode(&work->pub, pDevMode, model, printer))
         goto done;
-    result = Answer(Query{printer, model, work, pvOutput}, iDevCap);
+    result = Answer(Query{printer, model, work}, iDevCap, pvOutput);
 
 done:
     if (work)

@@ -4,8 +4,10 @@
 #include "platform/driverui.h"
 
 #include "core/model_loader.h"
+#include "core/spooler_info.h"
 #include "core/ui_session.h"
 #include "settings/devmode_defaults.h"
+#include "settings/devmode_merge.h"
 #include "settings/driver_devmode.h"
 
 namespace {
@@ -57,16 +59,10 @@ BOOL BuildPrinterDefaults(const WCHAR* printerName, DEVMODEW* out)
     HANDLE printer = nullptr;
     DRIVER_INFO_2W* driver = nullptr;
     ModelContext* model = nullptr;
-    DWORD needed = 0;
-    if (!OpenPrinterW(const_cast<WCHAR*>(printerName), &printer, nullptr))
+    if (!PrinterForCall(nullptr, printerName, &printer))
         return FALSE;
-    if (GetPrinterDriverW(printer, nullptr, 2, nullptr, 0, &needed) ||
-        GetLastError() != ERROR_INSUFFICIENT_BUFFER)
-        goto done;
-    driver = static_cast<DRIVER_INFO_2W*>(GlobalAlloc(GPTR, needed));
-    if (!driver ||
-        !GetPrinterDriverW(printer, nullptr, 2, reinterpret_cast<BYTE*>(driver), needed, &needed) ||
-        !driver->pDataFile)
+    driver = reinterpret_cast<DRIVER_INFO_2W*>(ReadDriverInfo(printer, 2));
+    if (!driver || !driver->pDataFile)
         goto done;
     model = LoadModelContext(driver->pDataFile);
     if (!model)

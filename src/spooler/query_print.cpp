@@ -6,8 +6,11 @@
 #include "core/message_format.h"
 #include "core/model_cache.h"
 #include "core/model_queries.h"
+#include "core/spooler_info.h"
 #include "settings/devmode_defaults.h"
+#include "settings/devmode_merge.h"
 #include "settings/driver_devmode.h"
+#include "settings/paper_lookup.h"
 #include "settings/printer_data.h"
 #include "spooler/tray_form_table.h"
 
@@ -30,9 +33,6 @@ enum QueryMessage : UINT {
 };
 
 const int kFormatChars = 64;
-const LONG kFallbackResolution = 300;
-const short kFirstDriverPaper = 300;
-const short kLastDriverPaper = 315;
 const size_t kPaperSizeEnd = offsetof(DEVMODEW, dmPaperSize) + sizeof(short);
 
 struct Query {
@@ -63,7 +63,7 @@ FormOutcome ResolveJobForm(const Query& q, WCHAR* formName)
     if (job->dmSize < kPaperSizeEnd || !(job->dmFields & DM_PAPERSIZE))
         return kFormUnknown;
     const short code = job->dmPaperSize;
-    if (code == DMPAPER_USER || (code >= kFirstDriverPaper && code <= kLastDriverPaper)) {
+    if (IsUserPaper(code)) {
         lstrcpyW(formName, L"User");
         return kFormUserDefined;
     }
@@ -188,7 +188,7 @@ BOOL WINAPI DevQueryPrintEx(PDEVQUERYPRINT_INFO pDQPInfo)
         return TRUE;
     BOOL ok = FALSE;
     UINT pending = kNoMessage;
-    ModelContext* model = AcquireModelContext(pDQPInfo->hPrinter, TRUE);
+    ModelContext* model = AcquireModelContext(pDQPInfo->hPrinter, kUseCachedModel);
     if (!model)
         pending = kModelUnavailable;
     auto* work = static_cast<DriverDevmode*>(GlobalAlloc(GPTR, sizeof(DriverDevmode)));

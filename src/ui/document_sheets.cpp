@@ -2,8 +2,9 @@
 // sheet, the DEVMODE query the spooler and applications make.
 #include "platform/driverui.h"
 
+#include "core/spooler_info.h"
 #include "core/ui_session.h"
-#include "settings/devmode_defaults.h"
+#include "settings/devmode_merge.h"
 #include "settings/driver_devmode.h"
 
 namespace {
@@ -20,12 +21,7 @@ LONG DocumentPropertiesWithoutSheet(DOCUMENTPROPERTYHEADER* header)
     // The spooler and applications' DocumentProperties name the printer
     // without a handle; the call then holds a handle of its own.
     HANDLE opened = nullptr;
-    HANDLE printer = header->hPrinter;
-    if (!printer && header->pszPrinterName) {
-        if (!OpenPrinterW(header->pszPrinterName, &opened, nullptr))
-            return -1;
-        printer = opened;
-    }
+    HANDLE printer = PrinterForCall(header->hPrinter, header->pszPrinterName, &opened);
     LONG result = -1;
     if (UiSession* session = OpenUiSession(printer, header->pdmIn)) {
         if (header->fMode & (DM_UPDATE | DM_COPY))

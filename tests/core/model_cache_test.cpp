@@ -37,7 +37,7 @@ protected:
         ASSERT_TRUE(a_ && b_);
         // Every test starts from an idle cache holding model A as "A1".
         Rename(L"KVCACHEA.PPD", "A1");
-        ReleaseModelContext(AcquireModelContext(a_, FALSE));
+        ReleaseModelContext(AcquireModelContext(a_, kParseModelAfresh));
     }
     void TearDown() override
     {
@@ -60,14 +60,14 @@ bool ModelCache::installed_ = false;
 TEST_F(ModelCache, SharesOneContextPerDataFile)
 {
     Rename(L"KVCACHEA.PPD", "A2");
-    ModelContext* first = AcquireModelContext(a_, TRUE);
-    ModelContext* second = AcquireModelContext(a_, TRUE);
+    ModelContext* first = AcquireModelContext(a_, kUseCachedModel);
+    ModelContext* second = AcquireModelContext(a_, kUseCachedModel);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first, second);
     EXPECT_STREQ(first->nickName, "A1") << "cached context reused without parsing";
     ReleaseModelContext(second);
     ReleaseModelContext(first);
-    ModelContext* third = AcquireModelContext(a_, TRUE);
+    ModelContext* third = AcquireModelContext(a_, kUseCachedModel);
     EXPECT_EQ(third, first) << "kept after the last release";
     ReleaseModelContext(third);
 }
@@ -75,27 +75,27 @@ TEST_F(ModelCache, SharesOneContextPerDataFile)
 TEST_F(ModelCache, WithoutTheCacheFlagParsesAfreshAndCachesWhenIdle)
 {
     Rename(L"KVCACHEA.PPD", "A3");
-    ModelContext* fresh = AcquireModelContext(a_, FALSE);
+    ModelContext* fresh = AcquireModelContext(a_, kParseModelAfresh);
     ASSERT_NE(fresh, nullptr);
     EXPECT_STREQ(fresh->nickName, "A3");
     ReleaseModelContext(fresh);
-    ModelContext* cached = AcquireModelContext(a_, TRUE);
+    ModelContext* cached = AcquireModelContext(a_, kUseCachedModel);
     EXPECT_EQ(cached, fresh);
     ReleaseModelContext(cached);
 }
 
 TEST_F(ModelCache, SecondModelWhileInUseStaysPrivate)
 {
-    ModelContext* a = AcquireModelContext(a_, TRUE);
+    ModelContext* a = AcquireModelContext(a_, kUseCachedModel);
     ASSERT_NE(a, nullptr);
-    ModelContext* b = AcquireModelContext(b_, TRUE);
+    ModelContext* b = AcquireModelContext(b_, kUseCachedModel);
     ASSERT_NE(b, nullptr);
     EXPECT_NE(a, b);
     ReleaseModelContext(b);   // frees the private context
 
     Rename(L"KVCACHEA.PPD", "A4");
     ReleaseModelContext(a);
-    ModelContext* again = AcquireModelContext(a_, TRUE);
+    ModelContext* again = AcquireModelContext(a_, kUseCachedModel);
     EXPECT_EQ(again, a) << "the cached context was left alone";
     EXPECT_STREQ(again->nickName, "A1");
     ReleaseModelContext(again);
@@ -104,13 +104,13 @@ TEST_F(ModelCache, SecondModelWhileInUseStaysPrivate)
 TEST_F(ModelCache, SecondModelWhileIdleReplacesTheCache)
 {
     Rename(L"KVCACHEA.PPD", "A5");
-    ModelContext* b = AcquireModelContext(b_, TRUE);
+    ModelContext* b = AcquireModelContext(b_, kUseCachedModel);
     ASSERT_NE(b, nullptr);
     ReleaseModelContext(b);
-    ModelContext* bAgain = AcquireModelContext(b_, TRUE);
+    ModelContext* bAgain = AcquireModelContext(b_, kUseCachedModel);
     EXPECT_EQ(bAgain, b);
     ReleaseModelContext(bAgain);
-    ModelContext* a = AcquireModelContext(a_, TRUE);
+    ModelContext* a = AcquireModelContext(a_, kUseCachedModel);
     ASSERT_NE(a, nullptr);
     EXPECT_STREQ(a->nickName, "A5") << "model A was no longer cached";
     ReleaseModelContext(a);
@@ -120,8 +120,8 @@ TEST_F(ModelCache, DataFilePathsDifferingInCaseHitTheCache)
 {
     HANDLE lower = OpenTestPrinter(kQueueBLower);
     ASSERT_NE(lower, nullptr);
-    ModelContext* b = AcquireModelContext(b_, TRUE);
-    ModelContext* viaLower = AcquireModelContext(lower, TRUE);
+    ModelContext* b = AcquireModelContext(b_, kUseCachedModel);
+    ModelContext* viaLower = AcquireModelContext(lower, kUseCachedModel);
     EXPECT_EQ(b, viaLower);
     ReleaseModelContext(viaLower);
     ReleaseModelContext(b);
@@ -130,14 +130,14 @@ TEST_F(ModelCache, DataFilePathsDifferingInCaseHitTheCache)
 
 TEST_F(ModelCache, ConcurrentAcquiresShareTheCachedContext)
 {
-    ModelContext* reference = AcquireModelContext(a_, TRUE);
+    ModelContext* reference = AcquireModelContext(a_, kUseCachedModel);
     ASSERT_NE(reference, nullptr);
     std::vector<std::thread> threads;
     std::vector<int> mismatches(6, 0);
     for (int t = 0; t < 6; ++t)
         threads.emplace_back([&, t] {
             for (int i = 0; i < 300; ++i) {
-                ModelContext* m = AcquireModelContext(a_, TRUE);
+                ModelContext* m = AcquireModelContext(a_, kUseCachedModel);
                 if (m != reference)
                     ++mismatches[t];
                 ReleaseModelContext(m);
@@ -150,16 +150,16 @@ TEST_F(ModelCache, ConcurrentAcquiresShareTheCachedContext)
     ReleaseModelContext(reference);
 
     // Idle again: another model may now take the cache's place.
-    ModelContext* b = AcquireModelContext(b_, TRUE);
+    ModelContext* b = AcquireModelContext(b_, kUseCachedModel);
     ReleaseModelContext(b);
-    ModelContext* bAgain = AcquireModelContext(b_, TRUE);
+    ModelContext* bAgain = AcquireModelContext(b_, kUseCachedModel);
     EXPECT_EQ(b, bAgain) << "use count did not return to zero";
     ReleaseModelContext(bAgain);
 }
 
 TEST_F(ModelCache, UnknownPrinterGivesNull)
 {
-    EXPECT_EQ(AcquireModelContext(nullptr, TRUE), nullptr);
+    EXPECT_EQ(AcquireModelContext(nullptr, kUseCachedModel), nullptr);
 }
 
 } // namespace

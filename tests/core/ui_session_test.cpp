@@ -3,7 +3,6 @@
 // job-processor rule.
 #include "core/ui_session.h"
 
-#include "settings/devmode_defaults.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
 

@@ -3,6 +3,8 @@
 // records in buffers that end at an inaccessible page.
 #include "settings/devmode_defaults.h"
 
+#include "settings/devmode_merge.h"
+#include "settings/devmode_sync.h"
 #include "support/expect_fields.h"
 #include "support/guarded_bytes.h"
 #include "support/model_text.h"

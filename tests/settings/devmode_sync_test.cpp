@@ -2,6 +2,7 @@
 // ProcessorBlock from the upper part of the record.
 #include "settings/devmode_defaults.h"
 
+#include "settings/devmode_sync.h"
 #include "support/model_text.h"
 
 #include <gtest/gtest.h>

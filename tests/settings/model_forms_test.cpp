@@ -1,8 +1,9 @@
 // The model's page sizes as spooler forms. The test platform's spooler keeps
 // no added forms, so the form calls go to a recording double; "Forms?" is
 // real printer data of a queue of the tests' own.
-#include "settings/printer_data.h"
+#include "settings/model_forms.h"
 
+#include "settings/printer_data.h"
 #include "support/model_text.h"
 #include "support/test_printers.h"
 

@@ -1,8 +1,9 @@
 // Paper codes to sizes and form names, against the sample model (papers
 // paired through its "Paper" feature) and a model with page sizes only.
 // The driver's own papers, which live in printer data, are tested there.
-#include "settings/printer_data.h"
+#include "settings/paper_lookup.h"
 
+#include "settings/driver_devmode.h"
 #include "support/model_text.h"
 
 #include <gtest/gtest.h>

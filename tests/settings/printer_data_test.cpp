@@ -1,9 +1,11 @@
 // Printer data through the real spooler, on a queue of the tests' own that
 // uses the sample model: blobs, the PrinterData block, the driver's own
 // papers, the tray and accessory values and the installation step.
-#include "settings/printer_data.h"
-
 #include "core/module_entry.h"
+
+#include "settings/paper_lookup.h"
+#include "settings/printer_data.h"
+#include "settings/printer_setup.h"
 #include "support/expect_fields.h"
 #include "support/model_text.h"
 #include "support/test_paths.h"

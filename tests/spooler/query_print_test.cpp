@@ -148,7 +148,7 @@ TEST_F(HeldJobs, SettingsMustSuitTheInstalledOptionsAndResolutions)
     }
 
     // Tray 2 selected while the queue's option record says it is not fitted.
-    ModelContext* model = AcquireModelContext(printer_, TRUE);
+    ModelContext* model = AcquireModelContext(printer_, kUseCachedModel);
     ASSERT_NE(model, nullptr);
     const ModelFeature* slots = model->slots[kKindInputSlot];
     ASSERT_NE(slots, nullptr);

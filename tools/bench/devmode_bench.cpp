@@ -1,9 +1,9 @@
 // The DEVMODE work every device-capabilities call does: acquire the model,
 // build the default record, merge the caller's record, release.
 #include "bench.h"
-
 #include "core/model_cache.h"
 #include "settings/devmode_defaults.h"
+#include "settings/devmode_merge.h"
 
 #include <winspool.h>
 
@@ -30,7 +30,7 @@ bool RunDevmodeDefaults(const BenchOptions& options)
     auto* caller = reinterpret_cast<DEVMODEW*>(incoming.data());
 
     bool ok = false;
-    ModelContext* model = AcquireModelContext(printer, TRUE);
+    ModelContext* model = AcquireModelContext(printer, kUseCachedModel);
     if (model && BuildDefaultDevmode(caller, kDriverName, model, IsA4Locale(), printer)) {
         caller->dmCopies = 3;
         caller->dmOrientation = DMORIENT_LANDSCAPE;
@@ -41,7 +41,7 @@ bool RunDevmodeDefaults(const BenchOptions& options)
         StopWatch watch, total;
         for (unsigned i = 0; i < count; ++i) {
             total.Start();
-            ModelContext* m = AcquireModelContext(printer, TRUE);
+            ModelContext* m = AcquireModelContext(printer, kUseCachedModel);
             watch.Start();
             BuildDefaultDevmode(record, kDriverName, m, IsA4Locale(), printer);
             build.microseconds.push_back(watch.ElapsedMicroseconds());
