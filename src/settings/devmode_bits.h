@@ -30,10 +30,14 @@ constexpr uint32_t kCapsNoPrinterFonts  = 0x00010000;   // bit 16
 constexpr uint32_t kCapsCopies99        = 0x00008002;
 
 // modelFeatures, the model's "DeviceCaps" word
-constexpr uint32_t kFeaturesAutoDuplex = 0x00000004;   // bit 2: duplex unit built in
+constexpr uint32_t kFeaturesAutoDuplex   = 0x00000004;   // bit 2: duplex unit built in
+constexpr uint32_t kFeaturesSpoolingMode = 0x00F00000;   // bits 20-23
+constexpr uint32_t kFeaturesSpoolsJobs   = 0x00200000;   // spooling mode 2: jobs spooled by design
 
 // modelTrays, the model's "TrayCaps" word. Each of trays 1-4 owns two bits,
 // the low one saying it is fitted.
+constexpr uint32_t kTraysLowerTrayFamily = 0x00000008;   // bit 3: optional lower tray
+constexpr uint32_t kTraysFeederFamily    = 0x00000020;   // bit 5: optional feeders
 constexpr uint32_t kTraysTray3Field      = 0x00000030;
 constexpr uint32_t kTraysTray4Field      = 0x000000C0;
 constexpr uint32_t kTraysTowerFeeder     = 0x00000100;   // bit 8
@@ -45,7 +49,7 @@ constexpr uint32_t kTraysDualCassette    = 0x000048A5;
 constexpr uint32_t kTraysWithIds         = 0x00010000;   // bit 16
 constexpr uint32_t kTraysSingleFeed      = 0x00020000;   // bit 17
 
-// duplex
+// duplex: bits 0-7 the layout code
 constexpr uint16_t kDuplexLayoutMask = 0x00FF;
 constexpr uint16_t kDuplexOn         = 0x0100;
 constexpr uint16_t kDuplexAutomatic  = 0x0200;
@@ -70,7 +74,9 @@ constexpr uint8_t kBindOffsetOn        = 0x02;   // bindFlags
 constexpr uint8_t kBookletOn           = 0x01;   // booklet
 constexpr uint8_t kImageProcessBits    = 0x03;   // imageProcess
 constexpr uint8_t kImageRotate180      = 0x02;   // imageProcess
+constexpr uint8_t kScaleFlagFromSize   = 0x01;   // scaleFlag: scaling from scalingSize
 constexpr uint8_t kScaleFlagKeepsField = 0x02;   // scaleFlag: DM_SCALE stays in dmFields
+constexpr uint8_t kScaleFlagFollowsDmScale = 0x03;   // scaleFlag: scalingSize is dmScale
 constexpr uint8_t kPosterBandingMask   = 0x3F;   // modeSelector2
 constexpr uint8_t kCopyFlagsCollator   = 0x01;   // copyFlags: the printer's collator is fitted
 constexpr uint8_t kCopyFlagsPrinterCopies = 0x80;
@@ -91,6 +97,20 @@ constexpr int kLastDriverPaper = 315;
 constexpr bool IsUserPaper(int paper)
 {
     return paper == kUserDefinedPaper || (paper >= kFirstDriverPaper && paper <= kLastDriverPaper);
+}
+
+// The pages the printers take, tenths of a millimetre: the smallest (also
+// the default user-defined size) and the largest, upright.
+constexpr int16_t kSmallestPaperWidth = 762;
+constexpr int16_t kSmallestPaperLength = 1160;
+constexpr int16_t kLargestPaperWidth = 2159;
+constexpr int16_t kLargestPaperLength = 4064;
+
+// The true 1200 dpi mode, whose second axis resExt is 600 dpi.
+constexpr int16_t kTrue1200Dpi = 1200;
+constexpr uint16_t ResExtOfPrintQuality(int printQuality)
+{
+    return printQuality == kTrue1200Dpi ? 600 : 0;
 }
 
 // dmCopies limits

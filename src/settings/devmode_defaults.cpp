@@ -22,8 +22,6 @@ static_assert(kDefaultFields == 0x0001C71F, "default dmFields");
 
 constexpr BYTE kSourceFlagsDefault = 0x40;
 constexpr LONG kSavedCodeDefault = 4233;
-constexpr WORD kCustomWidthDefault = 762;
-constexpr WORD kCustomLengthDefault = 1160;
 
 // Tower-feeder stages an accessories bit declares, highest bit first.
 struct TowerStages {
@@ -117,8 +115,8 @@ void WritePrivateDefaults(DEVMODEW& pub, PrivateSettings& priv, const ModelConte
         priv.showBiasVolt ? static_cast<BYTE>(DefaultOptionValue(model, kKindBiasVolt)) : 0;
     priv.defaultBiasVolt = priv.biasVolt;
     priv.customPaperUnit = a4 ? 0 : 1;
-    priv.customPaperWidth = kCustomWidthDefault;
-    priv.customPaperLength = kCustomLengthDefault;
+    priv.customPaperWidth = kSmallestPaperWidth;
+    priv.customPaperLength = kSmallestPaperLength;
     priv.graphicsMode = static_cast<WORD>(DefaultOptionValue(model, kKindGraphicsMode));
     priv.bandingMode = ModelOptionOn(model, kModelNoBanding) ? 0 : 1;
     priv.bookletMultiPage = priv.multiPage;
@@ -140,8 +138,8 @@ void WritePrivateDefaults(DEVMODEW& pub, PrivateSettings& priv, const ModelConte
     priv.savedSwitch = 1;
     priv.savedMode = 3;
     priv.savedCode1 = priv.savedCode2 = pub.dmPrintQuality > 0 ? kSavedCodeDefault : 0;
-    priv.lastCustomWidth = kCustomWidthDefault;
-    priv.lastCustomLength = kCustomLengthDefault;
+    priv.lastCustomWidth = kSmallestPaperWidth;
+    priv.lastCustomLength = kSmallestPaperLength;
     priv.mopy = ModelMopy(model);
     priv.mopyPin = -1;
     priv.textCodePage = 1252;
@@ -291,9 +289,9 @@ BOOL BuildDefaultDevmode(DEVMODEW* target, const WCHAR* driverName, const ModelC
 
     // Models with a true 1200 dpi mode leave the resolution to the private
     // fields, so applications do not offer a half-supported value.
-    if (OffersResolution(model, 1200))
+    if (OffersResolution(model, kTrue1200Dpi))
         pub.dmFields &= ~DM_PRINTQUALITY;
-    priv.resExt = pub.dmPrintQuality == 1200 ? 600 : 0;
+    priv.resExt = ResExtOfPrintQuality(pub.dmPrintQuality);
     priv.qps = ModelOptionOn(model, kModelQuickPrintSetup) ? 1 : 0;
     priv.statusMonitor = ModelOptionOn(model, kModelStatusMonitor) ? kStatusMonitorOn : 0;
 
@@ -314,7 +312,7 @@ BOOL BuildDefaultDevmode(DEVMODEW* target, const WCHAR* driverName, const ModelC
     priv.savedSwitch = 1;
     priv.savedMode = 3;
     priv.savedCode1 = priv.savedCode2 = pub.dmPrintQuality > 0 ? kSavedCodeDefault : 0;
-    priv.lastCustomWidth = kCustomWidthDefault;
-    priv.lastCustomLength = kCustomLengthDefault;
+    priv.lastCustomWidth = kSmallestPaperWidth;
+    priv.lastCustomLength = kSmallestPaperLength;
     return TRUE;
 }

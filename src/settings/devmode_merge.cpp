@@ -27,9 +27,6 @@ const KnownSize kKnownSizes[] = {{188, 0x0320}, {212, 0x0400}, {220, 0x0401}};
 
 constexpr WORD kBandingMax = 4;
 
-// The largest page the printers take upright, in tenths of a millimetre.
-constexpr int kUprightMaxLength = 4064;
-constexpr int kUprightMaxWidth = 2159;
 
 bool IsKnownSize(WORD size)
 {
@@ -201,7 +198,7 @@ void TakePrivatePart(PrivateSettings& out, const PrivateSettings& in, const Mode
     // Selections saved for another model description mean nothing here.
     if (out.modelChecksum != model->modelChecksum)
         ResetOptionSelections(&out, model);
-    if ((out.scaleFlag & 3) == 3)
+    if ((out.scaleFlag & kScaleFlagFollowsDmScale) == kScaleFlagFollowsDmScale)
         out.scalingSize = static_cast<WORD>(pub.dmScale);
 }
 
@@ -216,8 +213,8 @@ void SettleUserSize(DEVMODEW& pub, PrivateSettings& priv)
     if (hasLength && hasWidth) {
         const int length = pub.dmPaperLength;
         const int width = pub.dmPaperWidth;
-        const bool fitsUpright = length <= kUprightMaxLength && width <= kUprightMaxWidth;
-        const bool fitsSideways = width <= kUprightMaxLength && length <= kUprightMaxWidth;
+        const bool fitsUpright = length <= kLargestPaperLength && width <= kLargestPaperWidth;
+        const bool fitsSideways = width <= kLargestPaperLength && length <= kLargestPaperWidth;
         if (length < width && !fitsUpright && fitsSideways) {
             pub.dmPaperLength = static_cast<SHORT>(width);
             pub.dmPaperWidth = static_cast<SHORT>(length);
@@ -238,8 +235,8 @@ void SettleDuplex(const DEVMODEW& pub, PrivateSettings& priv)
         return;
     const bool landscape = pub.dmOrientation == DMORIENT_LANDSCAPE;
     const bool twoUp = priv.multiPage == 2;
-    const WORD code = priv.duplex & 0xFF;
-    const WORD high = priv.duplex & 0xFF00;
+    const WORD code = priv.duplex & kDuplexLayoutMask;
+    const WORD high = priv.duplex & ~kDuplexLayoutMask;
     if (pub.dmDuplex == DMDUP_VERTICAL || pub.dmDuplex == DMDUP_HORIZONTAL) {
         WORD newCode = code;
         if (pub.dmDuplex == DMDUP_VERTICAL) {

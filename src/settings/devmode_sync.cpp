@@ -145,7 +145,7 @@ void DeriveDevmodeDuplex(DEVMODEW* record)
         record->dmDuplex = DMDUP_SIMPLEX;
         return;
     }
-    switch (priv.duplex & 0xFF) {
+    switch (priv.duplex & kDuplexLayoutMask) {
     case 0:
     case 1: record->dmDuplex = DMDUP_VERTICAL; break;
     case 2:

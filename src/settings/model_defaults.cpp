@@ -55,7 +55,7 @@ WORD ModelPageProtect(const ModelContext* model)
 WORD ModelMopy(const ModelContext* model)
 {
     WORD mopy = 0;
-    if (((model->modelFeatures >> 20) & 0xF) == 2)
+    if ((model->modelFeatures & kFeaturesSpoolingMode) == kFeaturesSpoolsJobs)
         mopy = 1;
     else if (ModelOptionOn(model, kModelUseReprint))
         mopy = 0x100;

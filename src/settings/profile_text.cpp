@@ -295,18 +295,18 @@ uint16_t DuplexToProfile(uint16_t duplex)
 {
     uint16_t stored = 0;
     for (const DuplexCode& row : kDuplexCodes)
-        if (row.code == (duplex & 0xFF))
+        if (row.code == (duplex & kDuplexLayoutMask))
             stored = row.stored;
-    return static_cast<uint16_t>((duplex & 0xFF00) | stored);
+    return static_cast<uint16_t>((duplex & ~kDuplexLayoutMask) | stored);
 }
 
 uint16_t DuplexFromProfile(uint32_t stored)
 {
     uint16_t code = 0;
     for (const DuplexCode& row : kDuplexCodes)
-        if (row.stored == (stored & 0xFF))
+        if (row.stored == (stored & kDuplexLayoutMask))
             code = row.code;
-    return static_cast<uint16_t>((stored & 0xFF00) | code);
+    return static_cast<uint16_t>((stored & ~kDuplexLayoutMask) | code);
 }
 
 // ---------------------------------------------------------------------------

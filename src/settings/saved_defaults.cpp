@@ -147,7 +147,7 @@ void ReadResolutionGroup(BuildContext& b)
     Profile& p = b.profile;
     b.pub.dmPrintQuality = static_cast<SHORT>(p.DecOr(kKeyResolution, ModelResolution(b.model)));
     b.pub.dmYResolution = b.pub.dmPrintQuality;
-    b.priv.resExt = static_cast<WORD>(p.DecOr(kKeyResExt, b.pub.dmPrintQuality == 1200 ? 600 : 0));
+    b.priv.resExt = static_cast<WORD>(p.DecOr(kKeyResExt, ResExtOfPrintQuality(b.pub.dmPrintQuality)));
     if (p.Has(kKeyEconomy))
         b.priv.economy = ProfileDecimal(p.value()) ? 1 : 0;
     else
@@ -227,7 +227,7 @@ void ReadScalingGroup(BuildContext& b)
     priv.scaling = static_cast<BYTE>(p.HexOr(kKeyScaling, kScalingPrintable));
     if (p.Has(kKeyScalingSize)) {
         priv.scalingSize = static_cast<WORD>(ProfileDecimal(p.value()));
-        if ((scaleFlagBefore & 3) == 3)
+        if ((scaleFlagBefore & kScaleFlagFollowsDmScale) == kScaleFlagFollowsDmScale)
             pub.dmScale = static_cast<SHORT>(priv.scalingSize);
     } else {
         priv.scalingSize = 100;

@@ -1,5 +1,7 @@
 #include "spooler/capability_tables.h"
 
+#include "settings/devmode_bits.h"
+
 #include <cmath>
 #include <cstring>
 
@@ -84,9 +86,9 @@ TrayFamily FamilyOf(uint32_t modelTrays)
     case 0x240A5: return kFamily240A5;
     default: break;
     }
-    if (modelTrays & 0x20)
+    if (modelTrays & kTraysFeederFamily)
         return kFamilyFeeders;
-    return (modelTrays & 0x08) ? kFamilyLowerTray : kFamilyFixed;
+    return (modelTrays & kTraysLowerTrayFamily) ? kFamilyLowerTray : kFamilyFixed;
 }
 
 } // namespace

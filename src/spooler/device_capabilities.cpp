@@ -23,10 +23,9 @@ const int kPaperNameChars = 64;
 const int kBinNameChars = 24;
 const int kCustomNameChars = 32;
 
-// Smallest and largest page the engine accepts, tenths of a millimetre,
-// x in the low word.
-const DWORD kMinExtent = MAKELONG(762, 1160);
-const DWORD kMaxExtent = MAKELONG(2159, 4064);
+// Smallest and largest page, x in the low word.
+const DWORD kMinExtent = MAKELONG(kSmallestPaperWidth, kSmallestPaperLength);
+const DWORD kMaxExtent = MAKELONG(kLargestPaperWidth, kLargestPaperLength);
 
 // What a capability is asked of; the answer goes to the caller's output.
 struct Query {
@@ -181,8 +180,9 @@ DWORD PrintRate(const ModelContext* model)
 DWORD BinAdjustment(const DriverDevmode& work)
 {
     const BYTE scale = work.priv.scaleFlag;
-    const bool enlarged = ((scale & 0x3) == 0x3 && work.pub.dmScale > 100) ||
-                          ((scale & 0x1) && work.priv.scalingSize > 100);
+    const bool enlarged =
+        ((scale & kScaleFlagFollowsDmScale) == kScaleFlagFollowsDmScale && work.pub.dmScale > 100) ||
+        ((scale & kScaleFlagFromSize) && work.priv.scalingSize > 100);
     return enlarged ? DCBA_FACEUPLEFT : DCBA_FACEDOWNCENTER;
 }
 
