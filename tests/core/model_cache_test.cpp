@@ -34,7 +34,8 @@ protected:
         ASSERT_TRUE(installed_) << "test queues could not be installed";
         a_ = OpenTestPrinter(kQueueA);
         b_ = OpenTestPrinter(kQueueB);
-        ASSERT_TRUE(a_ && b_);
+        ASSERT_NE(a_, nullptr);
+        ASSERT_NE(b_, nullptr);
         // Every test starts from an idle cache holding model A as "A1".
         Rename(L"KVCACHEA.PPD", "A1");
         ReleaseModelContext(AcquireModelContext(a_, kParseModelAfresh));

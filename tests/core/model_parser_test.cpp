@@ -70,13 +70,18 @@ TEST_F(SampleModel, OrdersInstallableFeaturesLast)
                                     "Resolution", "MediaType", "MultiplePage", "TonerSaveMode", "PageProtect",
                                     "HRC", "GraphicsMode", "TTMODE", "OptionTray2", "OptionTray3", "InstalledMemory"};
     ASSERT_EQ(model()->featureCount, sizeof(expected) / sizeof(expected[0]));
-    EXPECT_TRUE(model()->optionCount == 14u && model()->installableCount == 3u);
+    ExpectFields({F(model()->optionCount, 14), F(model()->installableCount, 3)});
     for (uint32_t i = 0; i < model()->featureCount; ++i) {
+        SCOPED_TRACE(i);
         const ModelFeature& f = model()->features[i];
-        EXPECT_TRUE(!strcmp(f.keyword, expected[i]) && f.index == i && (f.installable != 0) == (i >= 14)) << i;
+        EXPECT_STREQ(f.keyword, expected[i]);
+        ExpectFields({F(f.index, i), F(f.installable != 0, i >= 14)});
     }
     EXPECT_EQ(FeatureOfKind(model(), kKindVMOption), FindModelFeature(model(), "InstalledMemory"));
-    EXPECT_TRUE(FindModelFeature(model(), "OptionTray2")->kind == kKindNone && !FeatureOfKind(model(), kKindSaveMacro));
+    const ModelFeature* tray2 = FindModelFeature(model(), "OptionTray2");
+    ASSERT_NE(tray2, nullptr);
+    EXPECT_EQ(tray2->kind, kKindNone);
+    EXPECT_EQ(FeatureOfKind(model(), kKindSaveMacro), nullptr);
 }
 
 TEST_F(SampleModel, ResolvesConstraints)
@@ -129,7 +134,8 @@ TEST(ModelSyntax, ImplicitFeaturesDefaultsAndGenericOptions)
     const ModelContext* model = parsed.model;
     ASSERT_NE(model, nullptr) << Diagnostics(parsed);
     const ModelFeature* finisher = FindModelFeature(model, "Finisher");
-    ASSERT_TRUE(finisher && model->constraintCount == 2);
+    ASSERT_NE(finisher, nullptr);
+    ASSERT_EQ(model->constraintCount, 2u);
     ExpectFields({F(DefaultPaperSource(model), 2), F(FeatureOfKind(model, kKindManualFeed)->uiType, kUiBoolean),
                   F(finisher->optionCount, 2), F(finisher->defaultOption, 1), F(finisher->installable != 0, 1),
                   F(finisher->index, model->featureCount - 1), F(model->constraints[0].feature1, finisher->index),
@@ -175,7 +181,8 @@ TEST(ModelSyntax, FileVersionChecksumAndSlotCodes)
     EXPECT_EQ(ModelChecksum(reinterpret_cast<const uint8_t*>("123456789"), 9), 0x31C3) << "CRC-16/XMODEM";
     ParsedModel a, b;
     ParseModelText("*NickName: \"A\"\n", &a), ParseModelText("*NickName: \"B\"\n", &b);
-    ASSERT_TRUE(a.model && b.model);
+    ASSERT_NE(a.model, nullptr);
+    ASSERT_NE(b.model, nullptr);
     EXPECT_NE(a.model->modelChecksum, b.model->modelChecksum);
     // Slot names match case-sensitively; unknown ones select the upper tray.
     const struct { const char* slot; int source; } slots[] = {

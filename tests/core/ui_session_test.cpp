@@ -3,6 +3,7 @@
 // job-processor rule.
 #include "core/ui_session.h"
 
+#include "support/expect_fields.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
 
@@ -94,9 +95,8 @@ TEST_F(Sessions, HoldWhatThePrinterAndItsModelFilesSay)
     EXPECT_EQ(names[0] + L" " + names[1] + L" " + names[2] + L" " + names[3] + L" " + names[4] +
                   L" " + names[5],
               L"KVW3390N.INI KVC3390N.INI KVD3390N.DAT KVE3390N.DAT KVI3390N.DAT KVRBATOM_KV3390N");
-    EXPECT_TRUE(s.multiPageOptionCount == 6 && s.hrcOptionCount == 4);
-    EXPECT_TRUE(s.printerData.version == 0x0107 && s.printerData.size == 108);
-    EXPECT_EQ(s.printerData.checksum, s.model->modelChecksum);
+    ExpectFields({F(s.multiPageOptionCount, 6), F(s.hrcOptionCount, 4), F(s.printerData.version, 0x0107),
+                  F(s.printerData.size, 108), F(s.printerData.checksum, s.model->modelChecksum)});
     EXPECT_EQ(s.customPapers.count, 0u);   // no "CstPaper" on a new queue
 
     EXPECT_TRUE(IsDriverDevmode(&s.devmode.pub, sizeof(s.devmode)));
@@ -108,19 +108,32 @@ TEST_F(Sessions, HoldWhatThePrinterAndItsModelFilesSay)
     EXPECT_NE(s.devmode.priv.processor.spoolDefaultUserName[0], L'\0');
 }
 
+// The printer stores settings that force the job processor. Where the
+// processor is in the print path, the session's record keeps asking for it;
+// where it is not (another processor, or jobs printed to a file), the
+// record asks nothing of it.
 TEST_F(Sessions, JobProcessorOnlyWhenItIsThePrintersProcessorAndPortIsNotAFile)
 {
     struct Case { const WCHAR* queue; const WCHAR* port; const WCHAR* processor; DWORD uses; };
     for (const Case& c : {Case{L"KV Session KvPrint File", L"FILE:", L"KvPrint", 0},
                           Case{L"KV Session KvPrint Port", L"LPT1:", L"kvprint", 1},
                           Case{L"KV Session Winprint Port", L"LPT1:", L"winprint", 0}}) {
-        SessionPtr session = Open(Queue(c.queue, c.port, c.processor));
-        ASSERT_TRUE(session) << c.queue;
-        EXPECT_EQ(session->usesDriverProcessor, c.uses) << c.queue;
+        SCOPED_TRACE(c.queue);
+        HANDLE printer = Queue(c.queue, c.port, c.processor);
+        SessionPtr plain = Open(printer);
+        ASSERT_TRUE(plain);
+        DriverDevmode forcing = plain->devmode;
+        plain.reset();
+        forcing.priv.processor.forceProcessor = 1;
+        StoreDevmode(printer, &forcing.pub);
+
+        SessionPtr session = Open(printer);
+        ASSERT_TRUE(session);
+        EXPECT_EQ(session->usesDriverProcessor, c.uses);
         const ProcessorBlock& b = session->devmode.priv.processor;
-        const bool detached = !b.procFile[0] && !(b.procDuplex & 0x100) && !b.forceProcessor &&
-                              !b.procPagesPerSheet && !b.procDuplexMode;
-        EXPECT_TRUE(c.uses || detached) << c.queue;
+        EXPECT_STREQ(b.procFile, c.uses ? L"KVSP207A.EXE" : L"");
+        ExpectFields({F(b.forceProcessor, c.uses), F(b.procPagesPerSheet, c.uses), F(b.procDuplex & 0x100, 0),
+                      F(b.procDuplexMode, 0)});
     }
 }
 

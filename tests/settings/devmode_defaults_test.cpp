@@ -59,7 +59,8 @@ TEST_F(SampleModel, RecordFollowsTheLayoutTables)
     const PrivateSettings& p = r.priv;
     const ProcessorBlock& b = p.processor;
     EXPECT_TRUE(IsDriverDevmode(&pub, sizeof(r)));
-    EXPECT_TRUE(!wcscmp(pub.dmDeviceName, L"Zentari TX-3390N") && !wcscmp(pub.dmFormName, a4 ? L"A4" : L"Letter"));
+    EXPECT_STREQ(pub.dmDeviceName, L"Zentari TX-3390N");
+    EXPECT_STREQ(pub.dmFormName, a4 ? L"A4" : L"Letter");
     // Duplex declared (the model has the feature), resolution not (the
     // model offers 1200 dpi), scale not (scaleFlag 0); monochrome.
     ExpectFields({
@@ -77,8 +78,9 @@ TEST_F(SampleModel, RecordFollowsTheLayoutTables)
         F(p.trayPaper[3].paper, -2), F(p.trayPaper[0].trayId, -2), F(b.blockSize, 1168),
         F(b.landscapeAngle, 90), F(b.procFitPaper, -1), F(b.endTag, 0x43534F45),
     });
-    EXPECT_TRUE(!strcmp(p.languageName, "ENGLISH") && !strcmp(b.legacyResourceFile, "KVLRES07.DLL"));
-    EXPECT_TRUE(!wcscmp(b.headerFooterFont.lfFaceName, L"Arial"));
+    EXPECT_STREQ(p.languageName, "ENGLISH");
+    EXPECT_STREQ(b.legacyResourceFile, "KVLRES07.DLL");
+    EXPECT_STREQ(b.headerFooterFont.lfFaceName, L"Arial");
     EXPECT_STREQ(p.printProcessorFile, L"") << "file names need the printer's file list";
     // One selection per ordinary feature: the default's position, 0xFF for the resolution feature.
     for (uint32_t i = 0; i < model()->optionCount; ++i) {
@@ -96,7 +98,8 @@ TEST(ModelVariants, DefaultsFollowTheModel)
     ParseModelText(head + "*ColorDevice: True\n*DefaultQuickPrintSetup: True\n*NoBanding: True\n*OpenUI "
                           "*Resolution: PickOne\n*DefaultResolution: 1200dpi\n*Resolution 1200dpi: \"b\"\n"
                           "*CloseUI: *Resolution\n*PrinterCaps: \"32896\"\n*DefaultStatusMonitor: True\n", &rich);
-    ASSERT_TRUE(bare.model && rich.model);
+    ASSERT_NE(bare.model, nullptr);
+    ASSERT_NE(rich.model, nullptr);
     DriverDevmode r;
     ASSERT_TRUE(BuildDefaultDevmode(&r.pub, L"Variant", bare.model, TRUE, nullptr));
     ExpectFields({F(r.pub.dmPrintQuality, 300), F(r.pub.dmFields & (DM_PRINTQUALITY | DM_DUPLEX), DM_PRINTQUALITY),
@@ -122,10 +125,11 @@ TEST(TrayTable, RebuiltFromTheModelWords)
         priv.modelTrays = c.trays, priv.accessories = c.accessories, priv.undefinedSourceTray = 258;
         for (TrayPaperEntry& entry : priv.trayPaper) entry = {43, 5};
         RebuildTrayPaperFromModel(&priv);
-        for (size_t i = 0; i < 12; ++i)
-            EXPECT_TRUE(priv.trayPaper[i].paper == c.paper[i] &&
-                        priv.trayPaper[i].trayId == (i < 4 && (c.trays & 0x10000) ? c.paper[i] : x))
-                << "row " << &c - cases << " entry " << i;
+        for (size_t i = 0; i < 12; ++i) {
+            SCOPED_TRACE(testing::Message() << "row " << &c - cases << " entry " << i);
+            EXPECT_EQ(priv.trayPaper[i].paper, c.paper[i]);
+            EXPECT_EQ(priv.trayPaper[i].trayId, i < 4 && (c.trays & 0x10000) ? c.paper[i] : x);
+        }
         EXPECT_EQ(priv.undefinedSourceTray, 7);
     }
 }
@@ -194,10 +198,12 @@ TEST_F(ProfileDefaults, SavedSettingsComeBackAsDefaults)
     });
 #undef SAME
 #undef SAMEP
-    EXPECT_TRUE(!wcscmp(rp.dmFormName, L"Legal") && !wcscmp(q.mopyUser, L"Pat") &&
-                !wcscmp(q.processor.headerFooterFont.lfFaceName, L"Courier New"));
+    EXPECT_STREQ(rp.dmFormName, L"Legal");
+    EXPECT_STREQ(q.mopyUser, L"Pat");
+    EXPECT_STREQ(q.processor.headerFooterFont.lfFaceName, L"Courier New");
     // The file list names only the profile; the other names are its defaults.
-    EXPECT_TRUE(!wcscmp(q.printProcessorFile, L"KVSP207A.EXE") && !wcscmp(q.optionInformationFile, L"KVO3390N.INI"));
+    EXPECT_STREQ(q.printProcessorFile, L"KVSP207A.EXE");
+    EXPECT_STREQ(q.optionInformationFile, L"KVO3390N.INI");
 }
 
 TEST_F(ProfileDefaults, RulesBetweenKeys)

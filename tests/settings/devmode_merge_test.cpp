@@ -47,7 +47,8 @@ protected:
     }
     void SetUp() override
     {
-        ASSERT_TRUE(sample_.model && no1200_.model);
+        ASSERT_NE(sample_.model, nullptr);
+        ASSERT_NE(no1200_.model, nullptr);
         ASSERT_TRUE(BuildDefaultDevmode(&current_.pub, L"Zentari TX-3390N", sample_.model, TRUE, nullptr));
         wcscpy(current_.priv.printProcessorFile, L"KVSP207A.EXE");
         SyncDerivedSettings(&current_.pub);
@@ -121,18 +122,21 @@ TEST_F(Merge, PublicFieldsAreCheckedAgainstTheModel)
     for (const auto& c : sizes) {
         DEVMODEW in = Foreign(220, DM_PAPERSIZE | c.fields);
         in.dmPaperSize = DMPAPER_USER, in.dmPaperLength = c.length, in.dmPaperWidth = c.width;
+        SCOPED_TRACE(testing::Message() << c.length << " x " << c.width);
         ASSERT_EQ(MergeFresh(&in), 1);
         const DEVMODEW& pub = current_.pub;
-        EXPECT_TRUE(pub.dmPaperLength == c.toLength && pub.dmPaperWidth == c.toWidth &&
-                    pub.dmOrientation == c.orientation && current_.priv.customPaperLength == WORD(c.toLength) &&
-                    current_.priv.customPaperWidth == WORD(c.toWidth)) << c.length << " x " << c.width;
+        const PrivateSettings& priv = current_.priv;
+        ExpectFields({F(pub.dmPaperLength, c.toLength), F(pub.dmPaperWidth, c.toWidth),
+                      F(pub.dmOrientation, c.orientation), F(priv.customPaperLength, WORD(c.toLength)),
+                      F(priv.customPaperWidth, WORD(c.toWidth))});
     }
     // With this driver's record the private switches decide about scale and collation.
     DriverDevmode own = before_;
     own.pub.dmFields = DM_SCALE | DM_COLLATE, own.pub.dmScale = 250;
     own.priv.scaleFlag = 3, own.priv.useDevmodeCollate = 0;
     ASSERT_EQ(MergeFresh(&own), 1);
-    EXPECT_TRUE(current_.pub.dmScale == 250 && current_.priv.scalingSize == 250);
+    EXPECT_EQ(current_.pub.dmScale, 250);
+    EXPECT_EQ(current_.priv.scalingSize, 250);
     EXPECT_FALSE(current_.pub.dmFields & DM_COLLATE);
 }
 
@@ -142,11 +146,14 @@ TEST_F(Merge, PrivatePartIsTakenOnlyFromThisDriverAndSanitised)
         [](DriverDevmode& r) { r.priv.tag = 0x58585858; }, [](DriverDevmode& r) { r.priv.signature = 0xFF02; },
         [](DriverDevmode& r) { r.pub.dmSpecVersion = 0x0400; }, [](DriverDevmode& r) { r.pub.dmDriverExtra = 2000; }};
     for (auto* change : spoil) {
+        SCOPED_TRACE(testing::Message() << "spoilt record " << &change - spoil);
         DriverDevmode in = before_;
         in.priv.economy = 1, in.pub.dmFields = DM_COPIES, in.pub.dmCopies = 4;
         change(in);
         ASSERT_EQ(MergeFresh(&in), 1);
-        EXPECT_TRUE(current_.priv.economy == 0 && current_.pub.dmCopies == 4) << "only the public part is used";
+        // Only the public part is used.
+        EXPECT_EQ(current_.priv.economy, 0);
+        EXPECT_EQ(current_.pub.dmCopies, 4);
     }
     DriverDevmode in = before_;
     PrivateSettings& p = in.priv;
@@ -161,29 +168,34 @@ TEST_F(Merge, PrivatePartIsTakenOnlyFromThisDriverAndSanitised)
     ASSERT_EQ(MergeFresh(&in), 1);
     const PrivateSettings& q = current_.priv;
     EXPECT_EQ(memcmp(q.printProcessorFile, before_.priv.printProcessorFile, 4 * 32), 0) << "file names";
-    EXPECT_TRUE(q.modelCaps == before_.priv.modelCaps && q.modelFeatures == before_.priv.modelFeatures &&
-                q.modelTrays == before_.priv.modelTrays && q.compMode1028 == 0) << "the installation's words";
+    // The installation's words stay.
+    ExpectFields({F(q.modelCaps, before_.priv.modelCaps), F(q.modelFeatures, before_.priv.modelFeatures),
+                  F(q.modelTrays, before_.priv.modelTrays), F(q.compMode1028, 0)});
     EXPECT_EQ(q.ret, 3) << "settings are taken";
     EXPECT_EQ(q.macroId, 0x0765u) << "low word without bit 15";
-    EXPECT_TRUE(q.bandingMode == 1 && q.modeSelector2 == 0x81) << "banding mode 5 is replaced";
+    EXPECT_EQ(q.bandingMode, 1) << "banding mode 5 is replaced";
+    EXPECT_EQ(q.modeSelector2, 0x81) << "banding mode 5 is replaced";
     // Texts are terminated in their last element.
     ExpectFields({F(wcslen(q.customPaperName), 16), F(strlen(q.languageName), 15), F(wcslen(q.mopyUser), 127),
                   F(wcslen(q.mopyJob), 123), F(wcslen(q.macroName), 23), F(wcslen(q.reservedText), 15),
                   F(wcslen(q.processor.idWatermarkName), 63)});
     in.priv.bandingMode = 4, in.priv.modeSelector2 = 0x44;   // modes up to 4 are kept
     ASSERT_EQ(MergeIn(&in), 1);
-    EXPECT_TRUE(q.bandingMode == 4 && q.modeSelector2 == 0x44);
+    EXPECT_EQ(q.bandingMode, 4);
+    EXPECT_EQ(q.modeSelector2, 0x44);
 
     // Option selections: taken from the same model, rebuilt for another.
     in = before_;
     memset(in.priv.optionSelections, 7, sizeof(in.priv.optionSelections));
     in.priv.optionCount = 3, in.priv.economy = 1;
     ASSERT_EQ(MergeFresh(&in), 1);
-    EXPECT_TRUE(q.optionSelections[0] == 7 && q.optionCount == 3);
+    EXPECT_EQ(q.optionSelections[0], 7);
+    EXPECT_EQ(q.optionCount, 3);
     in.priv.modelChecksum ^= 0x5A5A;
     ASSERT_EQ(MergeIn(&in), 1);
     EXPECT_EQ(memcmp(q.optionSelections, before_.priv.optionSelections, 64), 0);
-    EXPECT_TRUE(q.optionCount == before_.priv.optionCount && q.modelChecksum == sample_.model->modelChecksum);
+    EXPECT_EQ(q.optionCount, before_.priv.optionCount);
+    EXPECT_EQ(q.modelChecksum, sample_.model->modelChecksum);
     EXPECT_EQ(q.economy, 1) << "everything else is kept";
 }
 
@@ -222,13 +234,14 @@ TEST(SizedCopy, CopiesTheCommonPartsAndKeepsTheTargetsSizes)
         ASSERT_EQ(CopyDevmodeSized(src, dst), c.result);
         if (c.result < 0)
             continue;
-        EXPECT_TRUE(dst->dmSpecVersion == c.version2 && dst->dmDriverVersion == 0x0107 &&
-                    dst->dmSize == c.targetSize && dst->dmDriverExtra == c.targetExtra);
+        ExpectFields({F(dst->dmSpecVersion, c.version2), F(dst->dmDriverVersion, 0x0107),
+                      F(dst->dmSize, c.targetSize), F(dst->dmDriverExtra, c.targetExtra)});
         EXPECT_EQ(target[end - 1], c.endCopied ? 0x11 : 0x22);
         EXPECT_EQ(target[end], 0x22) << "nothing written past the target";
     }
     DEVMODEW dm = Foreign(220, 0);
-    EXPECT_TRUE(CopyDevmodeSized(nullptr, &dm) == -1 && CopyDevmodeSized(&dm, nullptr) == -1);
+    EXPECT_EQ(CopyDevmodeSized(nullptr, &dm), -1);
+    EXPECT_EQ(CopyDevmodeSized(&dm, nullptr), -1);
 }
 
 TEST_F(Merge, OutputNeverExceedsTheCallersInput)
@@ -244,9 +257,11 @@ TEST_F(Merge, OutputNeverExceedsTheCallersInput)
         SCOPED_TRACE(&c - cases);
         DEVMODEW* result = Header(out.get(), 0, 0, 0);
         ASSERT_EQ(ConvertDevmodeOut(&current_.pub, Header(in.get(), c.size, c.extra, c.version), result), c.ok);
-        EXPECT_TRUE(!c.ok || (result->dmSize == c.outSize && result->dmSpecVersion == c.outVersion &&
-                              result->dmDriverExtra == c.outExtra &&
-                              !memcmp(out.get() + c.outSize, &current_.priv, c.outExtra)));
+        if (!c.ok)
+            continue;
+        ExpectFields({F(result->dmSize, c.outSize), F(result->dmSpecVersion, c.outVersion),
+                      F(result->dmDriverExtra, c.outExtra)});
+        EXPECT_EQ(memcmp(out.get() + c.outSize, &current_.priv, c.outExtra), 0) << "the private part";
     }
     DriverDevmode whole;
     ASSERT_TRUE(ConvertDevmodeOut(&current_.pub, nullptr, &whole.pub));
@@ -293,12 +308,15 @@ TEST_F(Merge, MalformedRecordsStayInsideTheirBuffers)
         SCOPED_TRACE("record " + std::to_string(i));
         DriverDevmode merged = current_;
         const int result = MergeDevmode(&merged.pub, dm, sample_.model, nullptr);
-        ASSERT_TRUE((result == 0 || result == 1) && IsDriverDevmode(&merged.pub, sizeof(merged)));
+        ASSERT_TRUE(result == 0 || result == 1) << result;
+        ASSERT_TRUE(IsDriverDevmode(&merged.pub, sizeof(merged)));
         ASSERT_EQ(merged.priv.modelTrays, current_.priv.modelTrays);
-        ASSERT_TRUE(merged.pub.dmCopies >= 1 && merged.pub.dmCopies <= 999);
+        ASSERT_GE(merged.pub.dmCopies, 1);
+        ASSERT_LE(merged.pub.dmCopies, 999);
         DEVMODEW* const converted = Header(out.get(), 0, 0, 0);
         if (ConvertDevmodeOut(&merged.pub, dm, converted)) {
-            ASSERT_TRUE(converted->dmSize <= size && converted->dmDriverExtra <= extra);
+            ASSERT_LE(converted->dmSize, size);
+            ASSERT_LE(converted->dmDriverExtra, extra);
         }
         ASSERT_LE(CopyDevmodeSized(dm, converted), LONG(extent));
     }

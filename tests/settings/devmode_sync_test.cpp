@@ -3,6 +3,7 @@
 #include "settings/devmode_defaults.h"
 
 #include "settings/devmode_sync.h"
+#include "support/expect_fields.h"
 #include "support/model_text.h"
 
 #include <gtest/gtest.h>
@@ -84,9 +85,11 @@ TEST_F(Sync, PrinterCopiesAndMultiBinFields)
         {0x01, 1, 0x81, 7}, {0x81, 0, 0x01, 0}, {0x00, 1, 0x00, 0}, {0x80, 1, 0x00, 0}};
     for (const auto& c : copies) {
         SetUp();
+        SCOPED_TRACE(testing::Message() << "copies row " << &c - copies);
         p_.copyFlags = c.copyFlags, r_.pub.dmCollate = c.collate, r_.pub.dmCopies = 7;
         Run();
-        EXPECT_TRUE(p_.copyFlags == c.flags && p_.printerCopies == c.copies) << &c - copies;
+        EXPECT_EQ(p_.copyFlags, c.flags);
+        EXPECT_EQ(p_.printerCopies, c.copies);
     }
     // With the printer's collator the fields are left as they were.
     const struct { BYTE copyFlags, binMode; WORD binNumber; BYTE collate; SHORT select; BYTE flags, on, bin; } bins[] = {
@@ -94,11 +97,12 @@ TEST_F(Sync, PrinterCopiesAndMultiBinFields)
         {0, 0, 4, 1, 0, 0x80, 0, 0},  {1, 3, 4, 1, 9, 0x81, 9, 9}};
     for (const auto& c : bins) {
         SetUp();
+        SCOPED_TRACE(testing::Message() << "bins row " << &c - bins);
         p_.copyFlags = c.copyFlags, p_.binMode = c.binMode, p_.binNumber = c.binNumber, p_.collate = c.collate;
         p_.outputBin = 0xFFFE, b_.procBinSelect = 9, b_.procBinFlags = 0x81, b_.procBinOn = 9, b_.procBin = 9;
         Run();
-        EXPECT_TRUE(b_.procBinSelect == c.select && b_.procBinFlags == c.flags && b_.procBinOn == c.on &&
-                    b_.procBin == c.bin) << &c - bins;
+        ExpectFields({F(b_.procBinSelect, c.select), F(b_.procBinFlags, c.flags), F(b_.procBinOn, c.on),
+                      F(b_.procBin, c.bin)});
     }
 }
 
@@ -124,23 +128,19 @@ TEST_F(Sync, BlockFieldsFollowTheUpperPart)
     p_.duplex = 0x0200, r_.pub.dmDuplex = 3, b_.procPagesPerSheet = -4, b_.procCopies = 7;
     b_.procDuplex = 7, b_.procDuplexMode = 7, b_.procDuplexOffset = 7, b_.procDuplexAuto = 7;
     Run();
-    const long long first[][2] = {
-        {b_.procAccessories, 0x80000038}, {b_.procFitPaper, 8}, {b_.procFitTarget, 61}, {b_.procScale, 75},
-        {b_.procRotate, 1}, {b_.procRotateAngle, 180}, {b_.procBindingOffset, 15},
-        {b_.procPaperFlags, 0x03}, {r_.pub.dmDuplex, 1},   // fitted onto paper 61; duplex printing is off
-        {b_.procDuplex, 0}, {b_.procDuplexMode, 0}, {b_.procDuplexOffset, 0}, {b_.procDuplexAuto, 1},
-        {b_.procPagesPerSheet, 1}, {b_.procCopies, 0}};
-    for (const auto& row : first)
-        EXPECT_EQ(row[0], row[1]) << "row " << &row - first;
+    ExpectFields({
+        F(b_.procAccessories, 0x80000038), F(b_.procFitPaper, 8), F(b_.procFitTarget, 61), F(b_.procScale, 75),
+        F(b_.procRotate, 1), F(b_.procRotateAngle, 180), F(b_.procBindingOffset, 15),
+        F(b_.procPaperFlags, 0x03), F(r_.pub.dmDuplex, 1),   // fitted onto paper 61; duplex printing is off
+        F(b_.procDuplex, 0), F(b_.procDuplexMode, 0), F(b_.procDuplexOffset, 0), F(b_.procDuplexAuto, 1),
+        F(b_.procPagesPerSheet, 1), F(b_.procCopies, 0)});
     p_.modelCodeWord = 0x0702, p_.outputBin = 1, p_.scaling = 2, p_.imageProcess = 1, p_.bindFlags = 1;
     p_.duplex = 0x0300, r_.pub.dmDuplex = 3, r_.pub.dmPaperSize = 61;
     Run();
-    const long long second[][2] = {
-        {b_.procAccessories, 0x30}, {b_.procFitPaper, -1}, {b_.procFitTarget, 0xFFFF}, {b_.procRotate, 0},
-        {b_.procRotateAngle, 0}, {b_.procBindingOffset, 0}, {b_.procPaperFlags, 0x03},   // paper 61 itself
-        {r_.pub.dmDuplex, 3}};   // left alone while duplex is on
-    for (const auto& row : second)
-        EXPECT_EQ(row[0], row[1]) << "row " << &row - second;
+    ExpectFields({
+        F(b_.procAccessories, 0x30), F(b_.procFitPaper, -1), F(b_.procFitTarget, 0xFFFF), F(b_.procRotate, 0),
+        F(b_.procRotateAngle, 0), F(b_.procBindingOffset, 0), F(b_.procPaperFlags, 0x03),   // paper 61 itself
+        F(r_.pub.dmDuplex, 3)});   // left alone while duplex is on
     r_.pub.dmPaperSize = 9;
     Run();
     EXPECT_EQ(b_.procPaperFlags, 0x01);

@@ -2,9 +2,12 @@
 // from other drivers and buffers that end early.
 #include "settings/driver_devmode.h"
 
+#include "support/guarded_bytes.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <memory>
 
 namespace {
 
@@ -13,41 +16,28 @@ constexpr size_t kExtraAt = offsetof(DEVMODEW, dmDriverExtra);
 
 void Put16(BYTE* at, WORD value) { memcpy(at, &value, sizeof(value)); }
 
-// size zeroed bytes ending exactly at an inaccessible page, so any read past
-// the end crashes the test instead of passing silently.
-class GuardedBuffer {
-public:
-    explicit GuardedBuffer(size_t size) : size_(size)
-    {
-        const size_t page = 4096, span = (size + page - 1) / page * page + page;
-        base_ = static_cast<BYTE*>(VirtualAlloc(nullptr, span, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE));
-        DWORD old;
-        ok_ = base_ && VirtualProtect(base_ + span - page, page, PAGE_NOACCESS, &old);
-        data_ = base_ + span - page - size;
-    }
-    ~GuardedBuffer() { VirtualFree(base_, 0, MEM_RELEASE); }
-    bool ok() const { return ok_; }
-    size_t size() const { return size_; }
-    BYTE* bytes() { return data_; }
-    DEVMODEW* dm() { return reinterpret_cast<DEVMODEW*>(data_); }
+// size zeroed bytes ending at an inaccessible page, so any read past the
+// end crashes the test instead of passing silently.
+std::shared_ptr<BYTE> ZeroedGuarded(size_t size)
+{
+    std::shared_ptr<BYTE> bytes = GuardedBytes(size);
+    memset(bytes.get(), 0, size);
+    return bytes;
+}
 
-private:
-    size_t size_;
-    BYTE *base_ = nullptr, *data_ = nullptr;
-    bool ok_ = false;
-};
+DEVMODEW* AsDevmode(const std::shared_ptr<BYTE>& bytes) { return reinterpret_cast<DEVMODEW*>(bytes.get()); }
 
 // A record that passes the full identification, written byte by byte as a
 // stored record holds them (catches a wrong offset or a byte-swapped
 // constant), cut off where the buffer ends.
-void WriteWellFormed(GuardedBuffer& buffer)
+void WriteWellFormed(BYTE* buffer, size_t size)
 {
     BYTE record[kDriverDevmodeSize] = {};
     const BYTE header[] = {0x01, 0x04, 0x07, 0x01, 0xDC, 0x00, 0x94, 0x09};
     memcpy(record + offsetof(DEVMODEW, dmSpecVersion), header, sizeof(header));
     const BYTE identification[] = {0xE0, 0x05, 0x01, 0xFF, 'P', 'R', 'I', 'V'};
     memcpy(record + 220, identification, sizeof(identification));
-    memcpy(buffer.bytes(), record, buffer.size() < sizeof(record) ? buffer.size() : sizeof(record));
+    memcpy(buffer, record, size < sizeof(record) ? size : sizeof(record));
 }
 
 TEST(DriverDevmodeIdentification, AcceptsOnlyTheWellFormedRecord)
@@ -70,13 +60,13 @@ TEST(DriverDevmodeIdentification, AcceptsOnlyTheWellFormedRecord)
         {"buffer one byte short", 0, 0, kDriverDevmodeSize - 1, true, false},
     };
     for (const auto& c : cases) {
-        GuardedBuffer buffer(c.size ? c.size : kDriverDevmodeSize + 16);
-        ASSERT_TRUE(buffer.ok());
-        WriteWellFormed(buffer);
+        const size_t size = c.size ? c.size : kDriverDevmodeSize + 16;
+        const auto buffer = ZeroedGuarded(size);
+        WriteWellFormed(buffer.get(), size);
         if (c.at)
-            memcpy(buffer.bytes() + c.at, &c.value, c.at == 224 ? 4 : 2);
-        EXPECT_EQ(IsDriverDevmode(buffer.dm(), buffer.size()) != FALSE, c.full) << c.what;
-        EXPECT_EQ(HasDriverSignature(buffer.dm(), buffer.size()) != FALSE, c.weak) << c.what;
+            memcpy(buffer.get() + c.at, &c.value, c.at == 224 ? 4 : 2);
+        EXPECT_EQ(IsDriverDevmode(AsDevmode(buffer), size) != FALSE, c.full) << c.what;
+        EXPECT_EQ(HasDriverSignature(AsDevmode(buffer), size) != FALSE, c.weak) << c.what;
     }
     EXPECT_FALSE(IsDriverDevmode(nullptr, kDriverDevmodeSize));
     EXPECT_FALSE(HasDriverSignature(nullptr, kDriverDevmodeSize));
@@ -95,16 +85,16 @@ TEST(DriverDevmodeSignature, FindsThePrivatePartThroughDmSizeWithinTheBuffer)
         {100, 4000, kPrivateSize, false},   // public part far longer than the buffer
     };
     for (const auto& c : cases) {
-        GuardedBuffer buffer(c.size);
-        ASSERT_TRUE(buffer.ok());
-        Put16(buffer.bytes() + kSizeAt, c.publicSize);
-        Put16(buffer.bytes() + kExtraAt, c.driverExtra);
+        const auto buffer = ZeroedGuarded(c.size);
+        BYTE* const bytes = buffer.get();
+        Put16(bytes + kSizeAt, c.publicSize);
+        Put16(bytes + kExtraAt, c.driverExtra);
         if (c.publicSize + 4u <= c.size)
-            Put16(buffer.bytes() + c.publicSize + 2, kPrivateSignature);
-        buffer.bytes()[c.size - 1] |= 0x01;   // the straddling signature's first byte
-        EXPECT_EQ(HasDriverSignature(buffer.dm(), buffer.size()) != FALSE, c.passes) << c.size;
-        EXPECT_FALSE(IsDriverDevmode(buffer.dm(), buffer.size())) << c.size;
-        EXPECT_EQ(reinterpret_cast<BYTE*>(PrivatePart(buffer.dm())), buffer.bytes() + c.publicSize);
+            Put16(bytes + c.publicSize + 2, kPrivateSignature);
+        bytes[c.size - 1] |= 0x01;   // the straddling signature's first byte
+        EXPECT_EQ(HasDriverSignature(AsDevmode(buffer), c.size) != FALSE, c.passes) << c.size;
+        EXPECT_FALSE(IsDriverDevmode(AsDevmode(buffer), c.size)) << c.size;
+        EXPECT_EQ(reinterpret_cast<BYTE*>(PrivatePart(AsDevmode(buffer))), bytes + c.publicSize);
     }
 }
 
@@ -118,15 +108,16 @@ TEST(DriverDevmodeLocation, FindsTheProcessorBlockOnlyInsideThePrivatePart)
         {"private part too short", kPublicDevmodeSize, kProcessorBlockOffset, kProcessorBlockSize, 0},
     };
     for (const auto& c : cases) {
-        GuardedBuffer buffer(kDriverDevmodeSize);
-        ASSERT_TRUE(buffer.ok());
-        WriteWellFormed(buffer);
-        Put16(buffer.bytes() + kSizeAt, c.publicSize);
-        Put16(buffer.bytes() + kExtraAt, c.driverExtra);
-        Put16(buffer.bytes() + c.publicSize, c.blockOffset);
-        const BYTE* found = reinterpret_cast<BYTE*>(ProcessorBlockOf(buffer.dm()));
-        EXPECT_EQ(found, c.expected ? buffer.bytes() + c.expected : nullptr) << c.what;
-        EXPECT_EQ(ProcessorBlockOf(static_cast<const DEVMODEW*>(buffer.dm())), ProcessorBlockOf(buffer.dm()));
+        const auto buffer = ZeroedGuarded(kDriverDevmodeSize);
+        BYTE* const bytes = buffer.get();
+        WriteWellFormed(bytes, kDriverDevmodeSize);
+        Put16(bytes + kSizeAt, c.publicSize);
+        Put16(bytes + kExtraAt, c.driverExtra);
+        Put16(bytes + c.publicSize, c.blockOffset);
+        DEVMODEW* const dm = AsDevmode(buffer);
+        const BYTE* found = reinterpret_cast<BYTE*>(ProcessorBlockOf(dm));
+        EXPECT_EQ(found, c.expected ? bytes + c.expected : nullptr) << c.what;
+        EXPECT_EQ(ProcessorBlockOf(static_cast<const DEVMODEW*>(dm)), ProcessorBlockOf(dm));
     }
     EXPECT_EQ(ProcessorBlockOf(static_cast<DEVMODEW*>(nullptr)), nullptr);
     EXPECT_EQ(PrivatePart(static_cast<DEVMODEW*>(nullptr)), nullptr);

@@ -4,6 +4,7 @@
 #include "settings/model_forms.h"
 
 #include "settings/printer_data.h"
+#include "support/expect_fields.h"
 #include "support/model_text.h"
 #include "support/test_printers.h"
 
@@ -42,7 +43,8 @@ protected:
     {
         ASSERT_TRUE(InstallTestPrinter(kQueue, L"KV Model Forms Model", L"KVFORMS.PPD", MakeModelText("Forms", nullptr)));
         ParseModelText(ReadSampleModelFile("KV3390N.PPD"), &sample_);
-        ASSERT_TRUE((printer_ = OpenTestPrinter(kQueue)) && sample_.model);
+        ASSERT_NE(printer_ = OpenTestPrinter(kQueue), nullptr);
+        ASSERT_NE(sample_.model, nullptr);
         const SpoolerFormCalls calls = {RecordAdd, RecordDelete, ListForms};
         previous_ = SetSpoolerFormCalls(&calls);
         g_added.clear(), g_addedNames.clear(), g_deleted.clear(), g_listed.clear();
@@ -70,14 +72,16 @@ TEST_F(ModelForms, PageSizesAreAddedOnceInThousandthsOfAMillimetre)
     const struct { size_t index; const WCHAR* name; LONG cx, cy; } rows[] = {
         {0, L"Letter", 215900, 279400}, {3, L"A4", 209902, 297038}, {14, L"User Defined Size", 215900, 406400}};
     for (const auto& row : rows) {
+        SCOPED_TRACE(row.index);
         const FORM_INFO_1W& form = g_added[row.index];
         EXPECT_EQ(g_addedNames[row.index], row.name);
-        EXPECT_TRUE(form.Flags == FORM_PRINTER && form.Size.cx == row.cx && form.Size.cy == row.cy &&
-                    form.ImageableArea.left == 0 && form.ImageableArea.top == 0 &&
-                    form.ImageableArea.right == row.cx && form.ImageableArea.bottom == row.cy) << row.index;
+        ExpectFields({F(form.Flags, FORM_PRINTER), F(form.Size.cx, row.cx), F(form.Size.cy, row.cy),
+                      F(form.ImageableArea.left, 0), F(form.ImageableArea.top, 0),
+                      F(form.ImageableArea.right, row.cx), F(form.ImageableArea.bottom, row.cy)});
     }
     DWORD forms = 0;
-    EXPECT_TRUE(ReadPrinterDataDword(printer_, L"Forms?", &forms) && forms == 2);
+    EXPECT_TRUE(ReadPrinterDataDword(printer_, L"Forms?", &forms));
+    EXPECT_EQ(forms, 2u);
     // Registered: the next session adds nothing.
     g_added.clear();
     ASSERT_TRUE(RegisterModelForms(printer_, sample_.model));
@@ -89,7 +93,8 @@ TEST_F(ModelForms, PageSizesAreAddedOnceInThousandthsOfAMillimetre)
                    "*CloseUI: *PageSize\n*PaperDimension Plain: \"72 144\"\n"
                    "*PaperDimension Long/An Unusually Long Paper Name For A Form: \"720 72\"\n", &model);
     SetForms(0), g_addedNames.clear();
-    ASSERT_TRUE(model.model && RegisterModelForms(printer_, model.model));
+    ASSERT_NE(model.model, nullptr);
+    ASSERT_TRUE(RegisterModelForms(printer_, model.model));
     EXPECT_EQ(g_addedNames, (std::vector<std::wstring>{L"Plain", L"An Unusually Long Paper Name Fo"}));
 }
 
@@ -107,7 +112,8 @@ TEST_F(ModelForms, RefreshReplacesUserFormsThatHideModelNames)
     g_deleted.clear(), g_added.clear();
     g_listed = {{FORM_USER, mine, {1, 1}, {0, 0, 1, 1}}};
     ASSERT_TRUE(RefreshModelForms(printer_, sample_.model));
-    EXPECT_TRUE(g_deleted.empty() && g_added.empty());
+    EXPECT_EQ(g_deleted, std::vector<std::wstring>{});
+    EXPECT_EQ(g_added.size(), 0u);
 }
 
 }  // namespace

@@ -20,7 +20,8 @@ TEST(PaperLookUp, CodesGiveTheModelKeywordAndSize)
                    "*PageSize JE4: \"j\"\n*PageSize A4: \"a\"\n*CloseUI: *PageSize\n"
                    "*PaperDimension Odd: \"100 200\"\n*PaperDimension JE4: \"298 666\"\n",
                    &pageSizes);
-    ASSERT_TRUE(sample.model && pageSizes.model);
+    ASSERT_NE(sample.model, nullptr);
+    ASSERT_NE(pageSizes.model, nullptr);
 
     // 256 in tenths of a millimetre, each step truncating: 2100 x 2970 ->
     // 826 x 1169 hundredths of an inch -> 594 x 841 points. Driver papers

@@ -48,7 +48,12 @@ protected:
                                         ReadSampleModelFile("KV3390N.PPD"));
         ParseModelText(ReadSampleModelFile("KV3390N.PPD"), &sample_);
     }
-    void SetUp() override { ASSERT_TRUE(installed_ && sample_.model && (printer_ = OpenTestPrinter(kQueue))); }
+    void SetUp() override
+    {
+        ASSERT_TRUE(installed_) << "the test queue could not be installed";
+        ASSERT_NE(sample_.model, nullptr);
+        ASSERT_NE(printer_ = OpenTestPrinter(kQueue), nullptr);
+    }
     void TearDown() override { ClosePrinter(printer_); }
     void Put(const WCHAR* name, DWORD type, const void* data, DWORD size)
     {
@@ -72,13 +77,14 @@ protected:
             if (Dword(name) != kAbsent) names += std::wstring(names.empty() ? L"" : L" ") + name;
         return names;
     }
-    // Whether the blob reads back as the given bytes.
-    bool BlobIs(PrinterDataBlob which, const void* expected, DWORD expectedSize)
+    // The blob as it reads back; empty when there is none.
+    std::vector<BYTE> Blob(PrinterDataBlob which)
     {
         DWORD size = 0;
         BYTE* data = ReadPrinterDataBlob(printer_, which, &size);
-        const bool same = data && size == expectedSize && !memcmp(data, expected, size);
-        return GlobalFree(data), same;
+        std::vector<BYTE> bytes;
+        if (data) bytes.assign(data, data + size);
+        return GlobalFree(data), bytes;
     }
     static bool installed_;
     static ParsedModel sample_;
@@ -98,7 +104,7 @@ TEST_F(PrinterData, BlobsRoundTripAsSizeThenData)
         for (DWORD i = 0; i < c.size; ++i) data[i] = static_cast<BYTE>(i * 7 + c.which);
         ASSERT_TRUE(WritePrinterDataBlob(printer_, c.which, data.data(), c.size));
         EXPECT_EQ(Dword(c.sizeName), c.size);
-        EXPECT_TRUE(BlobIs(c.which, data.data(), c.size));
+        EXPECT_EQ(Blob(c.which), data);
         // A size of 0, or none, means no blob whatever the data value holds.
         DWORD size = 0, zero = 0;
         Put(c.sizeName, REG_DWORD, &zero, 4);
@@ -233,8 +239,9 @@ TEST_F(PrinterData, InstallationCarriesDefaultsIntoPrinterData)
         EXPECT_EQ(Dword(L"FreeMem"), 300u);
         BYTE halftone[4] = {};
         GetPrinterDataW(printer_, const_cast<WCHAR*>(L"PrinterHT"), &type, halftone, 4, &size);
-        EXPECT_TRUE(type == REG_BINARY && size == 4 && halftone[0] == 1);
-        EXPECT_TRUE(BlobIs(kBlobPrinterData, &block, 108));
+        ExpectFields({F(type, REG_BINARY), F(size, 4), F(halftone[0], 1)});
+        const BYTE* blockBytes = reinterpret_cast<const BYTE*>(&block);
+        EXPECT_EQ(Blob(kBlobPrinterData), std::vector<BYTE>(blockBytes, blockBytes + 108));
         WCHAR copied[16];
         GetPrivateProfileStringW(L"Other", L"Key", L"", copied, 16, defaults.c_str());
         EXPECT_STREQ(copied, L"kept") << "every section reaches the defaults file";

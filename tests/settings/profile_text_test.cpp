@@ -58,7 +58,9 @@ TEST(ProfileItems, AreCutAtCommasWithinBothLimits)
         EXPECT_EQ(Text(item), c.expected) << "item " << c.index << " of " << c.value;
     }
     ProfileChar untouched[1] = {L'Q'};
-    EXPECT_TRUE(ProfileItem(L"abc", 0, untouched, 0) == 0 && untouched[0] == L'Q') << "a zero capacity writes nothing";
+    // A zero capacity writes nothing.
+    EXPECT_EQ(ProfileItem(L"abc", 0, untouched, 0), 0u);
+    EXPECT_EQ(untouched[0], L'Q');
 
     EXPECT_EQ(ProfileItemHex(L"x0001", 1), 1u) << "a one-item value repeats for item 1";
 }

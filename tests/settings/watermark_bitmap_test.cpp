@@ -234,7 +234,10 @@ bool Load(const Bytes& bytes, Bytes* packed = nullptr)
     DWORD colours = 77;
     const bool loaded = LoadWatermarkBitmap(path, &block, &colours);
     EXPECT_TRUE(DeleteFileA(path)) << "the loader left the file open";
-    EXPECT_TRUE(loaded || (block == nullptr && colours == 0));
+    if (!loaded) {
+        EXPECT_EQ(block, nullptr);
+        EXPECT_EQ(colours, 0u);
+    }
     if (loaded && packed) {
         const auto* at = static_cast<const uint8_t*>(GlobalLock(block));
         const auto* header = reinterpret_cast<const BITMAPINFOHEADER*>(at);
@@ -301,7 +304,8 @@ TEST(WatermarkBitmapFile, RefusesFilesItCannotUse)
     HGLOBAL block = reinterpret_cast<HGLOBAL>(1);
     DWORD colours = 5;
     EXPECT_FALSE(LoadWatermarkBitmap("C:\\no such folder\\image.bmp", &block, &colours));
-    EXPECT_TRUE(block == nullptr && colours == 0);
+    EXPECT_EQ(block, nullptr);
+    EXPECT_EQ(colours, 0u);
 }
 
 }  // namespace

@@ -162,7 +162,8 @@ TEST_F(WatermarkStore, BitmapWatermarkKeepsItsPathsEvenWhenTheCopyIsGone)
     List(store_, {L"Logo"});
     Write(store_, L"Logo", {{L"File", L"C:\\pictures\\logo.bmp"}, {L"TmpFile", (dir_ + L"\\missing.bmp").c_str()}});
     ASSERT_TRUE(Load());
-    EXPECT_TRUE(state_.isBitmap && state_.bitmap == nullptr);
+    EXPECT_TRUE(state_.isBitmap);
+    EXPECT_EQ(state_.bitmap, nullptr);
     ASSERT_NE(state_.bitmapPath, nullptr);
     EXPECT_STREQ(static_cast<WCHAR*>(GlobalLock(state_.bitmapPath)), L"C:\\pictures\\logo.bmp");
     GlobalUnlock(state_.bitmapPath);
@@ -170,7 +171,8 @@ TEST_F(WatermarkStore, BitmapWatermarkKeepsItsPathsEvenWhenTheCopyIsGone)
     // Switching to a text watermark frees the bitmap blocks.
     Write(store_, L"Logo", {{L"File", L""}});
     ASSERT_TRUE(Load());
-    EXPECT_TRUE(!state_.isBitmap && state_.bitmapPath == nullptr);
+    EXPECT_FALSE(state_.isBitmap);
+    EXPECT_EQ(state_.bitmapPath, nullptr);
 }
 
 TEST_F(WatermarkStore, StorePathIsInTheWindowsDirectory)

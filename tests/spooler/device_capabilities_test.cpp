@@ -3,6 +3,7 @@
 // tray-availability rules on their own.
 #include "spooler/capability_tables.h"
 
+#include "support/expect_fields.h"
 #include "support/process_usage.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
@@ -115,19 +116,22 @@ TEST_F(CapabilityQueries, ListsTheModelAndDriverPapersAndCountsThemWithoutABuffe
         const std::vector<POINT> sizes = Items<POINT>(DC_PAPERSIZE);
         const std::vector<std::wstring> names = Names(DC_PAPERNAMES, 64);
         Restore();
-        ASSERT_TRUE(sizes.size() == expected.size() && names.size() == expected.size());
+        ASSERT_EQ(sizes.size(), expected.size());
+        ASSERT_EQ(names.size(), expected.size());
         // Letter 612 x 792 pt, A4 595 x 842 pt (both truncations show).
-        EXPECT_TRUE(sizes[0].x == 2159 && sizes[0].y == 2794) << sizes[0].x << "x" << sizes[0].y;
-        EXPECT_TRUE(sizes[3].x == 2099 && sizes[3].y == 2970) << sizes[3].x << "x" << sizes[3].y;
-        EXPECT_TRUE(names[0] == L"Letter" && names[3] == L"A4");
+        ExpectFields({F(sizes[0].x, 2159), F(sizes[0].y, 2794), F(sizes[3].x, 2099), F(sizes[3].y, 2970)});
+        EXPECT_EQ(names[0], L"Letter");
+        EXPECT_EQ(names[3], L"A4");
         if (custom) {
-            EXPECT_TRUE(sizes[15].x == 1000 && sizes[15].y == 2000 && sizes[16].x == 50 && sizes[16].y == 60);
-            EXPECT_TRUE(names[15] == L"Mine" && names[16] == L"Other");
+            ExpectFields({F(sizes[15].x, 1000), F(sizes[15].y, 2000), F(sizes[16].x, 50), F(sizes[16].y, 60)});
+            EXPECT_EQ(names[15], L"Mine");
+            EXPECT_EQ(names[16], L"Other");
         }
     }
     const std::vector<std::wstring> ready = Names(DC_MEDIAREADY, 64);
     ASSERT_EQ(ready.size(), kSamplePapers.size());
-    EXPECT_TRUE(ready[0] == L"Letter" && ready[3] == L"A4");
+    EXPECT_EQ(ready[0], L"Letter");
+    EXPECT_EQ(ready[3], L"A4");
 }
 
 TEST_F(CapabilityQueries, OffersOptionalTraysOnlyWithTheirAccessories)

@@ -5,6 +5,7 @@
 
 #include "settings/driver_devmode.h"
 #include "support/compstui/compstui_standin.h"
+#include "support/expect_fields.h"
 #include "support/guarded_bytes.h"
 #include "support/process_usage.h"
 #include "support/test_paths.h"
@@ -103,7 +104,8 @@ TEST_F(DevmodeServices, ConvertReportsSizesAndTheRightErrors)
         EXPECT_EQ(Convert(c.printer, c.in, c.out, c.needed, c.mode), c.expected) << "row " << &c - cases;
     EXPECT_EQ(0, memcmp(full.dm(), &source, kDriverDevmodeSize));
     const Conversion built = Convert(Queue(), nullptr, defaults.dm(), whole, CDM_DRIVER_DEFAULT);
-    EXPECT_TRUE(built.ok && built.needed == whole);
+    EXPECT_TRUE(built.ok) << built;
+    EXPECT_EQ(built.needed, whole);
     EXPECT_TRUE(IsDriverDevmode(defaults.dm(), kDriverDevmodeSize));
     EXPECT_EQ(wcsncmp(defaults.dm()->dmDeviceName, L"Zentari TX-3390N", 16), 0);
     EXPECT_FALSE(Convert(L"No such printer", nullptr, defaults.dm(), whole, CDM_DRIVER_DEFAULT).ok);
@@ -115,8 +117,8 @@ TEST_F(DevmodeServices, ConvertToTheLegacyLayoutKeepsItsFirstBytes)
     FencedRecord legacy(300);
     ASSERT_EQ(Convert(Queue(), &source.pub, legacy.dm(), 300, CDM_CONVERT351), (Conversion{TRUE, 4242, 300}));
     const DEVMODEW* out = legacy.dm();
-    EXPECT_TRUE(out->dmSize == 188 && out->dmSpecVersion == 0x0320 && out->dmDriverVersion == 0x0350 &&
-                out->dmDriverExtra == 112);
+    ExpectFields({F(out->dmSize, 188), F(out->dmSpecVersion, 0x0320), F(out->dmDriverVersion, 0x0350),
+                  F(out->dmDriverExtra, 112)});
     EXPECT_EQ(0, memcmp(out->dmDeviceName, source.pub.dmDeviceName, sizeof(out->dmDeviceName)));
     const size_t fields = offsetof(DEVMODEW, dmFields);
     EXPECT_EQ(0, memcmp(reinterpret_cast<const BYTE*>(out) + fields,
