@@ -72,10 +72,40 @@ enum ModelDriverSwitch : uint32_t {
 
 enum ModelLandscape : uint32_t { kLandscapeAny = 0, kLandscapePlus90 = 1, kLandscapeMinus90 = 2 };
 
+// ModelContext::protocols: one bit per protocol the "Protocols" keyword names.
+enum ModelProtocol : uint32_t {
+    kProtocolBCP = 0x01,
+    kProtocolPJL = 0x02,
+    kProtocolTBCP = 0x04,
+    kProtocolSIC = 0x08,
+};
+
 const uint16_t kModelImageVersion = 3;
 const uint32_t kModelHeadSize = 536;
 const uint16_t kNoConstraintFeature = 0xFFFF;
 const uint16_t kAnyOption = 255;
+
+// Features are numbered in 16 bits, and kNoConstraintFeature is no number.
+const uint32_t kModelFeatureLimit = 0xFFFF;
+
+// Values of the head that no keyword sets.
+const uint32_t kModelPageSizeReference[2] = {11520, 15360};
+const uint32_t kModelResolutionFlag = 1;
+const uint32_t kModelResolutionValue = 240;
+const uint32_t kModelListGranularity = 16;
+
+// "FreeVM" is raised to this many bytes when a description gives less.
+const uint32_t kModelMinimumFreeVM = 102400;
+
+// Dots per inch of the resolution feature's default: the fallback when the
+// model has no resolution feature or its option keyword does not start with
+// a number from 1 to kModelHighestResolution.
+const uint32_t kModelFallbackResolution = 300;
+const uint32_t kModelHighestResolution = 0xFFFF;
+
+// ModelContext::printRate: the A4 rate in the low 16 bits, Letter in the high.
+const uint32_t kPrintRateA4Mask = 0x0000FFFF;
+const unsigned kPrintRateLetterShift = 16;
 
 struct ModelOption {
     char* keyword;
@@ -158,7 +188,7 @@ struct ModelContext {
     uint32_t languageVersion;
     uint32_t ttRasterizer;
     uint32_t landscapeOrientation;      // ModelLandscape
-    uint32_t protocols;
+    uint32_t protocols;                 // ModelProtocol
     uint32_t freeVM;
     uint32_t colorDevice;
     uint32_t printPSError;

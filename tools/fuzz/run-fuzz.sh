@@ -39,7 +39,12 @@ fi
 mkdir -p "$work"
 flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -Wall -Wextra -I "$root/src" -I "$here")
 sanitize=(-fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined)
-parser=("$root/src/core/model_parser.cpp" "$root/src/core/model_queries.cpp")
+# The model parser and its cache image: the pure core files, no Windows calls.
+parser=()
+for file in description_text parse_arena model_statement model_keywords model_parser \
+            model_image_writer model_image_relocation model_queries; do
+    parser+=("$root/src/core/$file.cpp")
+done
 
 log "building the fuzzers in $work"
 clang++ "${flags[@]}" "${sanitize[@]}" "$here/model_parser_fuzz.cpp" "$here/model_walk.cpp" \

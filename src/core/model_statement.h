@@ -1,0 +1,110 @@
+// The model description one statement at a time:
+//   *Keyword Option/Translation: Value
+// with comments, blank lines and stray text skipped and quoted values that
+// run across lines.
+#pragma once
+
+#include "core/model_parser.h"
+#include "core/parse_arena.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace model_parse {
+
+// Room for a keyword and its terminator; longer keywords are cut.
+const size_t kKeywordCapacity = 64;
+
+// The shapes a value can have, as bits so that a keyword can accept several.
+enum ValueShape : uint8_t {
+    kShapeQuoted = 1,   // "..."
+    kShapeSymbol = 2,   // one word
+    kShapeText = 4,     // unquoted text of several words
+};
+
+struct Statement {
+    uint32_t line;
+    char keyword[kKeywordCapacity];
+    char* option;             // in the arena; null when there is no option part
+    char* translation;        // in the arena, hex substrings decoded
+    const char* value;        // in the text; quoted values as written (see StatementValue)
+    size_t valueLength;
+    uint8_t shape;            // ValueShape
+};
+
+// Hands what the parser skipped or refused to the caller's sink, and
+// remembers whether a statement ended parsing.
+class Diagnostics {
+public:
+    Diagnostics(ModelDiagnosticSink sink, void* context) : sink_(sink), context_(context) {}
+
+    // The statement, or part of it, was skipped.
+    void Report(const Statement& s, const char* message) { Send(s, message, false); }
+
+    // The statement cannot be read: parsing ends. Returns false, for the
+    // caller to pass on.
+    bool Fail(const Statement& s, const char* message)
+    {
+        Send(s, message, true);
+        failed_ = true;
+        return false;
+    }
+
+    bool Failed() const { return failed_; }
+
+private:
+    void Send(const Statement& s, const char* message, bool fatal)
+    {
+        if (sink_)
+            sink_(context_, s.line, s.keyword, message, fatal);
+    }
+
+    ModelDiagnosticSink sink_;
+    void* context_;
+    bool failed_ = false;
+};
+
+class StatementReader {
+public:
+    StatementReader(const uint8_t* text, size_t size, Arena& arena, Diagnostics& diagnostics)
+        : text_(reinterpret_cast<const char*>(text)), size_(size), arena_(arena),
+          diagnostics_(diagnostics)
+    {
+    }
+
+    // Reads the next statement; option and translation go to the arena, the
+    // value points into the text. Returns false when a statement cannot be
+    // read; *done is set at the end of the text.
+    bool Next(Statement* s, bool* done);
+
+private:
+    struct Line {
+        const char* text;
+        size_t length;   // without the end-of-line characters
+        size_t start;    // offset in the description
+    };
+
+    bool ReadLine(Line* line);
+    bool FindStatement(Statement* s, Line* line, size_t* afterKeyword);
+    size_t ReadKeyword(const Line& line, Statement* s);
+    bool ReadOptionPart(const Line& line, size_t* at, Statement* s);
+    bool ReadQuotedValue(const Line& line, size_t valueStart, Statement* s);
+    void ReadUnquotedValue(const Line& line, size_t valueStart, Statement* s);
+
+    const char* text_;
+    size_t size_;
+    size_t pos_ = 0;
+    uint32_t line_ = 1;
+    Arena& arena_;
+    Diagnostics& diagnostics_;
+};
+
+// Translation strings and quoted texts may carry bytes as <hex> substrings:
+// the text with them decoded, in the arena; null when memory runs out.
+char* DecodeHexSubstrings(Arena& arena, const char* text, size_t length);
+
+// The statement's value as a terminated arena string, with the hex
+// substrings of a quoted value decoded when asked; null when memory runs out.
+char* StatementValue(Arena& arena, const Statement& s, bool decodeHex);
+
+} // namespace model_parse
