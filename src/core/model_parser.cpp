@@ -4,6 +4,7 @@
 #include "core/model_draft.h"
 #include "core/model_image_internal.h"
 #include "core/model_keywords.h"
+#include "core/model_queries.h"
 #include "core/model_statement.h"
 #include "core/parse_arena.h"
 
@@ -30,13 +31,12 @@ struct PendingDefault {
     char* option;
 };
 
-// A resolution option keyword ("600dpi", "1200x600dpi") as dots per inch;
-// the fallback when it does not start with a usable number.
+// A resolution option keyword as dots per inch; the fallback when it does
+// not start with a usable number.
 uint32_t ResolutionOfKeyword(const char* keyword)
 {
-    int64_t dpi = ReadInteger(keyword);
-    return dpi < 1 || dpi > kModelHighestResolution ? kModelFallbackResolution
-                                                    : static_cast<uint32_t>(dpi);
+    const uint32_t dpi = ResolutionDpiOfKeyword(keyword);
+    return dpi ? dpi : kModelFallbackResolution;
 }
 
 bool ReadBoolean(const Statement& s, bool* value)

@@ -123,7 +123,7 @@ uint32_t SleepModeItem(const ModelContext* model, uint32_t n)
 uint32_t ResolutionDpiOfKeyword(const char* keyword)
 {
     const int32_t dpi = LeadingNumber(keyword);
-    return dpi < 1 || dpi > 0xFFFF ? 0 : static_cast<uint32_t>(dpi);
+    return dpi < 1 || static_cast<uint32_t>(dpi) > kModelHighestResolution ? 0 : static_cast<uint32_t>(dpi);
 }
 
 bool OffersResolution(const ModelContext* model, uint32_t dpi)

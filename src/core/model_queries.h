@@ -29,7 +29,8 @@ uint16_t DefaultPaperSource(const ModelContext* model);
 uint32_t SleepModeItem(const ModelContext* model, uint32_t n);
 
 // The dots per inch a resolution keyword names: its leading number ("600dpi"
-// and "600x600dpi" name 600); 0 when it names none in 1..65535.
+// and "600x600dpi" name 600); 0 when it names none from 1 to
+// kModelHighestResolution.
 uint32_t ResolutionDpiOfKeyword(const char* keyword);
 
 // Whether the resolution feature offers the given dots per inch.

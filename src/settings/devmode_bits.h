@@ -117,9 +117,6 @@ constexpr uint16_t ResExtOfPrintQuality(int printQuality)
 constexpr int16_t kMaxCopies = 999;
 constexpr int16_t kMaxCopiesLimited = 99;
 
-// The resolution the driver assumes when the model names none it can read.
-constexpr int32_t kFallbackResolution = 300;
-
 // The tray paper table: entries 0-3 trays 1-4, 4-10 the tower-feeder
 // trays, 11 the multi-purpose tray.
 constexpr size_t kTrayPaperEntries = 12;

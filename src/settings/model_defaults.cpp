@@ -40,7 +40,7 @@ SHORT ModelResolution(const ModelContext* model)
 {
     return static_cast<SHORT>(FeatureOfKind(model, kKindResolution)
                                   ? DefaultOptionValue(model, kKindResolution)
-                                  : kFallbackResolution);
+                                  : kModelFallbackResolution);
 }
 
 WORD ModelPageProtect(const ModelContext* model)

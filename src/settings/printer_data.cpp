@@ -21,7 +21,6 @@ const BlobNames kBlobNames[] = {
 
 // Longer "CstPaper" values are not the driver's and are not read.
 const DWORD kCustomPaperBytes = 1300;
-const DWORD kMinimumFreeMemory = 102400;
 
 const BlobNames* NamesOf(PrinterDataBlob which)
 {
@@ -117,7 +116,7 @@ void BuildPrinterDataBlock(HANDLE printer, const ModelContext* model, BOOL a4Loc
     }
     if (ReadPrinterDataDword(printer, L"FreeMem", &kilobytes)) {
         DWORD bytes = kilobytes * 1024;
-        block->freeMemory = bytes < kMinimumFreeMemory ? kMinimumFreeMemory : bytes;
+        block->freeMemory = bytes < kModelMinimumFreeVM ? kModelMinimumFreeVM : bytes;
     }
     if (printer &&
         GetPrinterDataW(printer, const_cast<WCHAR*>(L"PrinterHT"), &type,

@@ -166,7 +166,8 @@ DWORD EnumerateResolutions(const Query& q, void* output)
     if (count > 0)
         return count;
     if (pairs) {
-        LONG dpi = resolution ? DefaultOptionValue(q.model, kKindResolution) : kFallbackResolution;
+        const LONG dpi = resolution ? DefaultOptionValue(q.model, kKindResolution)
+                                    : static_cast<LONG>(kModelFallbackResolution);
         pairs[0] = pairs[1] = dpi;
     }
     return 1;

@@ -174,7 +174,7 @@ bool ResolutionOffered(const Query& q)
     const bool listed = FeatureOfKind(q.model, kKindResolution) != nullptr;
     const LONG fallback = listed && q.model->defaultResolution
                               ? static_cast<LONG>(q.model->defaultResolution)
-                              : kFallbackResolution;
+                              : static_cast<LONG>(kModelFallbackResolution);
     return dpi == fallback || (dpi > 0 && OffersResolution(q.model, static_cast<uint32_t>(dpi)));
 }
 
