@@ -2,6 +2,7 @@
 
 #include "core/model_cache.h"
 #include "core/module_state.h"
+#include "core/spooler_info.h"
 #include "ui/controls.h"
 
 #include <cwchar>
@@ -97,6 +98,7 @@ BOOL ModuleProcessDetach()
     g_module.resourceModule = nullptr;
 
     DestroyModelCache();
+    ForgetDriverInfo();
     return TRUE;
 }
 

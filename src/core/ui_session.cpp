@@ -243,6 +243,7 @@ done:
 
 UiSession* OpenUiSession(HANDLE printer, const DEVMODEW* callerDevmode)
 {
+    SpoolerCall call(printer);
     HANDLE heap = HeapCreate(0, kInitialHeapSize, 0);
     if (!heap)
         return nullptr;

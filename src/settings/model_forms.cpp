@@ -3,6 +3,7 @@
 #include "settings/model_forms.h"
 
 #include "core/model_queries.h"
+#include "core/spooler_info.h"
 #include "settings/printer_data.h"
 
 namespace {
@@ -37,8 +38,8 @@ LONG MicronsOfFixedPoints(int32_t fixed)
 void SetFormsValue(HANDLE printer, DWORD value)
 {
     // Sessions may hold a handle that cannot write printer data.
-    if (SetPrinterDataW(printer, const_cast<WCHAR*>(kFormsValue), REG_DWORD,
-                        reinterpret_cast<BYTE*>(&value), sizeof(value)) != ERROR_SUCCESS)
+    if (WritePrinterData(printer, kFormsValue, REG_DWORD,
+                         reinterpret_cast<BYTE*>(&value), sizeof(value)) != ERROR_SUCCESS)
         SetPrinterDataReopened(printer, kFormsValue, REG_DWORD, &value, sizeof(value));
 }
 

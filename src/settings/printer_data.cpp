@@ -34,8 +34,8 @@ BOOL ReadPrinterDataDword(HANDLE printer, const WCHAR* name, DWORD* value)
 {
     DWORD type = 0, needed = 0, read = 0;
     if (!printer || !name || !value) return FALSE;
-    if (GetPrinterDataW(printer, const_cast<WCHAR*>(name), &type, reinterpret_cast<BYTE*>(&read),
-                        sizeof(read), &needed) != ERROR_SUCCESS ||
+    if (QueryPrinterData(printer, name, &type, reinterpret_cast<BYTE*>(&read),
+                         sizeof(read), &needed) != ERROR_SUCCESS ||
         needed != sizeof(read))
         return FALSE;
     *value = read;
@@ -52,8 +52,8 @@ BYTE* ReadPrinterDataBlob(HANDLE printer, PrinterDataBlob which, DWORD* size)
         return nullptr;
     blob = static_cast<BYTE*>(GlobalAlloc(GPTR, blobSize));
     if (!blob) return nullptr;
-    if (GetPrinterDataW(printer, const_cast<WCHAR*>(names->data), &type, blob, blobSize,
-                        &needed) != ERROR_SUCCESS) {
+    if (QueryPrinterData(printer, names->data, &type, blob, blobSize,
+                         &needed) != ERROR_SUCCESS) {
         GlobalFree(blob);
         return nullptr;
     }
@@ -65,11 +65,10 @@ BOOL WritePrinterDataBlob(HANDLE printer, PrinterDataBlob which, const void* dat
 {
     const BlobNames* names = NamesOf(which);
     if (!printer || !names || (!data && size)) return FALSE;
-    if (SetPrinterDataW(printer, const_cast<WCHAR*>(names->size), REG_DWORD,
-                        reinterpret_cast<BYTE*>(&size), sizeof(size)) != ERROR_SUCCESS)
+    if (WritePrinterData(printer, names->size, REG_DWORD,
+                         reinterpret_cast<BYTE*>(&size), sizeof(size)) != ERROR_SUCCESS)
         return FALSE;
-    return SetPrinterDataW(printer, const_cast<WCHAR*>(names->data), REG_BINARY,
-                           static_cast<BYTE*>(const_cast<void*>(data)), size) == ERROR_SUCCESS;
+    return WritePrinterData(printer, names->data, REG_BINARY, data, size) == ERROR_SUCCESS;
 }
 
 BOOL SetPrinterDataReopened(HANDLE printer, const WCHAR* name, DWORD type, const void* data,
@@ -82,8 +81,7 @@ BOOL SetPrinterDataReopened(HANDLE printer, const WCHAR* name, DWORD type, const
     // our own, opened by the queue's name, carries the rights to write.
     auto* info = reinterpret_cast<PRINTER_INFO_1W*>(ReadPrinterInfo(printer, 1));
     if (info && (writer = OpenPrinterForWriting(info->pName)) != nullptr) {
-        ok = SetPrinterDataW(writer, const_cast<WCHAR*>(name), type,
-                             static_cast<BYTE*>(const_cast<void*>(data)), size) == ERROR_SUCCESS;
+        ok = WritePrinterData(writer, name, type, data, size) == ERROR_SUCCESS;
         ClosePrinter(writer);
     }
     if (info) GlobalFree(info);
@@ -119,9 +117,9 @@ void BuildPrinterDataBlock(HANDLE printer, const ModelContext* model, BOOL a4Loc
         block->freeMemory = bytes < kModelMinimumFreeVM ? kModelMinimumFreeVM : bytes;
     }
     if (printer &&
-        GetPrinterDataW(printer, const_cast<WCHAR*>(L"PrinterHT"), &type,
-                        reinterpret_cast<BYTE*>(&halftone), sizeof(halftone),
-                        &needed) == ERROR_SUCCESS &&
+        QueryPrinterData(printer, L"PrinterHT", &type,
+                         reinterpret_cast<BYTE*>(&halftone), sizeof(halftone),
+                         &needed) == ERROR_SUCCESS &&
         halftone)
         block->flags |= kPrinterDataHalftone;
     if (a4Locale) block->flags |= kPrinterDataA4;
@@ -163,9 +161,9 @@ BOOL ReadCustomPapers(HANDLE printer, ProfileCustomPaperList* papers)
     if (!papers) return FALSE;
     ZeroMemory(papers, sizeof(*papers));
     if (!printer ||
-        GetPrinterDataW(printer, const_cast<WCHAR*>(L"CstPaper"), &type,
-                        reinterpret_cast<BYTE*>(text), kCustomPaperBytes,
-                        &needed) != ERROR_SUCCESS)
+        QueryPrinterData(printer, L"CstPaper", &type,
+                         reinterpret_cast<BYTE*>(text), kCustomPaperBytes,
+                         &needed) != ERROR_SUCCESS)
         return FALSE;
     // The value should carry its terminator; do not rely on it.
     text[needed / sizeof(WCHAR)] = 0;

@@ -21,8 +21,8 @@ const DWORD kRamDiskModel = 0x0001;
 
 BOOL WriteValue(HANDLE printer, const WCHAR* name, DWORD type, DWORD value)
 {
-    if (SetPrinterDataW(printer, const_cast<WCHAR*>(name), type, reinterpret_cast<BYTE*>(&value),
-                        sizeof(value)) == ERROR_SUCCESS)
+    if (WritePrinterData(printer, name, type, reinterpret_cast<BYTE*>(&value),
+                         sizeof(value)) == ERROR_SUCCESS)
         return TRUE;
     // The caller's handle may not allow writing.
     return SetPrinterDataReopened(printer, name, type, &value, sizeof(value));

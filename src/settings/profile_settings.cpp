@@ -1,6 +1,7 @@
 #include "settings/profile_settings.h"
 
 #include "core/driver_strings.h"
+#include "core/spooler_info.h"
 #include "settings/watermark_store.h"
 
 #include <winspool.h>
@@ -89,8 +90,8 @@ void SaveCustomPapers(HANDLE printer, const WCHAR* path)
     WCHAR stored[kCustomPaperBytes / sizeof(WCHAR) + 1] = {};
     DWORD type = 0;
     DWORD size = 0;
-    if (GetPrinterDataW(printer, const_cast<WCHAR*>(L"CstPaper"), &type,
-                        reinterpret_cast<BYTE*>(stored), kCustomPaperBytes, &size) != ERROR_SUCCESS)
+    if (QueryPrinterData(printer, L"CstPaper", &type,
+                         reinterpret_cast<BYTE*>(stored), kCustomPaperBytes, &size) != ERROR_SUCCESS)
         return;
     if ((type != REG_BINARY && type != REG_SZ) || size > kCustomPaperBytes)
         return;

@@ -61,6 +61,7 @@ BOOL BuildPrinterDefaults(const WCHAR* printerName, DEVMODEW* out)
     ModelContext* model = nullptr;
     if (!PrinterForCall(nullptr, printerName, &printer))
         return FALSE;
+    SpoolerCall call(printer);
     driver = reinterpret_cast<DRIVER_INFO_2W*>(ReadDriverInfo(printer, 2));
     if (!driver || !driver->pDataFile)
         goto done;
@@ -154,8 +155,8 @@ BOOL WINAPI PrinterProperties(HWND hWnd, HANDLE hPrinter)
     // Writing a harmless value is the way to learn whether the caller may
     // change the printer; without the right the pages open read-only.
     DWORD permission = 1;
-    if (SetPrinterDataW(hPrinter, const_cast<WCHAR*>(L"Permission"), REG_DWORD,
-                        reinterpret_cast<BYTE*>(&permission), sizeof(permission)) != ERROR_SUCCESS)
+    if (WritePrinterData(hPrinter, L"Permission", REG_DWORD,
+                         reinterpret_cast<BYTE*>(&permission), sizeof(permission)) != ERROR_SUCCESS)
         header.Flags |= DPS_NOPERMISSION;
     DWORD result = 1;
     CallCommonPropertySheetUI(hWnd, DrvDevicePropertySheets, reinterpret_cast<LPARAM>(&header),

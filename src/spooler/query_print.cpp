@@ -186,6 +186,7 @@ BOOL WINAPI DevQueryPrintEx(PDEVQUERYPRINT_INFO pDQPInfo)
         return FALSE;
     if (!pDQPInfo->pDevMode)
         return TRUE;
+    SpoolerCall call(pDQPInfo->hPrinter);
     BOOL ok = FALSE;
     UINT pending = kNoMessage;
     ModelContext* model = AcquireModelContext(pDQPInfo->hPrinter, kUseCachedModel);

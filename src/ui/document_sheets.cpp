@@ -22,6 +22,7 @@ LONG DocumentPropertiesWithoutSheet(DOCUMENTPROPERTYHEADER* header)
     // without a handle; the call then holds a handle of its own.
     HANDLE opened = nullptr;
     HANDLE printer = PrinterForCall(header->hPrinter, header->pszPrinterName, &opened);
+    SpoolerCall call(printer);
     LONG result = -1;
     if (UiSession* session = OpenUiSession(printer, header->pdmIn)) {
         if (header->fMode & (DM_UPDATE | DM_COPY))
