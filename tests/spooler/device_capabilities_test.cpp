@@ -227,7 +227,10 @@ TEST_F(CapabilityQueries, RepeatedQueriesKeepHandlesAndMemoryFlat)
         },
         20, 100);   // 1000 calls measured
     EXPECT_LE(growth.handles, 2);
-    EXPECT_LT(growth.privateBytes, 2 * 1024 * 1024);
+    EXPECT_LE(growth.gdiObjects, 2);
+    EXPECT_LT(growth.heapBlocks, 10);
+    EXPECT_LT(growth.heapBytes, 4096);
+    EXPECT_LT(growth.privateBytes, 256 * 1024);
 }
 
 }  // namespace

@@ -251,7 +251,10 @@ TEST(BrokenPrinter, EntryPointsFailCleanlyWithoutTheModel)
         },
         5, 100);
     EXPECT_LE(growth.handles, 2);
-    EXPECT_LT(growth.privateBytes, 1024 * 1024);
+    EXPECT_LE(growth.gdiObjects, 2);
+    EXPECT_LT(growth.heapBlocks, 10);
+    EXPECT_LT(growth.heapBytes, 4096);
+    EXPECT_LT(growth.privateBytes, 256 * 1024);
     ClosePrinter(printer);
 }
 
@@ -325,7 +328,10 @@ TEST_F(DevmodeServices, RepeatedCallsKeepHandlesAndMemoryFlat)
         },
         10, 150);
     EXPECT_LE(growth.handles, 2);
-    EXPECT_LT(growth.privateBytes, 2 * 1024 * 1024);
+    EXPECT_LE(growth.gdiObjects, 2);
+    EXPECT_LT(growth.heapBlocks, 10);
+    EXPECT_LT(growth.heapBytes, 4096);
+    EXPECT_LT(growth.privateBytes, 256 * 1024);
 }
 
 } // namespace
