@@ -5,17 +5,141 @@
 namespace {
 
 const DWORD kSectionChars = 32768;   // the profile functions' own section limit
+const size_t kKeptSections = 16;
+const size_t kNameChars = 64;
+
+// A file written less than this long (100 ns units) before it was read may
+// be written again within the same tick of its timestamp: such a section
+// is read again until its file has settled.
+const ULONGLONG kSettleTime = 10000000;   // one second
+
+struct KeptSection {
+    WCHAR file[MAX_PATH];
+    WCHAR section[kNameChars];
+    ULONGLONG written;
+    ULONGLONG size;
+    ULONGLONG readAt;
+    WCHAR* entries;
+    DWORD chars;                 // including both terminators
+};
+
+KeptSection g_kept[kKeptSections];
+size_t g_nextKept = 0;
+SRWLOCK g_keptLock = SRWLOCK_INIT;
 
 bool IsBlank(WCHAR c) { return c == L' ' || c == L'\t'; }
+
+ULONGLONG Join(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; }
+
+// Only files named by a full path can be checked for changes: the profile
+// functions look for bare names in the Windows directory.
+bool IsFullPath(const WCHAR* file)
+{
+    return (file[0] && file[1] == L':') || (file[0] == L'\\' && file[1] == L'\\');
+}
+
+WCHAR* CopyEntries(const WCHAR* entries, DWORD chars)
+{
+    auto* copy = static_cast<WCHAR*>(HeapAlloc(GetProcessHeap(), 0, chars * sizeof(WCHAR)));
+    if (copy)
+        wmemcpy(copy, entries, chars);
+    return copy;
+}
+
+WCHAR* EmptyEntries()
+{
+    static const WCHAR kNone[2] = {L'\0', L'\0'};
+    return CopyEntries(kNone, 2);
+}
+
+// The section straight from the file, as a block of exactly its size.
+WCHAR* ReadEntries(const WCHAR* file, const WCHAR* section, DWORD* chars)
+{
+    auto* buffer =
+        static_cast<WCHAR*>(HeapAlloc(GetProcessHeap(), 0, kSectionChars * sizeof(WCHAR)));
+    if (!buffer)
+        return nullptr;
+    DWORD length = GetPrivateProfileSectionW(section, buffer, kSectionChars, file);
+    if (length > kSectionChars - 2)
+        length = kSectionChars - 2;
+    buffer[length] = buffer[length + 1] = L'\0';
+    *chars = length + 2;
+    WCHAR* exact = CopyEntries(buffer, *chars);
+    HeapFree(GetProcessHeap(), 0, buffer);
+    return exact;
+}
+
+KeptSection* FindKept(const WCHAR* file, const WCHAR* section)
+{
+    for (KeptSection& k : g_kept)
+        if (k.entries && lstrcmpiW(k.file, file) == 0 && lstrcmpiW(k.section, section) == 0)
+            return &k;
+    return nullptr;
+}
+
+WCHAR* KeptEntries(const WCHAR* file, const WCHAR* section, ULONGLONG written, ULONGLONG size)
+{
+    WCHAR* copy = nullptr;
+    AcquireSRWLockShared(&g_keptLock);
+    const KeptSection* k = FindKept(file, section);
+    if (k && k->written == written && k->size == size && k->readAt - written >= kSettleTime)
+        copy = CopyEntries(k->entries, k->chars);
+    ReleaseSRWLockShared(&g_keptLock);
+    return copy;
+}
+
+void KeepEntries(const WCHAR* file, const WCHAR* section, ULONGLONG written, ULONGLONG size,
+                 ULONGLONG readAt, const WCHAR* entries, DWORD chars)
+{
+    WCHAR* copy = CopyEntries(entries, chars);
+    if (!copy)
+        return;
+    AcquireSRWLockExclusive(&g_keptLock);
+    KeptSection* k = FindKept(file, section);
+    if (!k) {
+        k = &g_kept[g_nextKept];
+        g_nextKept = (g_nextKept + 1) % kKeptSections;
+    }
+    if (k->entries)
+        HeapFree(GetProcessHeap(), 0, k->entries);
+    lstrcpynW(k->file, file, MAX_PATH);
+    lstrcpynW(k->section, section, kNameChars);
+    k->written = written;
+    k->size = size;
+    k->readAt = readAt;
+    k->entries = copy;
+    k->chars = chars;
+    ReleaseSRWLockExclusive(&g_keptLock);
+}
+
+WCHAR* SectionEntries(const WCHAR* file, const WCHAR* section)
+{
+    DWORD chars = 0;
+    if (!IsFullPath(file) || wcslen(file) >= MAX_PATH || wcslen(section) >= kNameChars)
+        return ReadEntries(file, section, &chars);
+
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    WIN32_FILE_ATTRIBUTE_DATA attributes;
+    if (!GetFileAttributesExW(file, GetFileExInfoStandard, &attributes))
+        return EmptyEntries();
+    const ULONGLONG written =
+        Join(attributes.ftLastWriteTime.dwHighDateTime, attributes.ftLastWriteTime.dwLowDateTime);
+    const ULONGLONG size = Join(attributes.nFileSizeHigh, attributes.nFileSizeLow);
+    if (WCHAR* kept = KeptEntries(file, section, written, size))
+        return kept;
+    WCHAR* entries = ReadEntries(file, section, &chars);
+    if (entries)
+        KeepEntries(file, section, written, size, Join(now.dwHighDateTime, now.dwLowDateTime),
+                    entries, chars);
+    return entries;
+}
 
 } // namespace
 
 IniSection::IniSection(const WCHAR* file, const WCHAR* section)
 {
-    entries_ = static_cast<WCHAR*>(HeapAlloc(GetProcessHeap(), 0, kSectionChars * sizeof(WCHAR)));
-    if (entries_ && !(file && section &&
-                      GetPrivateProfileSectionW(section, entries_, kSectionChars, file)))
-        entries_[0] = entries_[1] = L'\0';
+    entries_ = file && section ? SectionEntries(file, section) : EmptyEntries();
 }
 
 IniSection::~IniSection()
@@ -55,4 +179,31 @@ BOOL IniSection::Find(const WCHAR* key, WCHAR* value, size_t capacity) const
         return TRUE;
     }
     return FALSE;
+}
+
+int IniSection::FindInt(const WCHAR* key, int absent) const
+{
+    WCHAR text[32];
+    if (!Find(key, text, ARRAYSIZE(text)) || !text[0])
+        return absent;
+    // Leading blanks, a sign and decimal digits; anything else ends the number.
+    const WCHAR* at = text;
+    const bool negative = *at == L'-';
+    if (*at == L'-' || *at == L'+')
+        ++at;
+    long long value = 0;
+    while (*at >= L'0' && *at <= L'9' && value <= 0x7FFFFFFF)
+        value = value * 10 + (*at++ - L'0');
+    return static_cast<int>(negative ? -value : value);
+}
+
+void ForgetIniSections()
+{
+    AcquireSRWLockExclusive(&g_keptLock);
+    for (KeptSection& k : g_kept)
+        if (k.entries) {
+            HeapFree(GetProcessHeap(), 0, k.entries);
+            k.entries = nullptr;
+        }
+    ReleaseSRWLockExclusive(&g_keptLock);
 }

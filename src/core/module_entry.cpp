@@ -1,5 +1,6 @@
 #include "core/module_entry.h"
 
+#include "core/ini_section.h"
 #include "core/model_cache.h"
 #include "core/module_state.h"
 #include "core/spooler_info.h"
@@ -99,6 +100,7 @@ BOOL ModuleProcessDetach()
 
     DestroyModelCache();
     ForgetDriverInfo();
+    ForgetIniSections();
     return TRUE;
 }
 

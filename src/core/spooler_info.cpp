@@ -99,14 +99,17 @@ void ForgetPrinterData()
 // enumerate it (the caller then asks value by value).
 bool EnumeratePrinterData()
 {
-    DWORD needed = 0, count = 0;
-    DWORD status = EnumPrinterDataExW(t_memo.printer, kDriverDataKey, nullptr, 0, &needed, &count);
-    BYTE* values = nullptr;
-    if (status == ERROR_MORE_DATA && needed) {
-        values = static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED, needed));
-        if (!values)
-            return false;
-        status = EnumPrinterDataExW(t_memo.printer, kDriverDataKey, values, needed, &needed, &count);
+    DWORD size = kFirstGuessBytes, count = 0;
+    BYTE* values = static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED, size));
+    DWORD status = values ? EnumPrinterDataExW(t_memo.printer, kDriverDataKey, values, size, &size,
+                                               &count)
+                          : ERROR_NOT_ENOUGH_MEMORY;
+    if (status == ERROR_MORE_DATA && size) {
+        GlobalFree(values);
+        values = static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED, size));
+        status = values ? EnumPrinterDataExW(t_memo.printer, kDriverDataKey, values, size, &size,
+                                             &count)
+                        : ERROR_NOT_ENOUGH_MEMORY;
     }
     if (status != ERROR_SUCCESS) {
         if (values)
@@ -115,7 +118,7 @@ bool EnumeratePrinterData()
         return false;
     }
     t_memo.printerData = values;
-    t_memo.printerDataCount = values ? count : 0;
+    t_memo.printerDataCount = count;
     t_memo.printerDataKnown = true;
     return true;
 }

@@ -2,6 +2,7 @@
 #include "core/ui_session.h"
 
 #include "core/file_list.h"
+#include "core/ini_section.h"
 #include "core/model_cache.h"
 #include "core/model_queries.h"
 #include "core/module_entry.h"
@@ -312,7 +313,7 @@ BOOL IsSaveSettingEnabled(const WCHAR* fileName)
     WCHAR path[MAX_PATH];
     if (!ModuleSiblingPath(fileName, path, MAX_PATH))
         return 0;
-    return GetPrivateProfileIntW(L"Default Setting", L"SaveSetting", 0, path);
+    return IniSection(path, L"Default Setting").FindInt(L"SaveSetting", 0);
 }
 
 void MakeAtomName(const WCHAR* modelPath, WCHAR* atomName, size_t capacity)

@@ -63,7 +63,7 @@ int InstallationDefault(const FileList& files, const WCHAR* key, int absent)
     if (!length || length >= MAX_PATH ||
         swprintf(path, MAX_PATH, L"%ls\\%ls", dir, files.defaultFile) <= 0)
         return absent;
-    return static_cast<int>(GetPrivateProfileIntW(kProfileSettingsSection, key, absent, path));
+    return IniSection(path, kProfileSettingsSection).FindInt(key, absent);
 }
 
 void ReadPaperGroup(BuildContext& b)
@@ -211,7 +211,7 @@ void ReadWatermarkGroup(BuildContext& b)
     WatermarkPrinterName(b.printer, &b.pub, printerName, MAX_PATH);
     if (printerName[0] && WatermarkStorePath(storePath, MAX_PATH))
         b.priv.watermarkIndex =
-            static_cast<WORD>(GetPrivateProfileIntW(printerName, L"Current", 0, storePath));
+            static_cast<WORD>(IniSection(storePath, printerName).FindInt(L"Current", 0));
 }
 
 void ReadScalingGroup(BuildContext& b)
