@@ -72,6 +72,7 @@ BYTE* CopySpoolerRecord(const BYTE* block, size_t recordSize)
 struct CallMemo {
     HANDLE printer;
     int depth;
+    WCHAR queue[MAX_PATH];      // the name the handle was opened by, or empty
     BYTE* printerInfo[kMemoLevels];
     BYTE* printerData;          // PRINTER_ENUM_VALUESW array, null until read
     DWORD printerDataCount;
@@ -205,12 +206,15 @@ BYTE* FetchDriverInfo(HANDLE printer, DWORD level)
 
 } // namespace
 
-void BeginSpoolerCall(HANDLE printer)
+void BeginSpoolerCall(HANDLE printer, const WCHAR* queue)
 {
     if (t_memo.depth++ > 0)
         return;
     ZeroMemory(&t_memo.printerInfo, sizeof(t_memo.printerInfo));
     t_memo.printer = printer;
+    t_memo.queue[0] = L'\0';
+    if (queue && wcslen(queue) < MAX_PATH)
+        wcscpy(t_memo.queue, queue);
     t_memo.printerData = nullptr;
     t_memo.printerDataCount = 0;
     t_memo.printerDataKnown = false;
@@ -245,21 +249,37 @@ BYTE* ReadPrinterInfo(HANDLE printer, DWORD level)
     return info;
 }
 
+BOOL ReadQueueName(HANDLE printer, WCHAR* name, size_t capacity)
+{
+    if (!name || capacity == 0)
+        return FALSE;
+    name[0] = L'\0';
+    if (MemoServes(printer) && t_memo.queue[0]) {
+        lstrcpynW(name, t_memo.queue, static_cast<int>(capacity));
+        return TRUE;
+    }
+    // Level 4 is the spooler's cheapest description that names the queue.
+    auto* info = reinterpret_cast<PRINTER_INFO_4W*>(ReadPrinterInfo(printer, 4));
+    const BOOL named = info && info->pPrinterName && info->pPrinterName[0];
+    if (named)
+        lstrcpynW(name, info->pPrinterName, static_cast<int>(capacity));
+    if (info)
+        GlobalFree(info);
+    return named;
+}
+
 BYTE* ReadDriverInfo(HANDLE printer, DWORD level)
 {
     if (!printer || (level != 2 && level != 3))
         return nullptr;
-    auto* queue = reinterpret_cast<PRINTER_INFO_4W*>(ReadPrinterInfo(printer, 4));
-    BYTE* info = nullptr;
-    if (queue && queue->pPrinterName)
-        info = RememberedDriverInfo(queue->pPrinterName, level);
+    WCHAR queue[MAX_PATH];
+    const BOOL named = ReadQueueName(printer, queue, MAX_PATH);
+    BYTE* info = named ? RememberedDriverInfo(queue, level) : nullptr;
     if (!info) {
         info = FetchDriverInfo(printer, level);
-        if (info && queue && queue->pPrinterName && StillDescribes(info))
-            RememberDriverInfo(queue->pPrinterName, level, info);
+        if (info && named && StillDescribes(info))
+            RememberDriverInfo(queue, level, info);
     }
-    if (queue)
-        GlobalFree(queue);
     return info;
 }
 

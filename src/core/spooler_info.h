@@ -16,15 +16,19 @@
 
 #include <windows.h>
 
-// Opens the calling thread's call memo for printer. Calls nest; an inner
-// call for another printer asks the spooler directly.
-void BeginSpoolerCall(HANDLE printer);
+// Opens the calling thread's call memo for printer. queue, when given, is
+// the name the handle was opened by. Calls nest; an inner call for another
+// printer asks the spooler directly.
+void BeginSpoolerCall(HANDLE printer, const WCHAR* queue = nullptr);
 void EndSpoolerCall();
 
 // The guard the entry points declare at their start.
 class SpoolerCall {
 public:
-    explicit SpoolerCall(HANDLE printer) { BeginSpoolerCall(printer); }
+    explicit SpoolerCall(HANDLE printer, const WCHAR* queue = nullptr)
+    {
+        BeginSpoolerCall(printer, queue);
+    }
     ~SpoolerCall() { EndSpoolerCall(); }
     SpoolerCall(const SpoolerCall&) = delete;
     SpoolerCall& operator=(const SpoolerCall&) = delete;
@@ -33,6 +37,10 @@ public:
 // The printer's description at a GetPrinterW level, in one GlobalAlloc
 // block (free with GlobalFree); null when the spooler gives none.
 BYTE* ReadPrinterInfo(HANDLE printer, DWORD level);
+
+// The queue's name, cut to capacity - 1 characters; FALSE (and an empty
+// name) when the spooler gives none.
+BOOL ReadQueueName(HANDLE printer, WCHAR* name, size_t capacity);
 
 // The printer's driver description at a GetPrinterDriverW level (2 or 3),
 // in one GlobalAlloc block (free with GlobalFree); null when the spooler

@@ -204,19 +204,15 @@ void WatermarkPrinterName(HANDLE printer, const DEVMODEW* dm, WCHAR* name, size_
     if (!name || capacity == 0)
         return;
     name[0] = L'\0';
-    // Level 4 is the spooler's cheapest description that names the queue.
-    auto* info = printer ? reinterpret_cast<PRINTER_INFO_4W*>(ReadPrinterInfo(printer, 4)) : nullptr;
-    if (info && info->pPrinterName && info->pPrinterName[0]) {
-        lstrcpynW(name, info->pPrinterName, static_cast<int>(capacity));
-    } else if (dm) {
+    if (printer && ReadQueueName(printer, name, capacity))
+        return;
+    if (dm) {
         // A full-length device name carries no terminator.
         const size_t length = wcsnlen(dm->dmDeviceName, CCHDEVICENAME);
         const size_t copied = length < capacity ? length : capacity - 1;
         wmemcpy(name, dm->dmDeviceName, copied);
         name[copied] = L'\0';
     }
-    if (info)
-        GlobalFree(info);
 }
 
 void InitialiseWatermarkState(WatermarkState* state, HANDLE printer, const DEVMODEW* dm)

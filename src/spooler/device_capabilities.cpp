@@ -242,7 +242,7 @@ DWORD WINAPI DrvDeviceCapabilities(HANDLE hPrinter, PWSTR pDeviceName, WORD iDev
     // Applications' DeviceCapabilities reaches us with only the printer's
     // name; the query then holds a handle of its own for the call.
     HANDLE printer = PrinterForCall(hPrinter, pDeviceName, &opened);
-    SpoolerCall call(printer);
+    SpoolerCall call(printer, opened ? pDeviceName : nullptr);
     model = AcquireModelContext(printer, kUseCachedModel);
     if (!model)
         goto done;

@@ -61,7 +61,7 @@ BOOL BuildPrinterDefaults(const WCHAR* printerName, DEVMODEW* out)
     ModelContext* model = nullptr;
     if (!PrinterForCall(nullptr, printerName, &printer))
         return FALSE;
-    SpoolerCall call(printer);
+    SpoolerCall call(printer, printerName);
     driver = reinterpret_cast<DRIVER_INFO_2W*>(ReadDriverInfo(printer, 2));
     if (!driver || !driver->pDataFile)
         goto done;

@@ -22,7 +22,7 @@ LONG DocumentPropertiesWithoutSheet(DOCUMENTPROPERTYHEADER* header)
     // without a handle; the call then holds a handle of its own.
     HANDLE opened = nullptr;
     HANDLE printer = PrinterForCall(header->hPrinter, header->pszPrinterName, &opened);
-    SpoolerCall call(printer);
+    SpoolerCall call(printer, opened ? header->pszPrinterName : nullptr);
     LONG result = -1;
     if (UiSession* session = OpenUiSession(printer, header->pdmIn)) {
         if (header->fMode & (DM_UPDATE | DM_COPY))
