@@ -1,5 +1,7 @@
 #include "core/ini_section.h"
 
+#include "core/file_stamp.h"
+
 #include <cwchar>
 
 namespace {
@@ -8,17 +10,10 @@ const DWORD kSectionChars = 32768;   // the profile functions' own section limit
 const size_t kKeptSections = 16;
 const size_t kNameChars = 64;
 
-// A file written less than this long (100 ns units) before it was read may
-// be written again within the same tick of its timestamp: such a section
-// is read again until its file has settled.
-const ULONGLONG kSettleTime = 10000000;   // one second
-
 struct KeptSection {
     WCHAR file[MAX_PATH];
     WCHAR section[kNameChars];
-    ULONGLONG written;
-    ULONGLONG size;
-    ULONGLONG readAt;
+    FileStamp stamp;
     WCHAR* entries;
     DWORD chars;                 // including both terminators
 };
@@ -28,8 +23,6 @@ size_t g_nextKept = 0;
 SRWLOCK g_keptLock = SRWLOCK_INIT;
 
 bool IsBlank(WCHAR c) { return c == L' ' || c == L'\t'; }
-
-ULONGLONG Join(DWORD high, DWORD low) { return (static_cast<ULONGLONG>(high) << 32) | low; }
 
 // Only files named by a full path can be checked for changes: the profile
 // functions look for bare names in the Windows directory.
@@ -77,19 +70,19 @@ KeptSection* FindKept(const WCHAR* file, const WCHAR* section)
     return nullptr;
 }
 
-WCHAR* KeptEntries(const WCHAR* file, const WCHAR* section, ULONGLONG written, ULONGLONG size)
+WCHAR* KeptEntries(const WCHAR* file, const WCHAR* section, const FileStamp& stamp)
 {
     WCHAR* copy = nullptr;
     AcquireSRWLockShared(&g_keptLock);
     const KeptSection* k = FindKept(file, section);
-    if (k && k->written == written && k->size == size && k->readAt - written >= kSettleTime)
+    if (k && IsSameFileVersion(k->stamp, stamp))
         copy = CopyEntries(k->entries, k->chars);
     ReleaseSRWLockShared(&g_keptLock);
     return copy;
 }
 
-void KeepEntries(const WCHAR* file, const WCHAR* section, ULONGLONG written, ULONGLONG size,
-                 ULONGLONG readAt, const WCHAR* entries, DWORD chars)
+void KeepEntries(const WCHAR* file, const WCHAR* section, const FileStamp& stamp,
+                 const WCHAR* entries, DWORD chars)
 {
     WCHAR* copy = CopyEntries(entries, chars);
     if (!copy)
@@ -104,9 +97,7 @@ void KeepEntries(const WCHAR* file, const WCHAR* section, ULONGLONG written, ULO
         HeapFree(GetProcessHeap(), 0, k->entries);
     lstrcpynW(k->file, file, MAX_PATH);
     lstrcpynW(k->section, section, kNameChars);
-    k->written = written;
-    k->size = size;
-    k->readAt = readAt;
+    k->stamp = stamp;
     k->entries = copy;
     k->chars = chars;
     ReleaseSRWLockExclusive(&g_keptLock);
@@ -118,20 +109,14 @@ WCHAR* SectionEntries(const WCHAR* file, const WCHAR* section)
     if (!IsFullPath(file) || wcslen(file) >= MAX_PATH || wcslen(section) >= kNameChars)
         return ReadEntries(file, section, &chars);
 
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    WIN32_FILE_ATTRIBUTE_DATA attributes;
-    if (!GetFileAttributesExW(file, GetFileExInfoStandard, &attributes))
+    FileStamp stamp;
+    if (!ReadFileStamp(file, &stamp))
         return EmptyEntries();
-    const ULONGLONG written =
-        Join(attributes.ftLastWriteTime.dwHighDateTime, attributes.ftLastWriteTime.dwLowDateTime);
-    const ULONGLONG size = Join(attributes.nFileSizeHigh, attributes.nFileSizeLow);
-    if (WCHAR* kept = KeptEntries(file, section, written, size))
+    if (WCHAR* kept = KeptEntries(file, section, stamp))
         return kept;
     WCHAR* entries = ReadEntries(file, section, &chars);
     if (entries)
-        KeepEntries(file, section, written, size, Join(now.dwHighDateTime, now.dwLowDateTime),
-                    entries, chars);
+        KeepEntries(file, section, stamp, entries, chars);
     return entries;
 }
 

@@ -1,5 +1,6 @@
 #include "core/model_cache.h"
 
+#include "core/file_stamp.h"
 #include "core/model_loader.h"
 #include "core/spooler_info.h"
 
@@ -9,6 +10,7 @@ namespace {
 
 CRITICAL_SECTION cacheLock;
 ModelContext* cachedContext = nullptr;
+FileStamp cachedStamp;        // the description's version the cached context holds
 LONG cacheUseCount = 0;
 
 bool SamePathIgnoringCase(const char16_t* recorded, const WCHAR* path)
@@ -54,9 +56,13 @@ ModelContext* AcquireModelContext(HANDLE printer, BOOL useCache)
         return nullptr;
     }
 
+    // A description changed since it was cached is read again.
+    FileStamp stamp = {};
+    const BOOL stamped = ReadFileStamp(driver->pDataFile, &stamp);
     ModelContext* context = nullptr;
     EnterCriticalSection(&cacheLock);
-    if (useCache && cachedContext && SamePathIgnoringCase(cachedContext->modelPath, driver->pDataFile)) {
+    if (useCache && cachedContext && stamped && IsSameFileVersion(cachedStamp, stamp) &&
+        SamePathIgnoringCase(cachedContext->modelPath, driver->pDataFile)) {
         ++cacheUseCount;
         context = cachedContext;
     } else {
@@ -67,6 +73,7 @@ ModelContext* AcquireModelContext(HANDLE printer, BOOL useCache)
             if (cachedContext)
                 GlobalFree(cachedContext);
             cachedContext = context;
+            cachedStamp = stamped ? stamp : FileStamp{};
             cacheUseCount = 1;
         }
         // Otherwise others still hold the cached one: this context stays private.

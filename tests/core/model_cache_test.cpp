@@ -36,8 +36,11 @@ protected:
         b_ = OpenTestPrinter(kQueueB);
         ASSERT_NE(a_, nullptr);
         ASSERT_NE(b_, nullptr);
-        // Every test starts from an idle cache holding model A as "A1".
+        // Every test starts from an idle cache holding model A as "A1",
+        // with both descriptions settled.
         Rename(L"KVCACHEA.PPD", "A1");
+        ASSERT_TRUE(SettleDriverFile(L"KVCACHEB.PPD"));
+        ASSERT_TRUE(SettleDriverFile(L"kvcacheb.ppd"));
         ReleaseModelContext(AcquireModelContext(a_, kParseModelAfresh));
     }
     void TearDown() override
@@ -47,10 +50,14 @@ protected:
     }
 
     // The descriptions have no FileVersion, so every load reads the file:
-    // the nickname tells a fresh load from the cached context.
-    static void Rename(const WCHAR* file, const char* nick)
+    // the nickname tells a fresh load from the cached context. Installed
+    // descriptions are settled; one just written is never trusted as kept.
+    static void Rename(const WCHAR* file, const char* nick, bool settle = true)
     {
         ASSERT_TRUE(WriteDriverFile(file, MakeModelText(nick, nullptr)));
+        if (settle) {
+            ASSERT_TRUE(SettleDriverFile(file));
+        }
     }
 
     static bool installed_;
@@ -60,12 +67,11 @@ bool ModelCache::installed_ = false;
 
 TEST_F(ModelCache, SharesOneContextPerDataFile)
 {
-    Rename(L"KVCACHEA.PPD", "A2");
     ModelContext* first = AcquireModelContext(a_, kUseCachedModel);
     ModelContext* second = AcquireModelContext(a_, kUseCachedModel);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first, second);
-    EXPECT_STREQ(first->nickName, "A1") << "cached context reused without parsing";
+    EXPECT_STREQ(first->nickName, "A1");
     ReleaseModelContext(second);
     ReleaseModelContext(first);
     ModelContext* third = AcquireModelContext(a_, kUseCachedModel);
@@ -75,14 +81,48 @@ TEST_F(ModelCache, SharesOneContextPerDataFile)
 
 TEST_F(ModelCache, WithoutTheCacheFlagParsesAfreshAndCachesWhenIdle)
 {
-    Rename(L"KVCACHEA.PPD", "A3");
+    ModelContext* cached = AcquireModelContext(a_, kUseCachedModel);
     ModelContext* fresh = AcquireModelContext(a_, kParseModelAfresh);
     ASSERT_NE(fresh, nullptr);
-    EXPECT_STREQ(fresh->nickName, "A3");
+    EXPECT_NE(fresh, cached) << "parsed afresh although the description is unchanged";
     ReleaseModelContext(fresh);
-    ModelContext* cached = AcquireModelContext(a_, kUseCachedModel);
-    EXPECT_EQ(cached, fresh);
     ReleaseModelContext(cached);
+
+    fresh = AcquireModelContext(a_, kParseModelAfresh);
+    ReleaseModelContext(fresh);
+    cached = AcquireModelContext(a_, kUseCachedModel);
+    EXPECT_EQ(cached, fresh) << "an idle cache takes the fresh context";
+    ReleaseModelContext(cached);
+}
+
+TEST_F(ModelCache, ChangedDescriptionIsReadAgainByTheNextAcquire)
+{
+    ModelContext* before = AcquireModelContext(a_, kUseCachedModel);
+    ASSERT_NE(before, nullptr);
+    EXPECT_STREQ(before->nickName, "A1");
+    ReleaseModelContext(before);
+
+    Rename(L"KVCACHEA.PPD", "A2");
+    ModelContext* after = AcquireModelContext(a_, kUseCachedModel);
+    ASSERT_NE(after, nullptr);
+    EXPECT_STREQ(after->nickName, "A2");
+    ReleaseModelContext(after);
+}
+
+TEST_F(ModelCache, DescriptionRewrittenWithinOneTickIsReadAgain)
+{
+    // Two writes of the same size in quick succession may leave the file's
+    // time and size as they were: the first must not be kept as current.
+    Rename(L"KVCACHEA.PPD", "A3", false);
+    ModelContext* first = AcquireModelContext(a_, kUseCachedModel);
+    ASSERT_NE(first, nullptr);
+    EXPECT_STREQ(first->nickName, "A3");
+    ReleaseModelContext(first);
+    Rename(L"KVCACHEA.PPD", "A4", false);
+    ModelContext* second = AcquireModelContext(a_, kUseCachedModel);
+    ASSERT_NE(second, nullptr);
+    EXPECT_STREQ(second->nickName, "A4");
+    ReleaseModelContext(second);
 }
 
 TEST_F(ModelCache, SecondModelWhileInUseStaysPrivate)
@@ -94,27 +134,20 @@ TEST_F(ModelCache, SecondModelWhileInUseStaysPrivate)
     EXPECT_NE(a, b);
     ReleaseModelContext(b);   // frees the private context
 
-    Rename(L"KVCACHEA.PPD", "A4");
     ReleaseModelContext(a);
     ModelContext* again = AcquireModelContext(a_, kUseCachedModel);
     EXPECT_EQ(again, a) << "the cached context was left alone";
-    EXPECT_STREQ(again->nickName, "A1");
     ReleaseModelContext(again);
 }
 
 TEST_F(ModelCache, SecondModelWhileIdleReplacesTheCache)
 {
-    Rename(L"KVCACHEA.PPD", "A5");
     ModelContext* b = AcquireModelContext(b_, kUseCachedModel);
     ASSERT_NE(b, nullptr);
     ReleaseModelContext(b);
     ModelContext* bAgain = AcquireModelContext(b_, kUseCachedModel);
     EXPECT_EQ(bAgain, b);
     ReleaseModelContext(bAgain);
-    ModelContext* a = AcquireModelContext(a_, kUseCachedModel);
-    ASSERT_NE(a, nullptr);
-    EXPECT_STREQ(a->nickName, "A5") << "model A was no longer cached";
-    ReleaseModelContext(a);
 }
 
 TEST_F(ModelCache, DataFilePathsDifferingInCaseHitTheCache)

@@ -40,6 +40,28 @@ bool WriteDriverFile(const WCHAR* dataFile, const std::string& text)
            WriteFileText(InstalledDriverDirectory() + L"\\" + dataFile, text);
 }
 
+bool SettleFile(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER time = {{now.dwLowDateTime, now.dwHighDateTime}};
+    time.QuadPart -= 60ULL * 10000000ULL;
+    const FILETIME past = {time.LowPart, time.HighPart};
+    const bool ok = SetFileTime(file, nullptr, nullptr, &past) != FALSE;
+    CloseHandle(file);
+    return ok;
+}
+
+bool SettleDriverFile(const WCHAR* dataFile)
+{
+    return SettleFile(DriverDirectory() + L"\\" + dataFile) &&
+           SettleFile(InstalledDriverDirectory() + L"\\" + dataFile);
+}
+
 bool InstallTestPrinter(const WCHAR* queue, const WCHAR* driverName, const WCHAR* dataFile,
                         const std::string& text)
 {

@@ -20,6 +20,13 @@ bool AddTestQueue(const WCHAR* queue, const WCHAR* driverName, const WCHAR* port
 // Replaces the content of a data file installed by InstallTestPrinter.
 bool WriteDriverFile(const WCHAR* dataFile, const std::string& text);
 
+// Dates a file's last write a minute back, as an installed package file
+// is: the driver trusts what it kept of such a file until it changes.
+bool SettleFile(const std::wstring& path);
+
+// The same for both copies of a data file installed by InstallTestPrinter.
+bool SettleDriverFile(const WCHAR* dataFile);
+
 // A small model description with the given nickname and FileVersion text
 // (no FileVersion statement when version is null).
 std::string MakeModelText(const char* nickName, const char* version);
