@@ -146,14 +146,31 @@ DWORD OptionCountOf(const ModelContext* model, ModelFeatureKind kind)
     return feature ? feature->optionCount : 0;
 }
 
+// The computer's name changes only with a restart: asked once per process.
+const DWORD kComputerNameChars = ARRAYSIZE(PrivateSettings::spoolComputerName);
+
+BOOL CALLBACK ReadComputerName(PINIT_ONCE, PVOID name, PVOID*)
+{
+    DWORD size = kComputerNameChars;
+    if (!GetComputerNameW(static_cast<WCHAR*>(name), &size))
+        static_cast<WCHAR*>(name)[0] = L'\0';
+    return TRUE;
+}
+
+const WCHAR* ComputerName()
+{
+    static INIT_ONCE once = INIT_ONCE_STATIC_INIT;
+    static WCHAR name[kComputerNameChars];
+    InitOnceExecuteOnce(&once, ReadComputerName, name, nullptr);
+    return name;
+}
+
 void FillSpoolIdentity(PrivateSettings* priv)
 {
     priv->textCodePage = GetACP();
-    DWORD size = ARRAYSIZE(priv->spoolComputerName);
-    if (!GetComputerNameW(priv->spoolComputerName, &size))
-        priv->spoolComputerName[0] = L'\0';
+    lstrcpynW(priv->spoolComputerName, ComputerName(), ARRAYSIZE(priv->spoolComputerName));
     WCHAR* user = priv->processor.spoolDefaultUserName;
-    size = ARRAYSIZE(priv->processor.spoolDefaultUserName);
+    DWORD size = ARRAYSIZE(priv->processor.spoolDefaultUserName);
     if (!GetUserNameW(user, &size))
         user[0] = L'\0';
 }
