@@ -87,6 +87,15 @@ bool MemoServes(HANDLE printer)
     return printer && t_memo.depth > 0 && t_memo.printer == printer;
 }
 
+void ForgetPrinterInfo()
+{
+    for (BYTE*& info : t_memo.printerInfo)
+        if (info) {
+            GlobalFree(info);
+            info = nullptr;
+        }
+}
+
 void ForgetPrinterData()
 {
     if (t_memo.printerData)
@@ -225,11 +234,7 @@ void EndSpoolerCall()
 {
     if (t_memo.depth <= 0 || --t_memo.depth > 0)
         return;
-    for (BYTE*& info : t_memo.printerInfo)
-        if (info) {
-            GlobalFree(info);
-            info = nullptr;
-        }
+    ForgetPrinterInfo();
     ForgetPrinterData();
     t_memo.printer = nullptr;
 }
@@ -247,6 +252,13 @@ BYTE* ReadPrinterInfo(HANDLE printer, DWORD level)
     if (info && memo)
         t_memo.printerInfo[level] = CopySpoolerRecord(info, kPrinterInfoSizes[level]);
     return info;
+}
+
+BOOL WritePrinterInfo(HANDLE printer, DWORD level, BYTE* info)
+{
+    if (t_memo.depth > 0)
+        ForgetPrinterInfo();
+    return SetPrinterW(printer, level, info, 0);
 }
 
 BOOL ReadQueueName(HANDLE printer, WCHAR* name, size_t capacity)

@@ -38,6 +38,10 @@ public:
 // block (free with GlobalFree); null when the spooler gives none.
 BYTE* ReadPrinterInfo(HANDLE printer, DWORD level);
 
+// SetPrinterW; every write also ends what the calling thread's memo knows
+// of printer descriptions, so that the call reads back what it wrote.
+BOOL WritePrinterInfo(HANDLE printer, DWORD level, BYTE* info);
+
 // The queue's name, cut to capacity - 1 characters; FALSE (and an empty
 // name) when the spooler gives none.
 BOOL ReadQueueName(HANDLE printer, WCHAR* name, size_t capacity);

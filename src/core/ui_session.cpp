@@ -59,7 +59,7 @@ BOOL RepairStoredDefaults(HANDLE printer, const WCHAR* printerName, const Driver
     if (stored && (!IsStoredDriverDevmode(stored) || stored->dmDriverExtra != kPrivateSize)) {
         if (HANDLE writer = OpenPrinterForWriting(printerName)) {
             PRINTER_INFO_8W update = {const_cast<DEVMODEW*>(&defaults.pub)};
-            replaced = SetPrinterW(writer, 8, reinterpret_cast<BYTE*>(&update), 0);
+            replaced = WritePrinterInfo(writer, 8, reinterpret_cast<BYTE*>(&update));
             ClosePrinter(writer);
         }
     }
