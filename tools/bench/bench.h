@@ -5,12 +5,14 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 struct BenchOptions {
     std::wstring sampleModel;   // the sample description shipped with the driver
     std::wstring scratch;       // a private temporary directory, removed afterwards
+    std::wstring serverTrace;   // where the wineserver writes its request trace, if known
     unsigned iterations;        // 0: each benchmark's own count
 };
 
@@ -35,11 +37,22 @@ struct Series {
     double Min() const;
 };
 
+// One warm-up call (caches fill), then `count` timed calls.
+Series MeasureCalls(unsigned count, const std::function<void()>& call);
+
 // "  parse path    50 loads  mean 812.3 us  median 790.1 us  min 701.2 us"
 void PrintSeries(const char* label, const char* unit, const Series& series);
+
+// The whole file, for files written by others while we read (the
+// wineserver's trace); false when it cannot be read or exceeds 256 MB.
+bool ReadTextFile(const std::wstring& path, std::string* text);
 
 // Benchmarks.
 bool RunSampleModelLoad(const BenchOptions& options);
 bool RunLargeModelLoad(const BenchOptions& options);
 bool RunDevmodeDefaults(const BenchOptions& options);
 bool RunSpoolerServices(const BenchOptions& options);
+bool RunSpoolerCompare(const BenchOptions& options);
+
+// The fresh processes spooler-compare starts: kvbench --spooler-child ...
+int RunSpoolerCompareChild(int argc, WCHAR** argv);

@@ -1,9 +1,13 @@
-// kvbench [--list] [--iterations N] [--model PATH] [--keep] [NAME...]
+// kvbench [--list] [--iterations N] [--model PATH] [--keep]
+//         [--server-trace PATH] [NAME...]
 //
 // Runs the named benchmarks (all when none is named) and prints their
 // figures. --keep leaves each benchmark's temporary directory (generated
-// descriptions, caches) in place for inspection. Benchmarks print; they do not judge the machine, so the exit
-// status only says whether every benchmark could measure.
+// descriptions, caches) in place for inspection. --server-trace names the
+// file the running wineserver writes its standard error to; benchmarks that
+// count server requests need it (tools/bench/spooler-compare.sh sets it up).
+// Benchmarks print; they do not judge the machine, so the exit status only
+// says whether every benchmark could measure.
 #include "bench.h"
 
 #include <algorithm>
@@ -30,6 +34,10 @@ const Benchmark kBenchmarks[] = {
     {L"spooler-services", "DrvDeviceCapabilities (papers, bins, resolutions), document "
                           "properties without a sheet and DevQueryPrintEx on the installed queue",
      RunSpoolerServices},
+    {L"spooler-compare", "DeviceCapabilitiesW and DocumentPropertiesW on our queue against "
+                         "Wine's PostScript driver with the same description: warm medians, "
+                         "first calls, server requests",
+     RunSpoolerCompare},
 };
 
 const Benchmark* FindBenchmark(const wchar_t* name)
@@ -72,7 +80,8 @@ void RemoveScratch(const std::wstring& dir)
 
 int Usage()
 {
-    std::fputs("usage: kvbench [--list] [--iterations N] [--model PATH] [--keep] [NAME...]\n",
+    std::fputs("usage: kvbench [--list] [--iterations N] [--model PATH] [--keep]\n"
+               "               [--server-trace PATH] [NAME...]\n",
                stderr);
     return 2;
 }
@@ -120,6 +129,38 @@ double Series::Min() const
     return microseconds.empty() ? 0 : *std::min_element(microseconds.begin(), microseconds.end());
 }
 
+Series MeasureCalls(unsigned count, const std::function<void()>& call)
+{
+    Series series;
+    call();
+    StopWatch watch;
+    for (unsigned i = 0; i < count; ++i) {
+        watch.Start();
+        call();
+        series.microseconds.push_back(watch.ElapsedMicroseconds());
+    }
+    return series;
+}
+
+bool ReadTextFile(const std::wstring& path, std::string* text)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    LARGE_INTEGER size;
+    DWORD read = 0;
+    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (1 << 28);
+    if (ok) {
+        text->resize(static_cast<size_t>(size.QuadPart));
+        ok = text->empty() || (ReadFile(file, &(*text)[0], static_cast<DWORD>(text->size()),
+                                        &read, nullptr) &&
+                               read == text->size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
 void PrintSeries(const char* label, const char* unit, const Series& series)
 {
     std::printf("    %-16s %5zu %-6s mean %9.1f us   median %9.1f us   min %9.1f us\n", label,
@@ -128,6 +169,8 @@ void PrintSeries(const char* label, const char* unit, const Series& series)
 
 int wmain(int argc, WCHAR** argv)
 {
+    if (argc > 1 && std::wcscmp(argv[1], L"--spooler-child") == 0)
+        return RunSpoolerCompareChild(argc - 2, argv + 2);
     BenchOptions options;
     options.sampleModel = L"" KV_SAMPLE_MODEL;
     options.iterations = 0;
@@ -145,6 +188,10 @@ int wmain(int argc, WCHAR** argv)
         }
         if (std::wcscmp(argv[i], L"--keep") == 0) {
             keep = true;
+            continue;
+        }
+        if (std::wcscmp(argv[i], L"--server-trace") == 0 && i + 1 < argc) {
+            options.serverTrace = argv[++i];
             continue;
         }
         if (std::wcscmp(argv[i], L"--model") == 0 && i + 1 < argc) {

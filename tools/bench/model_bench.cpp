@@ -35,25 +35,6 @@ bool WriteTextFile(const std::wstring& path, const std::string& text)
     return ok && written == text.size();
 }
 
-bool ReadTextFile(const std::wstring& path, std::string* text)
-{
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return false;
-    LARGE_INTEGER size;
-    DWORD read = 0;
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < (1 << 28);
-    if (ok) {
-        text->resize(static_cast<size_t>(size.QuadPart));
-        ok = text->empty() || (ReadFile(file, &(*text)[0], static_cast<DWORD>(text->size()),
-                                        &read, nullptr) &&
-                               read == text->size());
-    }
-    CloseHandle(file);
-    return ok;
-}
-
 unsigned CountStatements(const std::string& text)
 {
     unsigned count = 0;

@@ -10,7 +10,6 @@
 #include <winspool.h>
 
 #include <cstdio>
-#include <functional>
 #include <vector>
 
 namespace {
@@ -18,19 +17,6 @@ namespace {
 WCHAR* Queue()
 {
     return const_cast<WCHAR*>(L"Zentari TX-3390N");
-}
-
-Series Measure(unsigned count, const std::function<void()>& call)
-{
-    Series series;
-    call();   // the model cache and the platform's own caches fill
-    StopWatch watch;
-    for (unsigned i = 0; i < count; ++i) {
-        watch.Start();
-        call();
-        series.microseconds.push_back(watch.ElapsedMicroseconds());
-    }
-    return series;
 }
 
 } // namespace
@@ -51,18 +37,18 @@ bool RunSpoolerServices(const BenchOptions& options)
         const struct { const char* label; WORD index; } queries[] = {
             {"DC_PAPERS", DC_PAPERS}, {"DC_BINS", DC_BINS}, {"DC_ENUMRESOLUTIONS", DC_ENUMRESOLUTIONS}};
         for (const auto& q : queries) {
-            PrintSeries(q.label, "calls", Measure(count, [&] {
+            PrintSeries(q.label, "calls", MeasureCalls(count, [&] {
                 DrvDeviceCapabilities(printer, Queue(), q.index, output.data(), nullptr);
             }));
         }
-        PrintSeries("DC_PAPERS by name", "calls", Measure(count, [&] {
+        PrintSeries("DC_PAPERS by name", "calls", MeasureCalls(count, [&] {
             DrvDeviceCapabilities(nullptr, Queue(), DC_PAPERS, output.data(), nullptr);
         }));
-        PrintSeries("DocumentProps", "calls", Measure(count, [&] {
+        PrintSeries("DocumentProps", "calls", MeasureCalls(count, [&] {
             DrvDocumentProperties(nullptr, printer, Queue(), &record.pub, &record.pub, DM_COPY);
         }));
         WCHAR message[256];
-        PrintSeries("DevQueryPrintEx", "calls", Measure(count, [&] {
+        PrintSeries("DevQueryPrintEx", "calls", MeasureCalls(count, [&] {
             DEVQUERYPRINT_INFO info = {sizeof(info), 1, printer, &record.pub, message, 256, 0};
             DevQueryPrintEx(&info);
         }));
