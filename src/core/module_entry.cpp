@@ -78,10 +78,10 @@ BOOL ModuleProcessAttach(HMODULE self)
 
     InitialiseModelCache();
 
-    if (!g_module.spinClassAtom)
-        g_module.spinClassAtom = RegisterControlClass(kSpinClassName, SpinControlWndProc);
-    if (!g_module.hintLineClassAtom)
-        g_module.hintLineClassAtom = RegisterControlClass(kHintLineClassName, HintLineWndProc);
+    if (!g_module.classAtom1)
+        g_module.classAtom1 = RegisterControlClass(kSpinClassName, SpinControlWndProc);
+    if (!g_module.classAtom3)
+        g_module.classAtom3 = RegisterControlClass(kHintLineClassName, HintLineWndProc);
 
     CaptureClassProcedures();
     return TRUE;
@@ -91,8 +91,8 @@ BOOL ModuleProcessDetach()
 {
     UnregisterClassW(kSpinClassName, g_module.moduleHandle);
     UnregisterClassW(kHintLineClassName, g_module.moduleHandle);
-    g_module.spinClassAtom = 0;
-    g_module.hintLineClassAtom = 0;
+    g_module.classAtom1 = 0;
+    g_module.classAtom3 = 0;
 
     if (g_module.resourceModule && g_module.resourceModule != g_module.moduleHandle)
         FreeLibrary(g_module.resourceModule);

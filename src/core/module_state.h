@@ -19,8 +19,8 @@ enum ControlClassSlot {
 struct ModuleState {
     HMODULE moduleHandle;
     HMODULE resourceModule;    // language module, or moduleHandle as fallback
-    ATOM    spinClassAtom;     // "TX3300UD_1"
-    ATOM    hintLineClassAtom; // "TX3300UD_3"
+    ATOM    classAtom1;        // "TX3300UD_1", the spin control; 0 until registered
+    ATOM    classAtom3;        // "TX3300UD_3", the hint line; 0 until registered
     WNDPROC classProcs[kControlClassSlots];
     WNDPROC replacementProcs[kControlClassSlots];
 };
