@@ -129,16 +129,22 @@ const int kCallCount = ARRAYSIZE(kCalls);
 
 // What a fresh process does first: ask how many papers there are, or open
 // the queue and fetch its default DEVMODE the way applications do (size,
-// then record). Either loads the driver and its description.
+// then record). Either loads the driver and its description. A console
+// program meets the window system for the first time there; an application
+// showing a print dialog has met it already, which the "after a window"
+// rows imitate.
 struct FirstCall {
     const WCHAR* mode;
     const char* label;
+    bool afterWindow;
 };
 
-enum { kFirstPapers, kFirstDocument };
+enum { kFirstPapers, kFirstDocument, kFirstPapersAfterWindow, kFirstDocumentAfterWindow };
 const FirstCall kFirstCalls[] = {
-    {L"first-papers", "DeviceCapabilitiesW DC_PAPERS"},
-    {L"first-document", "OpenPrinterW + DocumentPropertiesW"},
+    {L"first-papers", "DeviceCapabilitiesW DC_PAPERS", false},
+    {L"first-document", "OpenPrinterW + DocumentPropertiesW", false},
+    {L"first-papers-window", "  the same after a window", true},
+    {L"first-document-window", "  the same after a window", true},
 };
 const int kFirstCount = ARRAYSIZE(kFirstCalls);
 const WCHAR kWarmMode[] = L"warm";
@@ -180,10 +186,13 @@ const char* FirstCallIn(const WCHAR* queueName, int first, double* microseconds,
     std::vector<BYTE> record;
     const char* failed = nullptr;
     StopWatch watch;
+    if (kFirstCalls[first].afterWindow)
+        DestroyWindow(CreateWindowW(L"STATIC", L"", 0, 0, 0, 1, 1, nullptr, nullptr, nullptr,
+                                    nullptr));
     {
         Marker marker(kFirstMarkerBase + first);
         watch.Start();
-        if (first == kFirstPapers) {
+        if (first == kFirstPapers || first == kFirstPapersAfterWindow) {
             if (DeviceCapabilitiesW(queueName, kPort, DC_PAPERS, nullptr, nullptr) <= 0)
                 failed = "DeviceCapabilitiesW";
         } else if (!OpenPrinterW(Writable(queueName), &printer, nullptr)) {
@@ -400,7 +409,10 @@ struct Figures {
 // fresh-process sample; their pids find their markers in the trace.
 bool RunCountingChildren(const WCHAR* queueName, std::vector<DWORD>* pids)
 {
-    const WCHAR* const modes[] = {kFirstCalls[0].mode, kFirstCalls[1].mode, kWarmMode};
+    std::vector<const WCHAR*> modes;
+    for (const FirstCall& first : kFirstCalls)
+        modes.push_back(first.mode);
+    modes.push_back(kWarmMode);
     for (const WCHAR* mode : modes) {
         DWORD pid = 0;
         bool ran = false;
