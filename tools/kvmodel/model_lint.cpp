@@ -271,56 +271,63 @@ private:
         }
     }
 
-    // The n-th constraint the parser kept is the n-th record of the model;
-    // when the counts disagree the names are resolved here alone.
-    void CheckConstraints()
+    // A statement that names features (and options), as the parser kept it.
+    struct Reference {
+        const ScannedStatement* statement;
+        std::vector<std::string> names;   // feature, option (empty: any), ...
+    };
+
+    // The n-th reference the parser kept is the n-th record of the model,
+    // which says whether it resolved; when the counts disagree the names
+    // are resolved here alone.
+    template <typename RecordUnresolved>
+    void ReportUnresolved(const std::vector<Reference>& kept, uint32_t records,
+                          RecordUnresolved recordUnresolved, DiagnosticLevel level,
+                          const char* consequence)
     {
-        std::vector<std::pair<const ScannedStatement*, std::vector<std::string>>> kept;
-        for (const ScannedStatement& s : statements_) {
-            std::vector<std::string> names(4);
-            if (s.keyword == "UIConstraints" && !Skipped(s) && SplitConstraintWords(s.value, names.data()))
-                kept.emplace_back(&s, names);
-        }
-        const bool mapped = kept.size() == model_->constraintCount;
+        const bool mapped = kept.size() == records;
         for (size_t i = 0; i < kept.size(); ++i) {
-            const std::vector<std::string>& n = kept[i].second;
-            std::string why = WhyUnresolved(n[0], n[1]);
-            if (why.empty())
-                why = WhyUnresolved(n[2], n[3]);
-            const bool unresolved =
-                mapped ? model_->constraints[i].feature1 == kNoConstraintFeature : !why.empty();
-            if (!unresolved)
+            const std::vector<std::string>& n = kept[i].names;
+            std::string why;
+            for (size_t side = 0; side + 1 < n.size() && why.empty(); side += 2)
+                why = WhyUnresolved(n[side], n[side + 1]);
+            if (mapped ? !recordUnresolved(i) : why.empty())
                 continue;
             if (why.empty())
                 why = "names a feature or option the model does not have";
-            Error(*kept[i].first, why + "; the constraint never applies");
+            Report(kept[i].statement->line, level, kept[i].statement->keyword, why + consequence);
         }
+    }
+
+    void CheckConstraints()
+    {
+        std::vector<Reference> kept;
+        for (const ScannedStatement& s : statements_) {
+            std::vector<std::string> names(4);
+            if (s.keyword == "UIConstraints" && !Skipped(s) && SplitConstraintWords(s.value, names.data()))
+                kept.push_back(Reference{&s, names});
+        }
+        ReportUnresolved(
+            kept, model_->constraintCount,
+            [this](size_t i) { return model_->constraints[i].feature1 == kNoConstraintFeature; },
+            DiagnosticLevel::kError, "; the constraint never applies");
     }
 
     // "order section *Feature [Option]"; the parser reports the malformed ones.
     void CheckOrderDependencies()
     {
-        std::vector<std::pair<const ScannedStatement*, std::vector<std::string>>> kept;
+        std::vector<Reference> kept;
         for (const ScannedStatement& s : statements_) {
             if (s.keyword != "OrderDependency" || Skipped(s))
                 continue;
-            std::vector<std::string> words = Words(s.value);
+            const std::vector<std::string> words = Words(s.value);
             if (words.size() >= 3 && words[2][0] == '*')
-                kept.emplace_back(&s, words);
+                kept.push_back(Reference{&s, {words[2].substr(1), words.size() > 3 ? words[3] : ""}});
         }
-        const bool mapped = kept.size() == model_->orderDependencyCount;
-        for (size_t i = 0; i < kept.size(); ++i) {
-            const std::vector<std::string>& w = kept[i].second;
-            std::string why = WhyUnresolved(w[2].substr(1), w.size() > 3 ? w[3] : std::string());
-            const bool unresolved = mapped
-                                        ? model_->orderDependencies[i].feature == kNoConstraintFeature
-                                        : !why.empty();
-            if (!unresolved)
-                continue;
-            if (why.empty())
-                why = "names a feature or option the model does not have";
-            Warning(*kept[i].first, why + "; the order dependency is ignored");
-        }
+        ReportUnresolved(
+            kept, model_->orderDependencyCount,
+            [this](size_t i) { return model_->orderDependencies[i].feature == kNoConstraintFeature; },
+            DiagnosticLevel::kWarning, "; the order dependency is ignored");
     }
 
     // The first statement, or the last of one keyword, about a page size.
