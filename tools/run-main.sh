@@ -8,3 +8,10 @@ kv_build
 kv_testbed_start
 kv_log "what the spooler reports"
 wine "$KV_BUILD/bin/kvprinterinfo.exe" "$KV_QUEUE"
+# A queue keeps the default DEVMODE the driver made when it was added, and
+# the driver picks A4 or Letter by the user's locale (LC_ALL sets it under
+# Wine): the same driver added by an A4-locale user.
+kv_log "the default DEVMODE of a queue added in an A4 locale (LC_ALL=en_GB.UTF-8)"
+LC_ALL=en_GB.UTF-8 wine "$KV_BUILD/bin/kvinstall.exe" "$(winepath -w "$KV_PACKAGE")" \
+    "$KV_QUEUE (A4)" >/dev/null
+LC_ALL=en_GB.UTF-8 wine "$KV_BUILD/bin/kvprinterinfo.exe" --devmode "$KV_QUEUE (A4)"

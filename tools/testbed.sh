@@ -21,12 +21,37 @@ kv_ensure_packages() {
     command -v ninja >/dev/null || missing+=(ninja-build)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     if [ ${#missing[@]} -gt 0 ]; then
-        kv_log "installing ${missing[*]}"
+        kv_log "installing ${missing[*]} (first run only; Wine alone takes a few minutes)"
         local sudo=""
         [ "$(id -u)" -ne 0 ] && sudo=sudo
+        kv_log "updating the package lists"
         $sudo apt-get update -qq
-        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+        # apt reports its progress on a status descriptor: one line per
+        # tenth of each phase, so that a long install does not look hung.
+        # The descriptor is opened by a shell under sudo, which closes the
+        # caller's descriptors above 2.
+        $sudo env DEBIAN_FRONTEND=noninteractive sh -c \
+            'apt-get install -y -qq -o APT::Status-Fd=3 "$@" 3>&1 >/dev/null' apt-get \
+            "${missing[@]}" | kv_apt_progress
     fi
+}
+
+# "dlstatus:ID:PERCENT:TEXT" and "pmstatus:PACKAGE:PERCENT:TEXT" lines in,
+# "   download   30%  Retrieving file 40 of 130" lines out.
+kv_apt_progress() {
+    awk -F: '
+        $1 != "dlstatus" && $1 != "pmstatus" { next }
+        {
+            phase = $1 == "dlstatus" ? "download" : "install"
+            # The percentage is the first numeric field (package names may hold ":").
+            for (i = 2; i <= NF && $i !~ /^[0-9.]+$/; i++) ;
+            step = int($i / 10) * 10
+            text = $(i + 1); for (j = i + 2; j <= NF; j++) text = text ":" $j
+            if (phase != shownPhase || step > shownStep) {
+                printf "   %-9s %3d%%  %s\n", phase, step, text; fflush()
+                shownPhase = phase; shownStep = step
+            }
+        }'
 }
 
 kv_build() {

@@ -1,7 +1,8 @@
-// KVMODEL.EXE run as a model author runs it: on a description in another
-// maker's style (ORV5200.PPD: vendor keywords, printer queries with
-// multi-line values, hex substrings, installable options first) and on a
-// broken one. Its exit code, its diagnostics and its JSON are checked.
+// KVMODEL.EXE run as a model author runs it: on the sample model, on a
+// description in another maker's style (ORV5200.PPD: vendor keywords,
+// printer queries with multi-line values, hex substrings, installable
+// options first, a few mistakes) and on small broken ones. Its exit code,
+// its diagnostics and its JSON are checked.
 #include "support/test_paths.h"
 
 #include "core/model_parser.h"
@@ -91,30 +92,79 @@ protected:
 };
 std::wstring KvmodelTool::scratch_;
 
+// The sample model is what model authors copy: it must pass a strict
+// check without a word beyond the summary.
+TEST_F(KvmodelTool, SampleModelChecksCleanAndStrict)
+{
+    std::string sample = std::string(KV_MODEL_DIR) + "/KV3390N.PPD";
+    std::replace(sample.begin(), sample.end(), '/', '\\');
+    ToolRun run = Run({"check", "--strict", sample});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, sample + ": loads: 17 features (3 installable), 81 options, 15 paper sizes, "
+                                "18 constraints; 0 errors, 0 warnings, 12 notes\n");
+    EXPECT_EQ(run.err, "");
+}
+
 // Descriptions come with Unix, Windows and old Macintosh line ends; every
 // diagnostic names the line of its own statement in each, also after
-// quoted values that run over several lines. Keywords the driver reads,
-// queries and their *End lines are worth no warning.
-TEST_F(KvmodelTool, CheckNamesSkippedKeywordsAtTheirLinesWhateverTheLineEnds)
+// quoted values that run over several lines. Standard keywords and those
+// of other printing systems are notes, shown with --verbose; queries and
+// their *End lines are worth nothing.
+TEST_F(KvmodelTool, CheckNamesEachFindingAtItsLineWhateverTheLineEnds)
 {
     const std::string original = ReadBytes(DataFile("ORV5200.PPD"));
-    const char* const skipped = "1 PPD-Adobe 5 FormatVersion 9 PCFileName 10 Manufacturer 11 Product 12 ModelName "
-                                "13 ShortNickName 15 PSVersion 20 cupsVersion 21 cupsManualCopies 22 cupsFilter "
-                                "30 APDialogExtension 31 APPrinterIconPath";
+    const char* const expected[] = {
+        "1: note: *PPD-Adobe: standard keyword not used by this driver",
+        "5: note: *FormatVersion: standard keyword not used by this driver",
+        "9: note: *PCFileName: standard keyword not used by this driver",
+        "10: note: *Manufacturer: standard keyword not used by this driver",
+        "11: note: *Product: standard keyword not used by this driver",
+        "12: note: *ModelName: standard keyword not used by this driver",
+        "13: note: *ShortNickName: standard keyword not used by this driver",
+        "15: note: *PSVersion: standard keyword not used by this driver",
+        "18: note: *DefaultColorSpace: standard keyword not used by this driver",
+        "20: note: *cupsVersion: keyword of another printing system, not used by this driver",
+        "21: note: *cupsManualCopies: keyword of another printing system, not used by this driver",
+        "22: note: *cupsFilter: keyword of another printing system, not used by this driver",
+        "30: note: *APDialogExtension: keyword of another printing system, not used by this driver",
+        "31: note: *APPrinterIconPath: keyword of another printing system, not used by this driver",
+        "65: error: *PageSize: page size Postcard has no *PaperDimension; the driver knows no size for it",
+        "141: error: *DefaultORVBanner: no option Both in *ORVBanner; the driver starts with the first "
+        "option, Start",
+        "153: error: *UIConstraints: no feature *ORVHolePunch in the model; the constraint never applies",
+        "154: error: *UIConstraints: no option Tray9 in *InputSlot; the constraint never applies",
+        "157: note: *DefaultFont: standard keyword not used by this driver",
+    };
     const char* const variants[][2] = {{"LF.PPD", "\n"}, {"CRLF.PPD", "\r\n"}, {"CR.PPD", "\r"}};
     for (const auto& variant : variants) {
         const std::string path = ScratchFile(variant[0], std::regex_replace(original, std::regex("\n"), variant[1]));
         SCOPED_TRACE(path);
-        ToolRun run = Run({"check", path});
-        EXPECT_EQ(run.exitCode, 0) << run.err;
-        std::string expected;
-        std::istringstream pairs(skipped);
-        for (std::string line, word; pairs >> line >> word;)
-            expected += path + ":" + line + ": warning: *" + word + ": unknown keyword skipped\n";
-        expected += path + ": loads: 9 features (2 installable), 24 options, 7 constraints, ";
-        EXPECT_EQ(run.out.find(expected), 0u) << run.out;
-        ExpectInOrder(run.out, {expected, " bytes of cache image (0 errors, 13 warnings)\n"});
+        ToolRun run = Run({"check", "--verbose", path});
+        EXPECT_EQ(run.exitCode, 1) << run.err;
+        std::string lines;
+        for (const char* line : expected)
+            lines += path + ":" + line + "\n";
+        EXPECT_EQ(run.out, lines + path + ": loads: 9 features (2 installable), 24 options, 5 paper sizes, "
+                                          "5 constraints (2 ignored); 4 errors, 0 warnings, 15 notes\n");
     }
+}
+
+// The summary counts what the driver holds: the option a runaway quoted
+// value swallowed is gone, and so are the constraints naming it.
+TEST_F(KvmodelTool, SummaryCountsWhatTheLoadedModelHolds)
+{
+    const std::string path = ScratchFile("RUNAWAY.PPD",
+        "*PPD-Adobe: \"4.3\"\n*OpenUI *Resolution: PickOne\n*DefaultResolution: 300dpi\n"
+        "*Resolution 300dpi: \"<</HWResolution[300 300]>>setpagedevice\n"
+        "*Resolution 600dpi: \"<</HWResolution[600 600]>>setpagedevice\"\n"
+        "*Resolution 1200dpi: \"<</HWResolution[1200 1200]>>setpagedevice\"\n*CloseUI: *Resolution\n"
+        "*UIConstraints: *Resolution 600dpi *Resolution 1200dpi\n"
+        "*UIConstraints: *Resolution 300dpi *Resolution 1200dpi\n");
+    ToolRun run = Run({"check", path});
+    EXPECT_EQ(run.exitCode, 1);
+    ExpectInOrder(run.out, {path + ":4: error: *Resolution: quoted value swallows the statement at line 5",
+                            path + ": loads: 1 feature (0 installable), 2 options, 0 paper sizes, "
+                                   "1 constraint (1 ignored); 2 errors, 0 warnings, 1 note\n"});
 }
 
 // A broken file fails at its line, yet the files after it are still checked.
@@ -124,7 +174,7 @@ TEST_F(KvmodelTool, BrokenDescriptionFailsAtTheUnterminatedQuote)
     ToolRun check = Run({"check", broken, good});
     EXPECT_EQ(check.exitCode, 1);
     ExpectInOrder(check.out, {broken + ":8: error: *PageSize: quoted value not terminated\n" +
-                                  broken + ": does not load (1 error, 1 warning)\n",
+                                  broken + ": does not load; 1 error, 0 warnings, 1 note\n",
                               good + ": loads:"});
 
     ToolRun dump = Run({"dump", broken});
@@ -143,11 +193,222 @@ TEST_F(KvmodelTool, UnreadableFileAndBadCommandLineAreUsageErrors)
         EXPECT_EQ(run.err.find(missing + ": error: cannot read the file"), 0u) << run.err;
     }
     for (const std::vector<std::string>& arguments :
-         {std::vector<std::string>{}, {"check"}, {"dump"}, {"verify", DataFile("ORV5200.PPD")},
+         {std::vector<std::string>{}, {"check"}, {"check", "--strict"}, {"dump"},
+          {"check", "--pedantic", DataFile("ORV5200.PPD")}, {"verify", DataFile("ORV5200.PPD")},
           {"dump", DataFile("ORV5200.PPD"), DataFile("BROKEN.PPD")}}) {
         ToolRun run = Run(arguments);
         EXPECT_EQ(run.exitCode, 2) << arguments.size() << " arguments";
         EXPECT_EQ(run.err.find("usage:"), 0u) << run.err;
+    }
+}
+
+// A small description that checks clean; the cases below add to it from
+// line 9 or change one of its lines.
+const std::vector<std::string> kCleanModel = {
+    "*PPD-Adobe: \"4.3\"",                // 1
+    "*OpenUI *PageSize: PickOne",         // 2
+    "*DefaultPageSize: A4",               // 3
+    "*PageSize A4: \"a4\"",               // 4
+    "*PageSize Letter: \"letter\"",       // 5
+    "*CloseUI: *PageSize",                // 6
+    "*PaperDimension A4: \"595 842\"",    // 7
+    "*PaperDimension Letter: \"612 792\"", // 8
+};
+
+std::string Lines(const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+std::string CleanModelWith(const std::vector<std::string>& added)
+{
+    std::vector<std::string> lines = kCleanModel;
+    lines.insert(lines.end(), added.begin(), added.end());
+    return Lines(lines);
+}
+
+std::string CleanModelChanging(size_t line, const std::string& text)
+{
+    std::vector<std::string> lines = kCleanModel;
+    lines.at(line - 1) = text;
+    return Lines(lines);
+}
+
+// 3 KB of bytes from a fixed generator: what a damaged download looks like.
+std::string NoiseBytes()
+{
+    std::string bytes(3072, '\0');
+    uint32_t state = 2463534242u;
+    for (char& byte : bytes) {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        byte = static_cast<char>(state >> 24);
+    }
+    return bytes;
+}
+
+struct BrokenCase {
+    const char* what;
+    std::string text;
+    std::vector<std::string> diagnostics;   // "LINE: level: ..." after "FILE:"
+    int exitCode;
+    int strictExitCode;
+};
+
+// Each case: the exact diagnostics check prints (notes stay hidden), and
+// its exit code without and with --strict.
+TEST_F(KvmodelTool, CheckReportsEachBrokenDescriptionAtItsLine)
+{
+    const BrokenCase cases[] = {
+        {"clean", CleanModelWith({}), {}, 0, 0},
+        {"quoted value over lines that are no statements",
+         CleanModelWith({"*Password: \"", "  (secret)", "\"", "*End"}), {}, 0, 0},
+        {"standard keywords, translations, other systems' keywords",
+         CleanModelWith({"*Manufacturer: \"Zentari\"", "*fr.Translation PageSize/Taille: \"\"",
+                         "*cupsFilter: \"application/pdf 0 -\"", "*DefaultColorSpace: Gray"}),
+         {}, 0, 0},
+        // Values that run on
+        {"quoted value swallows a statement",
+         CleanModelWith({"*OpenUI *Resolution: PickOne", "*DefaultResolution: 300dpi",
+                         "*Resolution 300dpi: \"<</HWResolution[300 300]>>setpagedevice",
+                         "*Resolution 600dpi: \"<</HWResolution[600 600]>>setpagedevice\"",
+                         "*CloseUI: *Resolution", "*UIConstraints: *Resolution 600dpi *PageSize Letter"}),
+         {"11: error: *Resolution: quoted value swallows the statement at line 12 (*Resolution); "
+          "is a closing quote missing?",
+          "14: error: *UIConstraints: no option 600dpi in *Resolution; the constraint never applies"},
+         1, 1},
+        {"quoted value swallows several statements",
+         CleanModelWith({"*NickName: \"Zentari", "*ColorDevice: False", "*LanguageLevel: \"3\""}),
+         {"9: error: *NickName: quoted value swallows 2 statements (lines 10-11, from *ColorDevice); "
+          "is a closing quote missing?"},
+         1, 1},
+        {"quoted value open to the end", CleanModelWith({"*NickName: \"Zentari"}),
+         {"9: error: *NickName: quoted value not terminated"}, 1, 1},
+        {"statements without a colon, stray text",
+         CleanModelWith({"*PageSize B4 \"b4\"", "*InputSlot Tray9 Tray 9", "garbage", "*: nothing"}),
+         {"9: error: *PageSize: missing ':' after the option part",
+          "10: error: *InputSlot: missing ':' after the option part",
+          "11: warning: text outside a statement ignored",
+          "12: warning: statement without a keyword ignored"},
+         1, 1},
+        // Not a description
+        {"empty file", "", {"1: error: not a model description: the file is empty"}, 1, 1},
+        {"random bytes", NoiseBytes(),
+         {"1: error: not a model description: it does not begin with *PPD-Adobe"}, 1, 1},
+        {"no header",
+         Lines(std::vector<std::string>(kCleanModel.begin() + 1, kCleanModel.end())),
+         {"1: error: not a model description: it does not begin with *PPD-Adobe"}, 1, 1},
+        {"no feature", Lines({"*PPD-Adobe: \"4.3\"", "*NickName: \"Zentari\""}),
+         {"1: error: not a model description: it defines no feature"}, 1, 1},
+        // Defaults
+        {"default naming no option", CleanModelChanging(3, "*DefaultPageSize: A3"),
+         {"3: error: *DefaultPageSize: no option A3 in *PageSize; the driver starts with the "
+          "first option, A4"},
+         1, 1},
+        {"default of no feature", CleanModelWith({"*DefaultDuplx: None"}),
+         {"9: warning: *DefaultDuplx: no feature *Duplx in the model; default ignored"}, 0, 1},
+        {"resolution default spelled unlike its option",
+         CleanModelWith({"*OpenUI *Resolution: PickOne", "*DefaultResolution: 600x600dpi",
+                         "*Resolution 600dpi: \"\"", "*CloseUI: *Resolution"}),
+         {"10: warning: *DefaultResolution: no option 600x600dpi in *Resolution; the driver reads "
+          "it as 600 dpi, which the model offers"},
+         0, 1},
+        {"resolution default not offered",
+         CleanModelWith({"*OpenUI *Resolution: PickOne", "*DefaultResolution: 1200dpi",
+                         "*Resolution 600dpi: \"\"", "*CloseUI: *Resolution"}),
+         {"10: error: *DefaultResolution: no option 1200dpi in *Resolution; the driver reads it "
+          "as 1200 dpi, which the model does not offer"},
+         1, 1},
+        {"default named twice", CleanModelWith({"*DefaultPageSize: Letter"}),
+         {"9: warning: *DefaultPageSize: default named again (first at line 3)"}, 0, 1},
+        // Blocks
+        {"OpenUI never closed",
+         CleanModelWith({"*OpenUI *Duplex: PickOne", "*DefaultDuplex: None", "*Duplex None: \"\""}),
+         {"9: error: *OpenUI: *Duplex is never closed (no *CloseUI: *Duplex)"}, 1, 1},
+        {"OpenUI inside an open feature",
+         CleanModelWith({"*OpenUI *Duplex: PickOne", "*Duplex None: \"\"", "*OpenUI *Collate: Boolean",
+                         "*Collate True: \"\"", "*CloseUI: *Collate"}),
+         {"11: error: *OpenUI: *Collate opened while *Duplex (line 9) is still open; "
+          "*CloseUI: *Duplex missing?"},
+         1, 1},
+        {"CloseUI closing another feature", CleanModelChanging(6, "*CloseUI: *PageRegion"),
+         {"6: error: *CloseUI: closes *PageRegion, but the open feature is *PageSize (line 2)"}, 1, 1},
+        {"CloseGroup without a group", CleanModelWith({"*CloseGroup: General"}),
+         {"9: error: *CloseGroup: no group is open"}, 1, 1},
+        {"CloseGroup closing another group",
+         CleanModelWith({"*OpenGroup: General/General", "*CloseGroup: InstallableOptions"}),
+         {"10: error: *CloseGroup: closes group InstallableOptions, but the open group is General "
+          "(line 9)"},
+         1, 1},
+        {"installable group never closed",
+         CleanModelWith({"*OpenGroup: InstallableOptions/Options Installed",
+                         "*OpenUI *OptionTray2: Boolean", "*DefaultOptionTray2: False",
+                         "*OptionTray2 False: \"\"", "*CloseUI: *OptionTray2"}),
+         {"9: error: *OpenGroup: group InstallableOptions is never closed; every feature after it "
+          "counts as installable"},
+         1, 1},
+        {"group closed around an open feature",
+         CleanModelWith({"*OpenGroup: General", "*OpenUI *Duplex: PickOne", "*Duplex None: \"\"",
+                         "*CloseGroup: General", "*CloseUI: *Duplex"}),
+         {"12: error: *CloseGroup: group closed while *Duplex (line 10) is still open"}, 1, 1},
+        // Constraints and order
+        {"constraint on a feature the model lacks",
+         CleanModelWith({"*UIConstraints: *Duplex None *PageSize Letter"}),
+         {"9: error: *UIConstraints: no feature *Duplex in the model; the constraint never applies"},
+         1, 1},
+        {"constraint on an option the model lacks, by an option keyword's name",
+         CleanModelWith({"*UIConstraints: *PageRegion A5 *PageSize Letter"}),
+         {"9: error: *UIConstraints: no option A5 in *PageSize; the constraint never applies"}, 1, 1},
+        {"order dependency on a feature the model lacks",
+         CleanModelWith({"*OrderDependency: 10 AnySetup *Duplex"}),
+         {"9: warning: *OrderDependency: no feature *Duplex in the model; the order dependency is "
+          "ignored"},
+         0, 1},
+        // Options and papers
+        {"option defined twice", CleanModelWith({"*PageSize A4: \"again\""}),
+         {"9: warning: *PageSize: option A4 defined again (first at line 4)"}, 0, 1},
+        {"page size without dimension", CleanModelWith({"*PageSize A5: \"a5\""}),
+         {"9: error: *PageSize: page size A5 has no *PaperDimension; the driver knows no size for it"},
+         1, 1},
+        {"misspelt paper dimension", CleanModelChanging(8, "*PaperDimension Leter: \"612 792\""),
+         {"5: error: *PageSize: page size Letter has no *PaperDimension; the driver knows no size "
+          "for it",
+          "8: warning: *PaperDimension: no *PageSize Leter; is the option keyword misspelt?"},
+         1, 1},
+        {"imageable area outside the paper",
+         CleanModelWith({"*ImageableArea A4: \"12 12 583.5 830\"", "*ImageableArea Letter: \"12 12 600 800\""}),
+         {"10: error: *ImageableArea: imageable area 12 12 600 800 of Letter lies outside its paper, "
+          "612 x 792"},
+         1, 1},
+        {"empty imageable area", CleanModelWith({"*ImageableArea A4: \"300 12 100 830\""}),
+         {"9: error: *ImageableArea: imageable area 300 12 100 830 of A4 is empty"}, 1, 1},
+        {"landscape area measured on the turned paper",
+         CleanModelWith({"*ImageableAreaL Letter: \"12 12 780 600\"", "*ImageableAreaL A4: \"12 12 583 830\""}),
+         {"10: error: *ImageableAreaL: landscape imageable area 12 12 583 830 of A4 lies outside its "
+          "turned paper, 842 x 595"},
+         1, 1},
+        // Keywords the driver does not know
+        {"misspelt driver keyword", CleanModelWith({"*PrinterCap: \"4096\""}),
+         {"9: warning: *PrinterCap: unknown keyword skipped"}, 0, 1},
+        {"feature option outside its feature", CleanModelWith({"*OutputBin Upper: \"\""}),
+         {"9: warning: *OutputBin: unknown keyword skipped"}, 0, 1},
+    };
+    for (const BrokenCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = ScratchFile("CASE.PPD", c.text);
+        std::string expected;
+        for (const std::string& diagnostic : c.diagnostics)
+            expected += path + ":" + diagnostic + "\n";
+        ToolRun run = Run({"check", path});
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        const size_t summary = run.out.rfind(path + ": ");   // the last line, after the diagnostics
+        ASSERT_NE(summary, std::string::npos) << run.out << run.err;
+        EXPECT_EQ(run.out.substr(0, summary), expected);
+        EXPECT_EQ(Run({"check", "--strict", path}).exitCode, c.strictExitCode);
     }
 }
 

@@ -1,7 +1,8 @@
 // KVMODEL: the model author's companion to the driver's description parser.
 //
-//   KVMODEL check FILE...   parse each description and list what the driver
-//                           would skip or refuse, compiler style
+//   KVMODEL check [--strict] [--verbose] FILE...
+//                           list, compiler style, what the driver skips or
+//                           refuses and what it reads other than meant
 //   KVMODEL dump FILE       the parsed model as JSON on standard output
 //
 // Both read the description itself, never the binary cache beside it, so
@@ -20,14 +21,23 @@
 namespace {
 
 enum ExitCode {
-    kExitLoaded = 0,
-    kExitNotLoaded = 1,   // the driver would fail to load this description
-    kExitUsage = 2,       // bad command line, or a file that cannot be read
+    kExitPassed = 0,
+    kExitFailed = 1,   // check: errors (or warnings, when strict); dump: nothing loaded
+    kExitUsage = 2,    // bad command line, or a file that cannot be read
 };
 
 const char kUsage[] =
-    "usage: KVMODEL check FILE...   report what the driver skips or refuses\n"
-    "       KVMODEL dump FILE       print the parsed model as JSON\n";
+    "usage: KVMODEL check [--strict] [--verbose] FILE...\n"
+    "                     report what the driver skips, refuses or reads other than meant;\n"
+    "                     fails on errors, with --strict on warnings too; --verbose also\n"
+    "                     shows notes (standard keywords the driver has no use for)\n"
+    "       KVMODEL dump FILE\n"
+    "                     print the parsed model as JSON\n";
+
+struct CheckOptions {
+    bool strict = false;
+    bool verbose = false;
+};
 
 std::string Utf8(const WCHAR* text)
 {
@@ -102,23 +112,41 @@ bool ParseFile(const WCHAR* path, ModelCheckResult* result)
     return true;
 }
 
-int Check(int count, WCHAR** files)
+int Check(const std::vector<const WCHAR*>& files, const CheckOptions& options)
 {
-    int status = kExitLoaded;
-    for (int i = 0; i < count; ++i) {
-        const std::string label = Utf8(files[i]);
+    int status = kExitPassed;
+    for (const WCHAR* file : files) {
+        const std::string label = Utf8(file);
         ModelCheckResult result;
-        if (!ParseFile(files[i], &result)) {
+        if (!ParseFile(file, &result)) {
             status = kExitUsage;
             continue;
         }
         for (const ModelDiagnostic& diagnostic : result.diagnostics)
-            PrintLine(stdout, FormatDiagnostic(label, diagnostic));
+            if (options.verbose || diagnostic.level != DiagnosticLevel::kNote)
+                PrintLine(stdout, FormatDiagnostic(label, diagnostic));
         PrintLine(stdout, FormatSummary(label, result));
-        if (!result.model && status == kExitLoaded)
-            status = kExitNotLoaded;
+        if (!result.Passes(options.strict) && status == kExitPassed)
+            status = kExitFailed;
     }
     return status;
+}
+
+// "check" arguments: options first, then at least one file.
+bool ReadCheckArguments(int count, WCHAR** arguments, CheckOptions* options,
+                        std::vector<const WCHAR*>* files)
+{
+    int i = 0;
+    for (; i < count && arguments[i][0] == L'-'; ++i) {
+        if (std::wcscmp(arguments[i], L"--strict") == 0)
+            options->strict = true;
+        else if (std::wcscmp(arguments[i], L"--verbose") == 0)
+            options->verbose = true;
+        else
+            return false;
+    }
+    files->assign(arguments + i, arguments + count);
+    return !files->empty();
 }
 
 int Dump(const WCHAR* file)
@@ -127,16 +155,17 @@ int Dump(const WCHAR* file)
     ModelCheckResult result;
     if (!ParseFile(file, &result))
         return kExitUsage;
-    // Standard output stays pure JSON; what the parser said goes beside it.
+    // Standard output stays pure JSON; what check would say goes beside it.
     for (const ModelDiagnostic& diagnostic : result.diagnostics)
-        PrintLine(stderr, FormatDiagnostic(label, diagnostic));
+        if (diagnostic.level != DiagnosticLevel::kNote)
+            PrintLine(stderr, FormatDiagnostic(label, diagnostic));
     if (!result.model) {
         PrintLine(stderr, FormatSummary(label, result));
-        return kExitNotLoaded;
+        return kExitFailed;
     }
     const std::string json = DumpModelJson(result.model);
     std::fwrite(json.data(), 1, json.size(), stdout);
-    return kExitLoaded;
+    return kExitPassed;
 }
 
 } // namespace
@@ -144,8 +173,11 @@ int Dump(const WCHAR* file)
 int wmain(int argc, WCHAR** argv)
 {
     int status = kExitUsage;
-    if (argc >= 3 && std::wcscmp(argv[1], L"check") == 0)
-        status = Check(argc - 2, argv + 2);
+    CheckOptions options;
+    std::vector<const WCHAR*> files;
+    if (argc >= 2 && std::wcscmp(argv[1], L"check") == 0 &&
+        ReadCheckArguments(argc - 2, argv + 2, &options, &files))
+        status = Check(files, options);
     else if (argc == 3 && std::wcscmp(argv[1], L"dump") == 0)
         status = Dump(argv[2]);
     else

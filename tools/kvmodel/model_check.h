@@ -1,6 +1,9 @@
-// KVMODEL check: builds a description exactly as the driver's parser does
-// and reports what it skipped or refused, one compiler-style line each.
+// KVMODEL check: builds a description exactly as the driver's parser does,
+// then reports, compiler style, what the parser skipped or refused and
+// what the driver reads without complaint although the text cannot mean it.
 #pragma once
+
+#include "model_lint.h"
 
 #include "core/model_context.h"
 
@@ -9,25 +12,21 @@
 #include <string>
 #include <vector>
 
-struct ModelDiagnostic {
-    uint32_t line;
-    std::string keyword;   // without the leading "*"; empty for stray text
-    std::string message;
-    bool fatal;
-};
-
 struct ModelCheckResult {
-    std::vector<ModelDiagnostic> diagnostics;
+    std::vector<ModelDiagnostic> diagnostics;   // in line order
     ModelContext* model = nullptr;   // relocated and usable; null when it failed
     bool relocationRefused = false;  // built, but the image did not relocate
-    size_t imageSize = 0;
 
     ModelCheckResult() = default;
     ModelCheckResult(const ModelCheckResult&) = delete;
     ModelCheckResult& operator=(const ModelCheckResult&) = delete;
     ~ModelCheckResult();
 
-    size_t Count(bool fatal) const;
+    size_t Count(DiagnosticLevel level) const;
+
+    // Whether check passes the file: it loads and has no error, nor a
+    // warning when strict.
+    bool Passes(bool strict) const;
 };
 
 // Parses the description text (the cache is never consulted) into result.
@@ -35,9 +34,9 @@ struct ModelCheckResult {
 void CheckModelText(const uint8_t* text, size_t size, const char16_t* path,
                     ModelCheckResult* result);
 
-// "FILE:LINE: warning: *Keyword: message" (or "error:" for the statement
-// that ended parsing).
+// "FILE:LINE: error: *Keyword: message" (or "warning:", "note:").
 std::string FormatDiagnostic(const std::string& file, const ModelDiagnostic& diagnostic);
 
-// The closing line of a check: what loaded, or why nothing did.
+// The closing line of a check: what the loaded model holds, or that
+// nothing loaded, and the count of each level.
 std::string FormatSummary(const std::string& file, const ModelCheckResult& result);

@@ -1,11 +1,16 @@
 // kvprinterinfo: shows what the spooler knows of an installed queue and of
 // the driver module behind it.
 //
-//   kvprinterinfo [QUEUE-NAME]
+//   kvprinterinfo [--devmode] [QUEUE-NAME]
+//
+// --devmode shows only the default DEVMODE applications receive.
 #include <windows.h>
 #include <winspool.h>
 
 #include <cstdio>
+#include <cstring>
+#include <cwchar>
+#include <string>
 #include <vector>
 
 namespace {
@@ -38,6 +43,27 @@ void PrintProductVersion(const WCHAR* path)
         wprintf(L"  module version:   (none)\n");
 }
 
+// The value of the model description's "*DefaultPageSize:" statement, so
+// that the DEVMODE's paper can be set beside it; empty when there is none.
+std::wstring ModelDefaultPageSize(const WCHAR* dataFile)
+{
+    std::wstring result;
+    FILE* file = dataFile ? _wfopen(dataFile, L"rb") : nullptr;
+    if (!file)
+        return result;
+    static const char kKeyword[] = "*DefaultPageSize:";
+    char line[512];
+    while (result.empty() && std::fgets(line, sizeof(line), file)) {
+        if (std::strncmp(line, kKeyword, sizeof(kKeyword) - 1) != 0)
+            continue;
+        for (const char* c = line + sizeof(kKeyword) - 1; *c && *c != '\r' && *c != '\n'; ++c)
+            if (*c != ' ' && *c != '\t')
+                result += static_cast<WCHAR>(static_cast<unsigned char>(*c));
+    }
+    std::fclose(file);
+    return result;
+}
+
 // What an application sees through DeviceCapabilitiesW, which asks the
 // driver module.
 void PrintCapabilities(const WCHAR* queue, const WCHAR* port)
@@ -52,10 +78,19 @@ void PrintCapabilities(const WCHAR* queue, const WCHAR* port)
         DeviceCapabilitiesW(queue, port, DC_PAPERS, reinterpret_cast<LPWSTR>(ids.data()), nullptr);
         DeviceCapabilitiesW(queue, port, DC_PAPERNAMES, names.data(), nullptr);
         DeviceCapabilitiesW(queue, port, DC_PAPERSIZE, reinterpret_cast<LPWSTR>(sizes.data()), nullptr);
+        // The user-defined paper measures the size last set, not a limit of
+        // the printer: the limits come with it.
+        const DWORD smallest = DeviceCapabilitiesW(queue, port, DC_MINEXTENT, nullptr, nullptr);
+        const DWORD largest = DeviceCapabilitiesW(queue, port, DC_MAXEXTENT, nullptr, nullptr);
         wprintf(L"  papers:           %d\n", papers);
-        for (int i = 0; i < papers; ++i)
-            wprintf(L"    %4u  %-24.64ls %5ld x %-5ld (0.1 mm)\n", ids[i], &names[i * 64],
-                    sizes[i].x, sizes[i].y);
+        for (int i = 0; i < papers; ++i) {
+            wprintf(L"    %4u  %-24.64ls %5ld x %-5ld (0.1 mm)", ids[i], &names[i * 64], sizes[i].x,
+                    sizes[i].y);
+            if (ids[i] == DMPAPER_USER)
+                wprintf(L"  current custom size; allowed %u x %u to %u x %u", LOWORD(smallest),
+                        HIWORD(smallest), LOWORD(largest), HIWORD(largest));
+            wprintf(L"\n");
+        }
     }
     int bins = DeviceCapabilitiesW(queue, port, DC_BINS, nullptr, nullptr);
     if (bins > 0) {
@@ -86,7 +121,7 @@ void PrintCapabilities(const WCHAR* queue, const WCHAR* port)
 
 // The default settings an application receives from DocumentPropertiesW,
 // which asks the driver module for its record.
-void PrintDefaultDevmode(const WCHAR* queue)
+void PrintDefaultDevmode(const WCHAR* queue, const WCHAR* dataFile)
 {
     WCHAR* name = const_cast<WCHAR*>(queue);
     const LONG size = DocumentPropertiesW(nullptr, nullptr, name, nullptr, nullptr, 0);
@@ -110,6 +145,11 @@ void PrintDefaultDevmode(const WCHAR* queue)
     wprintf(L"    fields          0x%08lX\n", dm->dmFields);
     wprintf(L"    paper           %d \"%.32ls\" %d x %d (0.1 mm)\n", dm->dmPaperSize, dm->dmFormName,
             dm->dmPaperWidth, dm->dmPaperLength);
+    // The paper is the one surprise: it does not follow the model. The
+    // spooler stores the driver's record when the queue is added.
+    const std::wstring modelPaper = ModelDefaultPageSize(dataFile);
+    wprintf(L"                    A4 or Letter by the locale the queue was added in, not the model's "
+            L"default (%ls)\n", modelPaper.empty() ? L"none" : modelPaper.c_str());
     wprintf(L"    orientation     %ls\n", dm->dmOrientation == DMORIENT_LANDSCAPE ? L"landscape" : L"portrait");
     wprintf(L"    copies          %d%ls\n", dm->dmCopies, dm->dmCollate == DMCOLLATE_TRUE ? L", collated" : L"");
     wprintf(L"    source          %d\n", dm->dmDefaultSource);
@@ -124,7 +164,9 @@ void PrintDefaultDevmode(const WCHAR* queue)
 
 int wmain(int argc, WCHAR** argv)
 {
-    const WCHAR* queue = argc > 1 ? argv[1] : kDefaultQueue;
+    const bool devmodeOnly = argc > 1 && std::wcscmp(argv[1], L"--devmode") == 0;
+    const int queueArgument = devmodeOnly ? 2 : 1;
+    const WCHAR* queue = argc > queueArgument ? argv[queueArgument] : kDefaultQueue;
     HANDLE printer = nullptr;
     if (!OpenPrinterW(const_cast<LPWSTR>(queue), &printer, nullptr)) {
         fwprintf(stderr, L"kvprinterinfo: cannot open \"%ls\" (error %lu)\n", queue, GetLastError());
@@ -145,6 +187,10 @@ int wmain(int argc, WCHAR** argv)
 
     auto* p = reinterpret_cast<PRINTER_INFO_2W*>(info.data());
     auto* d = reinterpret_cast<DRIVER_INFO_3W*>(driver.data());
+    if (devmodeOnly) {
+        PrintDefaultDevmode(p->pPrinterName, d->pDataFile);
+        return 0;
+    }
     wprintf(L"Printer \"%ls\"\n", p->pPrinterName);
     wprintf(L"  port:             %ls\n", p->pPortName);
     wprintf(L"  driver:           %ls (version %lu, %ls)\n", d->pName, d->cVersion, d->pEnvironment);
@@ -155,6 +201,6 @@ int wmain(int argc, WCHAR** argv)
         wprintf(L"  dependent file:   %ls\n", f);
     PrintProductVersion(d->pConfigFile);
     PrintCapabilities(p->pPrinterName, p->pPortName);
-    PrintDefaultDevmode(p->pPrinterName);
+    PrintDefaultDevmode(p->pPrinterName, d->pDataFile);
     return 0;
 }
