@@ -1,7 +1,8 @@
 // What the parser hands to the image writer: the head's values and the
 // features, options, constraints and order dependencies as linked records
-// in the parse arena, in their final order. The writer turns them into the
-// arrays of the cache image.
+// in the parse arena, in their final order, every name a constraint or
+// order dependency gave already turned into numbers. The writer turns them
+// into the arrays of the cache image.
 #pragma once
 
 #include "core/model_context.h"
@@ -13,6 +14,7 @@ namespace model_parse {
 struct PendingOption {
     PendingOption* next;
     ModelOption option;   // texts point into the arena
+    uint32_t position;    // in its feature's list
 };
 
 struct PendingFeature {
@@ -31,19 +33,19 @@ struct PendingFeature {
     bool typeGiven;
 };
 
-// Feature and option names as the statement gave them; resolved to numbers
-// when the image is written.
+// Feature and option names as the statement gave them, and the record they
+// become once every feature is known.
 struct PendingConstraint {
     PendingConstraint* next;
     char* names[4];   // feature, option or null, feature, option or null
+    ModelConstraint record;
 };
 
 struct PendingOrder {
     PendingOrder* next;
     char* feature;
     char* option;     // null: any option
-    uint32_t section;
-    double order;
+    ModelOrderDependency record;   // section and order as declared
 };
 
 struct ModelDraft {

@@ -1,7 +1,6 @@
 #include "core/model_image_internal.h"
 
 #include "core/description_text.h"
-#include "core/model_keywords.h"
 #include "core/model_parser.h"
 
 #include <cstring>
@@ -185,82 +184,24 @@ void WriteFeatures(ImageWriter& w, const ModelDraft& draft, size_t featuresAt)
 }
 
 // ---------------------------------------------------------------------------
-// Constraints and order dependencies: names become feature and option numbers.
-
-// The feature of that name, else the one of the kind the name feeds; -1
-// when there is neither.
-int FindFeatureIndex(const PendingFeature* features, const char* name, const PendingFeature** found)
-{
-    for (const PendingFeature* f = features; f; f = f->next)
-        if (model_parse::Equals(f->keyword, name)) {
-            *found = f;
-            return f->index;
-        }
-    uint8_t kind = model_parse::KindOfName(name);
-    for (const PendingFeature* f = features; f && kind != kKindNone; f = f->next)
-        if (f->kind == kind) {
-            *found = f;
-            return f->index;
-        }
-    return -1;
-}
-
-int FindOptionIndex(const PendingFeature* feature, const char* name)
-{
-    int index = 0;
-    for (const PendingOption* o = feature->first; o; o = o->next, ++index)
-        if (model_parse::Equals(o->option.keyword, name))
-            return index;
-    return -1;
-}
-
-// Feature and option numbers of one constraint or order dependency side;
-// false, leaving them untouched, when the model lacks the feature or the
-// named option.
-bool ResolveReference(const PendingFeature* features, const char* featureName,
-                      const char* optionName, uint16_t* feature, uint16_t* option)
-{
-    const PendingFeature* f = nullptr;
-    int fi = FindFeatureIndex(features, featureName, &f);
-    if (fi < 0)
-        return false;
-    int oi = optionName ? FindOptionIndex(f, optionName) : kAnyOption;
-    if (oi < 0)
-        return false;
-    *feature = static_cast<uint16_t>(fi);
-    *option = static_cast<uint16_t>(oi);
-    return true;
-}
+// Constraints and order dependencies, numbered by the parser.
 
 void WriteConstraints(ImageWriter& w, const ModelDraft& draft, size_t constraintsAt)
 {
     ModelConstraint* records = w.At<ModelConstraint>(constraintsAt);
     uint32_t i = 0;
-    for (const PendingConstraint* c = draft.constraints; c; c = c->next, ++i) {
-        ModelConstraint constraint = {kNoConstraintFeature, kAnyOption, kNoConstraintFeature,
-                                      kAnyOption};
-        if (!ResolveReference(draft.features, c->names[0], c->names[1], &constraint.feature1,
-                              &constraint.option1) ||
-            !ResolveReference(draft.features, c->names[2], c->names[3], &constraint.feature2,
-                              &constraint.option2))
-            constraint.feature1 = kNoConstraintFeature;   // never matches
+    for (const PendingConstraint* c = draft.constraints; c; c = c->next, ++i)
         if (records)
-            records[i] = constraint;
-    }
+            records[i] = c->record;
 }
 
 void WriteOrders(ImageWriter& w, const ModelDraft& draft, size_t ordersAt)
 {
     ModelOrderDependency* records = w.At<ModelOrderDependency>(ordersAt);
     uint32_t i = 0;
-    for (const PendingOrder* o = draft.orders; o; o = o->next, ++i) {
-        ModelOrderDependency order = {kNoConstraintFeature, kAnyOption, o->section, o->order};
-        if (!ResolveReference(draft.features, o->feature, o->option, &order.feature,
-                              &order.option))
-            order.feature = kNoConstraintFeature;
+    for (const PendingOrder* o = draft.orders; o; o = o->next, ++i)
         if (records)
-            records[i] = order;
-    }
+            records[i] = o->record;
 }
 
 // ---------------------------------------------------------------------------
@@ -327,19 +268,71 @@ ModelContext* WriteModelImage(const ModelDraft& draft, const char16_t* path,
 
 } // namespace model_image
 
-// The head records the description's checksum, so that settings saved for
-// another description can be recognised. CRC-16/XMODEM: most significant
-// bit first, initial value 0, no final XOR.
-uint16_t ModelChecksum(const uint8_t* data, size_t size)
+namespace {
+
+// The checksum covers every byte of the description, so it is computed a
+// word at a time: kCrcTables[k][b] is the remainder of byte b followed by k
+// zero bytes, and the remainders of the eight bytes of a word, each at its
+// distance from the end, add up (exclusive or) to the word's.
+const size_t kCrcSlices = 8;
+
+struct CrcTables {
+    uint16_t remainder[kCrcSlices][256];
+};
+
+constexpr CrcTables BuildCrcTables()
 {
     const uint16_t kPolynomial = 0x1021;
     const uint16_t kTopBit = 0x8000;
-    uint16_t crc = 0;
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= static_cast<uint16_t>(data[i] << 8);
+    CrcTables t = {};
+    for (unsigned b = 0; b < 256; ++b) {
+        uint16_t crc = static_cast<uint16_t>(b << 8);
         for (int bit = 0; bit < 8; ++bit)
             crc = (crc & kTopBit) ? static_cast<uint16_t>((crc << 1) ^ kPolynomial)
                                   : static_cast<uint16_t>(crc << 1);
+        t.remainder[0][b] = crc;
     }
+    for (size_t k = 1; k < kCrcSlices; ++k)
+        for (unsigned b = 0; b < 256; ++b) {
+            const uint16_t previous = t.remainder[k - 1][b];
+            t.remainder[k][b] =
+                static_cast<uint16_t>((previous << 8) ^ t.remainder[0][previous >> 8]);
+        }
+    return t;
+}
+
+constexpr CrcTables kCrcTables = BuildCrcTables();
+
+// Eight bytes at a time through the tables, then the rest one by one.
+template <typename Byte>
+constexpr uint16_t SlicedChecksum(const Byte* data, size_t size)
+{
+    const auto& t = kCrcTables.remainder;
+    uint16_t crc = 0;
+    size_t i = 0;
+    for (; i + kCrcSlices <= size; i += kCrcSlices) {
+        const Byte* p = data + i;
+        crc = static_cast<uint16_t>(
+            t[7][static_cast<uint8_t>(p[0]) ^ (crc >> 8)] ^
+            t[6][static_cast<uint8_t>(p[1]) ^ (crc & 0xFF)] ^ t[5][static_cast<uint8_t>(p[2])] ^
+            t[4][static_cast<uint8_t>(p[3])] ^ t[3][static_cast<uint8_t>(p[4])] ^
+            t[2][static_cast<uint8_t>(p[5])] ^ t[1][static_cast<uint8_t>(p[6])] ^
+            t[0][static_cast<uint8_t>(p[7])]);
+    }
+    for (; i < size; ++i)
+        crc = static_cast<uint16_t>((crc << 8) ^ t[0][(crc >> 8) ^ static_cast<uint8_t>(data[i])]);
     return crc;
+}
+
+// The standard check of CRC-16/XMODEM.
+static_assert(SlicedChecksum("123456789", 9) == 0x31C3, "CRC tables");
+
+} // namespace
+
+// The head records the description's checksum, so that settings saved for
+// another description can be recognised. CRC-16/XMODEM: polynomial 0x1021,
+// most significant bit first, initial value 0, no final XOR.
+uint16_t ModelChecksum(const uint8_t* data, size_t size)
+{
+    return SlicedChecksum(data, size);
 }

@@ -148,13 +148,105 @@ constexpr bool OnlyOptionKeywordsFeedKinds()
 }
 static_assert(OnlyOptionKeywordsFeedKinds(), "kind column of the keyword table");
 
+// The keyword table is searched for every statement, so it is hashed once,
+// at compile time: slot -> entry, open addressing. Most statements of large
+// descriptions carry keywords the table lacks; the search for one ends at
+// the first free slot, usually after a compare or two.
+constexpr size_t kKeywordSlots = 256;
+constexpr uint8_t kNoEntry = 0xFF;
+static_assert(kKeywordCount < kNoEntry && kKeywordCount * 2 < kKeywordSlots,
+              "keyword slots stay at most half full");
+
+constexpr size_t TextLength(const char* text)
+{
+    size_t length = 0;
+    while (text[length])
+        ++length;
+    return length;
+}
+
+constexpr bool SameText(const char* a, const char* b, size_t length)
+{
+    for (size_t i = 0; i < length; ++i)
+        if (a[i] != b[i])
+            return false;
+    return true;
+}
+
+// FNV-1a.
+constexpr uint32_t KeywordHash(const char* name, size_t length)
+{
+    uint32_t h = 2166136261u;
+    for (size_t i = 0; i < length; ++i)
+        h = (h ^ static_cast<unsigned char>(name[i])) * 16777619u;
+    return h;
+}
+
+struct KeywordSlotTable {
+    uint8_t entry[kKeywordSlots];
+    uint8_t length[kKeywordCount];
+};
+
+constexpr KeywordSlotTable BuildKeywordSlots()
+{
+    KeywordSlotTable table = {};
+    for (uint8_t& slot : table.entry)
+        slot = kNoEntry;
+    for (size_t i = 0; i < kKeywordCount; ++i) {
+        const size_t length = TextLength(kKeywords[i].name);
+        table.length[i] = static_cast<uint8_t>(length);
+        size_t slot = KeywordHash(kKeywords[i].name, length) % kKeywordSlots;
+        while (table.entry[slot] != kNoEntry)
+            slot = (slot + 1) % kKeywordSlots;
+        table.entry[slot] = static_cast<uint8_t>(i);
+    }
+    return table;
+}
+
+constexpr KeywordSlotTable kKeywordIndex = BuildKeywordSlots();
+
+// The position of the keyword in the table, or kNoEntry.
+constexpr uint8_t FindKeywordEntry(const char* name, size_t length)
+{
+    size_t slot = KeywordHash(name, length) % kKeywordSlots;
+    for (;;) {
+        const uint8_t entry = kKeywordIndex.entry[slot];
+        if (entry == kNoEntry ||
+            (kKeywordIndex.length[entry] == length && SameText(kKeywords[entry].name, name, length)))
+            return entry;
+        slot = (slot + 1) % kKeywordSlots;
+    }
+}
+
+constexpr bool EveryKeywordFindsItsEntry()
+{
+    for (size_t i = 0; i < kKeywordCount; ++i)
+        if (FindKeywordEntry(kKeywords[i].name, TextLength(kKeywords[i].name)) != i)
+            return false;
+    return true;
+}
+static_assert(EveryKeywordFindsItsEntry(), "keyword index; no keyword listed twice");
+
 // Canonical feature names, by kind.
-const char* const kKindNames[] = {
+constexpr const char* kKindNames[] = {
     "PageSize", "InputSlot", "ManualFeed", "Duplex", "Collate", "Resolution",
     "VMOption", "MediaType", "MultiplePage", "TonerSaveMode", "PageProtect",
     "HRC", "GraphicsMode", "Paper", "TTMODE", "SaveMacro", "BiasVolt",
 };
 static_assert(CountOf(kKindNames) == kModelKindCount, "one name per kind");
+
+// Each canonical name is also the option keyword that feeds its kind, so
+// the keyword table alone tells the kind of any name.
+constexpr bool KindNamesFeedTheirKinds()
+{
+    for (uint8_t kind = 0; kind < kModelKindCount; ++kind) {
+        const uint8_t entry = FindKeywordEntry(kKindNames[kind], TextLength(kKindNames[kind]));
+        if (entry == kNoEntry || kKeywords[entry].kind != kind)
+            return false;
+    }
+    return true;
+}
+static_assert(KindNamesFeedTheirKinds(), "kind names in the keyword table");
 
 struct NamedUiType { const char* name; uint16_t type; };
 const NamedUiType kUiTypes[] = {
@@ -230,12 +322,10 @@ T ModelContext::* FieldOf(const HeadField<T> (&table)[N], KeywordId id)
 
 } // namespace
 
-const KeywordEntry* FindKeyword(const char* name)
+const KeywordEntry* FindKeyword(const char* name, size_t length)
 {
-    for (const KeywordEntry& entry : kKeywords)
-        if (std::strcmp(entry.name, name) == 0)
-            return &entry;
-    return nullptr;
+    const uint8_t entry = FindKeywordEntry(name, length);
+    return entry == kNoEntry ? nullptr : &kKeywords[entry];
 }
 
 size_t KeywordIndex(const KeywordEntry& entry)
@@ -260,12 +350,9 @@ const char* KindName(uint8_t kind)
     return kind < kModelKindCount ? kKindNames[kind] : nullptr;
 }
 
-uint8_t KindOfName(const char* name)
+uint8_t KindOfName(const char* name, size_t length)
 {
-    for (uint8_t kind = 0; kind < kModelKindCount; ++kind)
-        if (std::strcmp(kKindNames[kind], name) == 0)
-            return kind;
-    const KeywordEntry* entry = FindKeyword(name);
+    const KeywordEntry* entry = FindKeyword(name, length);
     return entry ? entry->kind : kNoKind;
 }
 

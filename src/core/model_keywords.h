@@ -53,8 +53,8 @@ struct KeywordEntry {
 // Entries in the keyword table.
 const size_t kKeywordCount = 105;
 
-// The table entry of a keyword, or null.
-const KeywordEntry* FindKeyword(const char* name);
+// The table entry of a keyword of length characters, or null.
+const KeywordEntry* FindKeyword(const char* name, size_t length);
 
 // An entry's position in the table, below kKeywordCount.
 size_t KeywordIndex(const KeywordEntry& entry);
@@ -75,7 +75,7 @@ const char* KindName(uint8_t kind);
 
 // The kind of a feature name: a canonical name, or an option keyword that
 // feeds a kind ("PageRegion", "JCLResolution", ...); kKindNone otherwise.
-uint8_t KindOfName(const char* name);
+uint8_t KindOfName(const char* name, size_t length);
 
 // The user-interface type an "OpenUI" value names; false for an unknown one.
 bool UiTypeOfName(const char* text, size_t length, uint16_t* type);

@@ -23,14 +23,6 @@ const uint32_t kKilobytesPerMegabyte = 1024;
 // Room for the name of the open feature and its terminator.
 const size_t kFeatureNameCapacity = 64;
 
-// A default named before its feature exists waits in a list until the
-// feature is created.
-struct PendingDefault {
-    PendingDefault* next;
-    char* feature;
-    char* option;
-};
-
 // A resolution option keyword as dots per inch; the fallback when it does
 // not start with a usable number.
 uint32_t ResolutionOfKeyword(const char* keyword)
@@ -99,8 +91,9 @@ int SplitWords(char* text, char* words[4])
 class Parser {
 public:
     Parser(const uint8_t* text, size_t size, const ModelParseOptions& options)
-        : diagnostics_(options.sink, options.sinkContext),
-          reader_(text, size, arena_, diagnostics_)
+        : featureIndex_(arena_), optionIndex_(arena_), defaultIndex_(arena_),
+          diagnostics_(options.sink, options.sinkContext),
+          reader_(text, size, diagnostics_)
     {
     }
 
@@ -116,14 +109,14 @@ private:
     bool ShapeFits(const Statement& s, const KeywordEntry& entry);
 
     // Features and their options
-    PendingFeature* FindFeature(const char* name);
+    PendingFeature* FindFeature(const char* name, size_t length);
     PendingFeature* FeatureForKind(uint8_t kind);
-    PendingFeature* NewFeature(const char* name, uint8_t kind);
+    PendingFeature* NewFeature(const char* name, size_t length, uint8_t kind);
     PendingOption* OptionOf(PendingFeature* feature, const Statement& s);
-    bool HandleDefault(const Statement& s, const char* featureName);
+    bool HandleDefault(const Statement& s, const char* featureName, size_t length);
     bool HandleGenericOption(const Statement& s);
     bool HandleOpenUI(const Statement& s, bool jcl);
-    PendingFeature* FeatureToOpen(const char* name, uint8_t kind);
+    PendingFeature* FeatureToOpen(const char* name, size_t length, uint8_t kind);
     void HandleCloseUI(const Statement& s);
     void HandleOpenGroup(const Statement& s);
     void HandleCloseGroup(const Statement& s);
@@ -149,10 +142,17 @@ private:
     void Finish();
     void PlaceInstallableFeaturesLast();
     void NumberFeatures();
+    void ResolveReferences();
+    const PendingFeature* FeatureNamed(const char* name) const;
+    bool Resolve(const char* featureName, const char* optionName, uint16_t* feature,
+                 uint16_t* option) const;
     void MarkInputSlotTypes();
     uint32_t DefaultResolution() const;
 
     Arena arena_;
+    NameIndex featureIndex_;   // features by keyword
+    NameIndex optionIndex_;    // options by keyword, within their feature
+    NameIndex defaultIndex_;   // defaults named before their feature exists
     Diagnostics diagnostics_;
     StatementReader reader_;
 
@@ -165,7 +165,6 @@ private:
     bool inInstallable_ = false;
     PendingConstraint** constraintTail_ = &draft_.constraints;
     PendingOrder** orderTail_ = &draft_.orders;
-    PendingDefault* defaults_ = nullptr;
     bool seen_[kKeywordCount] = {};
     bool sawMaxMedia_ = false;
     uint32_t featureCount_ = 0;
@@ -176,27 +175,28 @@ private:
 
 // The open feature, by its own name or the name it was opened with, then
 // any feature of that name.
-PendingFeature* Parser::FindFeature(const char* name)
+PendingFeature* Parser::FindFeature(const char* name, size_t length)
 {
     if (open_ && (Equals(open_->keyword, name) || Equals(openName_, name)))
         return open_;
-    for (PendingFeature* f = draft_.features; f; f = f->next)
-        if (Equals(f->keyword, name))
-            return f;
-    return nullptr;
+    return static_cast<PendingFeature*>(featureIndex_.Find(nullptr, name, length));
 }
 
 PendingFeature* Parser::FeatureForKind(uint8_t kind)
 {
     if (slots_[kind])
         return slots_[kind];
-    return NewFeature(KindName(kind), kind);
+    const char* name = KindName(kind);
+    return NewFeature(name, std::strlen(name), kind);
 }
 
-PendingFeature* Parser::NewFeature(const char* name, uint8_t kind)
+// Feature names are unique: a feature is only created for a name that has
+// none, and the one feature of each kind answers to the kind's names.
+PendingFeature* Parser::NewFeature(const char* name, size_t length, uint8_t kind)
 {
     PendingFeature* f = arena_.New<PendingFeature>();
-    if (!f || !(f->keyword = arena_.Copy(name, std::strlen(name))))
+    if (!f || !(f->keyword = arena_.Copy(name, length)) ||
+        !featureIndex_.Put(nullptr, f->keyword, length, f))
         return nullptr;
     f->kind = kind;
     f->installable = inInstallable_;
@@ -209,27 +209,36 @@ PendingFeature* Parser::NewFeature(const char* name, uint8_t kind)
     ++featureCount_;
     if (kind != kKindNone && !slots_[kind])
         slots_[kind] = f;
-    // A default named before its feature existed.
-    for (PendingDefault* d = defaults_; d; d = d->next)
-        if (!f->defaultKeyword && Equals(d->feature, name))
-            f->defaultKeyword = d->option;
+    // A default named before its feature existed; the last one named counts.
+    f->defaultKeyword = static_cast<char*>(defaultIndex_.Find(nullptr, name, length));
     return f;
 }
 
-// The option of the statement's option keyword, created on first mention.
+// The option of the statement's option keyword, created on first mention;
+// null when memory runs out. The first translation that is not empty names
+// the option.
 PendingOption* Parser::OptionOf(PendingFeature* feature, const Statement& s)
 {
-    for (PendingOption* o = feature->first; o; o = o->next)
-        if (Equals(o->option.keyword, s.option)) {
-            if (!o->option.translation && s.translation && *s.translation)
-                o->option.translation = s.translation;
-            return o;
+    auto* o = static_cast<PendingOption*>(optionIndex_.Find(feature, s.optionText, s.optionLength));
+    if (o) {
+        if (!o->option.translation && s.translationText) {
+            char* translation = DecodeTranslation(arena_, s);
+            if (!translation)
+                return nullptr;
+            if (*translation)
+                o->option.translation = translation;
         }
-    PendingOption* o = arena_.New<PendingOption>();
-    if (!o)
+        return o;
+    }
+    o = arena_.New<PendingOption>();
+    char* keyword = CopyOption(arena_, s);
+    char* translation = s.translationText ? DecodeTranslation(arena_, s) : nullptr;
+    if (!o || !keyword || (s.translationText && !translation) ||
+        !optionIndex_.Put(feature, keyword, s.optionLength, o))
         return nullptr;
-    o->option.keyword = s.option;
-    o->option.translation = s.translation;
+    o->option.keyword = keyword;
+    o->option.translation = translation;
+    o->position = feature->optionCount;
     if (feature->last)
         feature->last->next = o;
     else
@@ -239,7 +248,7 @@ PendingOption* Parser::OptionOf(PendingFeature* feature, const Statement& s)
     return o;
 }
 
-bool Parser::HandleDefault(const Statement& s, const char* featureName)
+bool Parser::HandleDefault(const Statement& s, const char* featureName, size_t length)
 {
     if (s.shape == kShapeQuoted || s.valueLength == 0) {
         diagnostics_.Report(s, "default without an option keyword skipped");
@@ -248,21 +257,16 @@ bool Parser::HandleDefault(const Statement& s, const char* featureName)
     char* option = arena_.Copy(s.value, s.valueLength);
     if (!option)
         return diagnostics_.Fail(s, kOutOfMemory);
-    PendingFeature* feature = FindFeature(featureName);
+    PendingFeature* feature = FindFeature(featureName, length);
     if (feature) {
         if (!feature->defaultKeyword)
             feature->defaultKeyword = option;
         return true;
     }
     // The feature may be declared later.
-    PendingDefault* d = arena_.New<PendingDefault>();
-    char* name = arena_.Copy(featureName, std::strlen(featureName));
-    if (!d || !name)
+    char* name = arena_.Copy(featureName, length);
+    if (!name || !defaultIndex_.Put(nullptr, name, length, option))
         return diagnostics_.Fail(s, kOutOfMemory);
-    d->feature = name;
-    d->option = option;
-    d->next = defaults_;
-    defaults_ = d;
     return true;
 }
 
@@ -270,7 +274,7 @@ bool Parser::HandleDefault(const Statement& s, const char* featureName)
 // that name, if one was opened.
 bool Parser::HandleGenericOption(const Statement& s)
 {
-    PendingFeature* feature = s.option ? FindFeature(s.keyword) : nullptr;
+    PendingFeature* feature = s.optionText ? FindFeature(s.keyword, s.keywordLength) : nullptr;
     if (!feature) {
         diagnostics_.Report(s, "unknown keyword skipped");
         return true;
@@ -285,30 +289,39 @@ bool Parser::HandleGenericOption(const Statement& s)
 
 bool Parser::HandleOpenUI(const Statement& s, bool jcl)
 {
-    const char* name = s.option;
-    if (*name == '*')
+    const char* name = s.optionText;
+    size_t length = s.optionLength;
+    if (length && *name == '*') {
         ++name;
+        --length;
+    }
     uint16_t type;
     if (!UiTypeOfName(s.value, s.valueLength, &type)) {
         diagnostics_.Report(s, "unknown user-interface type; feature not opened");
         return true;
     }
-    if (!*name || std::strlen(name) >= sizeof(openName_)) {
+    if (!length || length >= sizeof(openName_)) {
         diagnostics_.Report(s, "feature name missing or too long");
         return true;
     }
-    PendingFeature* feature = FeatureToOpen(name, KindOfName(name));
+    PendingFeature* feature = FeatureToOpen(name, length, KindOfName(name, length));
     if (!feature)
         return diagnostics_.Fail(s, kOutOfMemory);
     if (!feature->typeGiven) {
         feature->uiType = type;
         feature->typeGiven = true;
     }
-    if (!feature->translation && s.translation && *s.translation)
-        feature->translation = s.translation;
+    if (!feature->translation && s.translationText) {
+        char* translation = DecodeTranslation(arena_, s);
+        if (!translation)
+            return diagnostics_.Fail(s, kOutOfMemory);
+        if (*translation)
+            feature->translation = translation;
+    }
     feature->jcl = feature->jcl || jcl;
     open_ = feature;
-    std::strcpy(openName_, name);
+    std::memcpy(openName_, name, length);
+    openName_[length] = '\0';
     return true;
 }
 
@@ -316,14 +329,13 @@ bool Parser::HandleOpenUI(const Statement& s, bool jcl)
 // (statements that feed a kind, such as PageRegion or JCLResolution, open
 // the feature of that kind rather than a second one), else a new one. Null
 // when memory runs out.
-PendingFeature* Parser::FeatureToOpen(const char* name, uint8_t kind)
+PendingFeature* Parser::FeatureToOpen(const char* name, size_t length, uint8_t kind)
 {
-    for (PendingFeature* f = draft_.features; f; f = f->next)
-        if (Equals(f->keyword, name))
-            return f;
+    if (auto* f = static_cast<PendingFeature*>(featureIndex_.Find(nullptr, name, length)))
+        return f;
     if (kind != kKindNone && slots_[kind])
         return slots_[kind];
-    return NewFeature(name, kind);
+    return NewFeature(name, length, kind);
 }
 
 void Parser::HandleCloseUI(const Statement& s)
@@ -479,8 +491,8 @@ bool Parser::HandleOrder(const Statement& s)
         diagnostics_.Report(s, "order dependency without an order value; skipped");
         return true;
     }
-    o->section = SectionOfName(words[1]);
-    o->order = fixed / static_cast<double>(kFixedOne);
+    o->record.section = SectionOfName(words[1]);
+    o->record.order = fixed / static_cast<double>(kFixedOne);
     o->feature = words[2] + 1;
     o->option = count > 3 ? words[3] : nullptr;
     *orderTail_ = o;
@@ -579,7 +591,7 @@ void Parser::StoreOther(const Statement& s, KeywordId id, const char* value)
 // takes; reports it when not.
 bool Parser::ShapeFits(const Statement& s, const KeywordEntry& entry)
 {
-    if (entry.takesOption != (s.option != nullptr)) {
+    if (entry.takesOption != (s.optionText != nullptr)) {
         diagnostics_.Report(s, entry.takesOption ? "option part missing; skipped"
                                                  : "unexpected option part; skipped");
         return false;
@@ -598,12 +610,14 @@ bool Parser::Handle(const Statement& s)
     if (s.keyword[0] == '?')
         return true;   // query keywords ask the printer; nothing to keep
 
-    const KeywordEntry* entry = FindKeyword(s.keyword);
+    const KeywordEntry* entry = FindKeyword(s.keyword, s.keywordLength);
     const bool defaultStatement =
         std::strncmp(s.keyword, kDefaultPrefix, kDefaultPrefixLength) == 0 &&
-        s.keyword[kDefaultPrefixLength] && !s.option && (!entry || entry->id == kwFeatureDefault);
+        s.keyword[kDefaultPrefixLength] && !s.optionText &&
+        (!entry || entry->id == kwFeatureDefault);
     if (defaultStatement)
-        return HandleDefault(s, s.keyword + kDefaultPrefixLength);
+        return HandleDefault(s, s.keyword + kDefaultPrefixLength,
+                             s.keywordLength - kDefaultPrefixLength);
     if (!entry)
         return HandleGenericOption(s);
     if (!ShapeFits(s, *entry))
@@ -640,7 +654,7 @@ bool Parser::HandleKnown(const Statement& s, const KeywordEntry& entry)
             return diagnostics_.Fail(s, kOutOfMemory);
         return true;
     case kwCustomPageSize:
-        if (Equals(s.option, "True"))
+        if (s.optionLength == 4 && std::memcmp(s.optionText, "True", 4) == 0)
             head_.customPageSize = 1;
         return true;
     case kwPageSize: case kwPageRegion: case kwImageableArea: case kwPaperDimension:
@@ -685,6 +699,7 @@ void Parser::Finish()
 {
     PlaceInstallableFeaturesLast();
     NumberFeatures();
+    ResolveReferences();
     if (head_.freeVM < kModelMinimumFreeVM)
         head_.freeVM = kModelMinimumFreeVM;
     if (!sawMaxMedia_)
@@ -723,6 +738,58 @@ void Parser::NumberFeatures()
     }
     head_.featureCount = featureCount_;
     head_.optionCount = featureCount_ - head_.installableCount;
+}
+
+// Constraints and order dependencies name features and options; the
+// records number them. A side naming a feature or option the model lacks
+// leaves its record saying so.
+void Parser::ResolveReferences()
+{
+    for (PendingConstraint* c = draft_.constraints; c; c = c->next) {
+        ModelConstraint& r = c->record;
+        r = {kNoConstraintFeature, kAnyOption, kNoConstraintFeature, kAnyOption};
+        if (!Resolve(c->names[0], c->names[1], &r.feature1, &r.option1) ||
+            !Resolve(c->names[2], c->names[3], &r.feature2, &r.option2))
+            r.feature1 = kNoConstraintFeature;   // never matches
+    }
+    for (PendingOrder* o = draft_.orders; o; o = o->next) {
+        o->record.feature = kNoConstraintFeature;
+        o->record.option = kAnyOption;
+        if (!Resolve(o->feature, o->option, &o->record.feature, &o->record.option))
+            o->record.feature = kNoConstraintFeature;
+    }
+}
+
+// The feature of that name, else the one of the kind the name feeds; null
+// when there is neither.
+const PendingFeature* Parser::FeatureNamed(const char* name) const
+{
+    const size_t length = std::strlen(name);
+    if (auto* f = static_cast<const PendingFeature*>(featureIndex_.Find(nullptr, name, length)))
+        return f;
+    const uint8_t kind = KindOfName(name, length);
+    return kind != kKindNone ? slots_[kind] : nullptr;
+}
+
+// Feature and option numbers of one side; false, leaving them untouched,
+// when the model lacks the feature or the named option.
+bool Parser::Resolve(const char* featureName, const char* optionName, uint16_t* feature,
+                     uint16_t* option) const
+{
+    const PendingFeature* f = FeatureNamed(featureName);
+    if (!f)
+        return false;
+    uint32_t position = kAnyOption;
+    if (optionName) {
+        auto* o = static_cast<const PendingOption*>(
+            optionIndex_.Find(f, optionName, std::strlen(optionName)));
+        if (!o)
+            return false;
+        position = o->position;
+    }
+    *feature = f->index;
+    *option = static_cast<uint16_t>(position);
+    return true;
 }
 
 // The options of an input-slot feature of neither pick type carry the low

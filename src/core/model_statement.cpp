@@ -2,6 +2,8 @@
 
 #include "core/description_text.h"
 
+#include <cstring>
+
 namespace model_parse {
 
 namespace {
@@ -19,6 +21,13 @@ size_t TrimBlanks(const char* text, size_t start, size_t end)
     while (end > start && IsBlank(text[end - 1]))
         --end;
     return end;
+}
+
+// How much of text[0, length) a C string copy of it holds: up to a NUL byte.
+size_t TextLength(const char* text, size_t length)
+{
+    const void* nul = std::memchr(text, '\0', length);
+    return nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : length;
 }
 
 bool IsBlankText(const char* text, size_t length)
@@ -84,6 +93,16 @@ char* StatementValue(Arena& arena, const Statement& s, bool decodeHex)
     return arena.Copy(s.value, s.valueLength);
 }
 
+char* CopyOption(Arena& arena, const Statement& s)
+{
+    return arena.Copy(s.optionText, s.optionLength);
+}
+
+char* DecodeTranslation(Arena& arena, const Statement& s)
+{
+    return DecodeHexSubstrings(arena, s.translationText, s.translationLength);
+}
+
 // One physical line from pos_, without its end-of-line characters.
 bool StatementReader::ReadLine(Line* line)
 {
@@ -138,6 +157,7 @@ size_t StatementReader::ReadKeyword(const Line& line, Statement* s)
         ++i;
     }
     s->keyword[k] = '\0';
+    s->keywordLength = TextLength(s->keyword, k);
     return i;
 }
 
@@ -150,18 +170,16 @@ bool StatementReader::ReadOptionPart(const Line& line, size_t* at, Statement* s)
     while (i < line.length && line.text[i] != '/' && line.text[i] != ':')
         ++i;
     const size_t optionEnd = TrimBlanks(line.text, optionStart, i);
-    s->option = arena_.Copy(line.text + optionStart, optionEnd - optionStart);
-    const bool translated = i < line.length && line.text[i] == '/';
-    if (translated) {
+    s->optionText = line.text + optionStart;
+    s->optionLength = TextLength(s->optionText, optionEnd - optionStart);
+    if (i < line.length && line.text[i] == '/') {
         const size_t translationStart = ++i;
         while (i < line.length && line.text[i] != ':')
             ++i;
-        s->translation = DecodeHexSubstrings(arena_, line.text + translationStart,
-                                             i - translationStart);
+        s->translationText = line.text + translationStart;
+        s->translationLength = i - translationStart;
     }
     *at = i;
-    if (!s->option || (translated && !s->translation))
-        return diagnostics_.Fail(*s, "out of memory");
     if (i >= line.length)
         return diagnostics_.Fail(*s, "missing ':' after the option part");
     return true;

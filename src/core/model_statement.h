@@ -22,11 +22,18 @@ enum ValueShape : uint8_t {
     kShapeText = 4,     // unquoted text of several words
 };
 
+// Texts that the parser keeps are terminated copies, so a NUL byte in the
+// description ends a name there; lengths below count up to it.
 struct Statement {
     uint32_t line;
     char keyword[kKeywordCapacity];
-    char* option;             // in the arena; null when there is no option part
-    char* translation;        // in the arena, hex substrings decoded
+    size_t keywordLength;
+    // The option part, in the text: most statements with one are skipped,
+    // so the handlers that keep it copy it (CopyOption, DecodeTranslation).
+    const char* optionText;        // null when there is no option part
+    size_t optionLength;
+    const char* translationText;   // as written; null when there is no "/"
+    size_t translationLength;
     const char* value;        // in the text; quoted values as written (see StatementValue)
     size_t valueLength;
     uint8_t shape;            // ValueShape
@@ -66,15 +73,13 @@ private:
 
 class StatementReader {
 public:
-    StatementReader(const uint8_t* text, size_t size, Arena& arena, Diagnostics& diagnostics)
-        : text_(reinterpret_cast<const char*>(text)), size_(size), arena_(arena),
-          diagnostics_(diagnostics)
+    StatementReader(const uint8_t* text, size_t size, Diagnostics& diagnostics)
+        : text_(reinterpret_cast<const char*>(text)), size_(size), diagnostics_(diagnostics)
     {
     }
 
-    // Reads the next statement; option and translation go to the arena, the
-    // value points into the text. Returns false when a statement cannot be
-    // read; *done is set at the end of the text.
+    // Reads the next statement; its parts point into the text. Returns false
+    // when a statement cannot be read; *done is set at the end of the text.
     bool Next(Statement* s, bool* done);
 
 private:
@@ -95,7 +100,6 @@ private:
     size_t size_;
     size_t pos_ = 0;
     uint32_t line_ = 1;
-    Arena& arena_;
     Diagnostics& diagnostics_;
 };
 
@@ -106,5 +110,12 @@ char* DecodeHexSubstrings(Arena& arena, const char* text, size_t length);
 // The statement's value as a terminated arena string, with the hex
 // substrings of a quoted value decoded when asked; null when memory runs out.
 char* StatementValue(Arena& arena, const Statement& s, bool decodeHex);
+
+// The option keyword as a terminated arena string; null when memory runs out.
+char* CopyOption(Arena& arena, const Statement& s);
+
+// The translation with its hex substrings decoded, in the arena; null when
+// memory runs out. Only for a statement that has one.
+char* DecodeTranslation(Arena& arena, const Statement& s);
 
 } // namespace model_parse
