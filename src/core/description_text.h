@@ -12,6 +12,22 @@ inline bool IsEol(char c) { return c == '\r' || c == '\n'; }
 inline bool IsSpace(char c) { return IsBlank(c) || IsEol(c); }
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The first position at or after at in text[0, length) that is not a blank.
+inline size_t SkipBlanks(const char* text, size_t at, size_t length)
+{
+    while (at < length && IsBlank(text[at]))
+        ++at;
+    return at;
+}
+
+// Where text[start, end) ends once trailing blanks are dropped.
+inline size_t TrimBlanks(const char* text, size_t start, size_t end)
+{
+    while (end > start && IsBlank(text[end - 1]))
+        --end;
+    return end;
+}
+
 // The value of a hexadecimal digit, or -1.
 int HexDigit(char c);
 

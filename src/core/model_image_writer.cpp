@@ -186,22 +186,15 @@ void WriteFeatures(ImageWriter& w, const ModelDraft& draft, size_t featuresAt)
 // ---------------------------------------------------------------------------
 // Constraints and order dependencies, numbered by the parser.
 
-void WriteConstraints(ImageWriter& w, const ModelDraft& draft, size_t constraintsAt)
+// Copies the records of a pending list, in list order, into the array at.
+template <class Record, class Pending>
+void WriteRecords(ImageWriter& w, const Pending* first, size_t at)
 {
-    ModelConstraint* records = w.At<ModelConstraint>(constraintsAt);
+    Record* records = w.At<Record>(at);
     uint32_t i = 0;
-    for (const PendingConstraint* c = draft.constraints; c; c = c->next, ++i)
+    for (const Pending* p = first; p; p = p->next, ++i)
         if (records)
-            records[i] = c->record;
-}
-
-void WriteOrders(ImageWriter& w, const ModelDraft& draft, size_t ordersAt)
-{
-    ModelOrderDependency* records = w.At<ModelOrderDependency>(ordersAt);
-    uint32_t i = 0;
-    for (const PendingOrder* o = draft.orders; o; o = o->next, ++i)
-        if (records)
-            records[i] = o->record;
+            records[i] = p->record;
 }
 
 // ---------------------------------------------------------------------------
@@ -241,8 +234,8 @@ void WriteImage(ImageWriter& w, const ModelDraft& draft, const char16_t* path)
     ModelContext* out = WriteHeadRecord(w, draft.head);
     const RecordArrays arrays = ReserveRecordArrays(w, draft, path);
     WriteFeatures(w, draft, arrays.features);
-    WriteConstraints(w, draft, arrays.constraints);
-    WriteOrders(w, draft, arrays.orders);
+    WriteRecords<ModelConstraint>(w, draft.constraints, arrays.constraints);
+    WriteRecords<ModelOrderDependency>(w, draft.orders, arrays.orders);
     WriteTexts(w, draft.head, out, kHeadTexts);
     w.Reserve(kZeroTailSize);
     if (out)

@@ -8,21 +8,6 @@ namespace model_parse {
 
 namespace {
 
-size_t SkipBlanks(const char* text, size_t at, size_t length)
-{
-    while (at < length && IsBlank(text[at]))
-        ++at;
-    return at;
-}
-
-// Where text[start, end) ends once trailing blanks are dropped.
-size_t TrimBlanks(const char* text, size_t start, size_t end)
-{
-    while (end > start && IsBlank(text[end - 1]))
-        --end;
-    return end;
-}
-
 // How much of text[0, length) a C string copy of it holds: up to a NUL byte.
 size_t TextLength(const char* text, size_t length)
 {

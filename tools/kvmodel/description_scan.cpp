@@ -5,6 +5,8 @@
 using model_parse::IsBlank;
 using model_parse::IsEol;
 using model_parse::IsSpace;
+using model_parse::SkipBlanks;
+using model_parse::TrimBlanks;
 
 namespace {
 
@@ -60,20 +62,6 @@ std::string KeywordOf(const char* text, size_t length)
     while (i < length && !IsBlank(text[i]) && text[i] != ':')
         ++i;
     return std::string(text + 1, i - 1);
-}
-
-size_t SkipBlanks(const char* text, size_t at, size_t length)
-{
-    while (at < length && IsBlank(text[at]))
-        ++at;
-    return at;
-}
-
-size_t TrimBlanks(const char* text, size_t start, size_t end)
-{
-    while (end > start && IsBlank(text[end - 1]))
-        --end;
-    return end;
 }
 
 } // namespace
