@@ -1,7 +1,9 @@
 #include "printschema/feature_handler_list.h"
 
+#include "printschema/features/page_media_size.h"
+
 const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
-    {L"page media size", true, nullptr},
+    {L"page media size", true, CreatePageMediaSizeHandler},
     {L"pages per sheet", true, nullptr},
     {L"poster", false, nullptr},
     {L"collate and copies", true, nullptr},
