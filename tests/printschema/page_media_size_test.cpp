@@ -341,7 +341,7 @@ TEST_F(PageMediaSizeTest, PrivateSizeDataReadsUnitAndTransverseFeed)
     EXPECT_EQ(Text(ticket.Get(), SizeData(L"CustomUnitType")), "mm");
     EXPECT_EQ(Text(ticket.Get(), SizeData(L"TransverseMode")), "Off");
 
-    // A unit the DEVMODE holds out of range is not taken over.
+    // A unit the DEVMODE holds out of range does not read as inches.
     DriverDevmode odd = Devmode(DMPAPER_A4, DMORIENT_PORTRAIT, 0, 0, 7);
     ticket = Ticket();
     ASSERT_EQ(Hex(ToTicket(odd, ticket.Get())), Hex(S_OK));
@@ -402,27 +402,86 @@ TEST_F(PageMediaSizeTest, CapabilitiesListOfferedPapersAndTheSelectedImageableAr
     EXPECT_EQ(Count(capabilities.Get(), L"//f:Property[@name='psk:PageImageableSize']"), 0);
     EXPECT_EQ(Count(capabilities.Get(), L"//f:Feature[@name='psk:PageOrientation']/f:Option"), 2);
 
-    // With a ticket selecting landscape A4: the area turns with the paper.
-    DriverDevmode a4 = Devmode(DMPAPER_A4, DMORIENT_LANDSCAPE);
-    ComPtr<IXMLDOMDocument2> ticket = Ticket();
-    ASSERT_EQ(Hex(ToTicket(a4, ticket.Get())), Hex(S_OK));
-    capabilities = EmptyCapabilities();
-    ASSERT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, ticket.Get(), capabilities.Get())), Hex(S_OK));
+    EXPECT_EQ(Text(capabilities.Get(), L"//f:Option[@name='psk:ISOA4']/f:Property[@name='psk:DisplayName']/f:Value"),
+              "A4");
+    EXPECT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, nullptr)), Hex(E_POINTER));
+}
+
+std::wstring OrientationBody(const wchar_t* option)
+{
+    return std::wstring(L"<psf:Feature name=\"psk:PageOrientation\"><psf:Option name=\"psk:") + option +
+           L"\"/></psf:Feature>";
+}
+
+// The imageable area in capabilities follows the ticket's paper and
+// orientation; custom sizes keep a fixed margin.
+TEST_F(PageMediaSizeTest, TheImageableAreaTurnsWithThePaper)
+{
+    const std::wstring a4 = L"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"psk:ISOA4\"/></psf:Feature>";
+    const std::wstring dl = L"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"kvpsk:DLLongEdge\"/></psf:Feature>";
+    struct Case {
+        const char* name;
+        std::wstring body;
+        int sizeWidth, sizeHeight, originWidth, originHeight, extentWidth, extentHeight;
+    } cases[] = {
+        {"A4 portrait", a4 + OrientationBody(L"Portrait"), 210000, 297000, 4233, 4233, 201533, 288533},
+        {"A4 landscape", a4 + OrientationBody(L"Landscape"), 297000, 210000, 4233, 4233, 288533, 201533},
+        {"A4 reverse landscape", a4 + OrientationBody(L"ReverseLandscape"), 297000, 210000, 4233, 4233, 288533,
+         201533},
+        {"A4 reverse portrait", a4 + OrientationBody(L"ReversePortrait"), 210000, 297000, 4233, 4233, 201533, 288533},
+        {"wider than high", dl + OrientationBody(L"Portrait"), 220000, 110000, 4233, 4233, 211533, 101533},
+        {"no paper named: Letter", OrientationBody(L"Portrait"), 215900, 279400, 4233, 4233, 207433, 270933},
+        {"custom portrait", CustomTicketBody(L"100000", L"200000"), 100000, 200000, 4233, 4233, 91534, 191534},
+        {"custom landscape",
+         CustomTicketBody(L"100000", L"200000").replace(CustomTicketBody(L"100000", L"200000").find(L"psk:Portrait"),
+                                                         12, L"psk:Landscape"),
+         200000, 100000, 4233, 4233, 191534, 91534},
+    };
     const std::wstring size = L"//f:Property[@name='psk:PageImageableSize']";
     const std::wstring area = size + L"/f:Property[@name='psk:ImageableArea']";
-    struct {
-        std::wstring query;
-        const char* value;
-    } expected[] = {
-        {size + L"/f:Property[@name='psk:ImageableSizeWidth']/f:Value", "297000"},
-        {size + L"/f:Property[@name='psk:ImageableSizeHeight']/f:Value", "210000"},
-        {area + L"/f:Property[@name='psk:OriginWidth']/f:Value", "4233"},
-        {area + L"/f:Property[@name='psk:OriginHeight']/f:Value", "4233"},
-        {area + L"/f:Property[@name='psk:ExtentWidth']/f:Value", "288533"},
-        {area + L"/f:Property[@name='psk:ExtentHeight']/f:Value", "201533"},
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ComPtr<IXMLDOMDocument2> ticket = Ticket(c.body);
+        ComPtr<IXMLDOMDocument2> capabilities = EmptyCapabilities();
+        ASSERT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, ticket.Get(), capabilities.Get())), Hex(S_OK));
+        const struct {
+            std::wstring query;
+            int value;
+        } expected[] = {
+            {size + L"/f:Property[@name='psk:ImageableSizeWidth']/f:Value", c.sizeWidth},
+            {size + L"/f:Property[@name='psk:ImageableSizeHeight']/f:Value", c.sizeHeight},
+            {area + L"/f:Property[@name='psk:OriginWidth']/f:Value", c.originWidth},
+            {area + L"/f:Property[@name='psk:OriginHeight']/f:Value", c.originHeight},
+            {area + L"/f:Property[@name='psk:ExtentWidth']/f:Value", c.extentWidth},
+            {area + L"/f:Property[@name='psk:ExtentHeight']/f:Value", c.extentHeight},
+        };
+        for (const auto& e : expected)
+            EXPECT_EQ(Text(capabilities.Get(), e.query), std::to_string(e.value)) << Narrow(e.query);
+    }
+}
+
+TEST_F(PageMediaSizeTest, TicketOrientationsReachTheDevMode)
+{
+    struct Case {
+        const wchar_t* option;
+        short before;
+        short after;
+    } cases[] = {
+        {L"Landscape", DMORIENT_PORTRAIT, DMORIENT_LANDSCAPE},
+        {L"Portrait", DMORIENT_LANDSCAPE, DMORIENT_PORTRAIT},
+        {L"ReverseLandscape", DMORIENT_PORTRAIT, DMORIENT_LANDSCAPE},
+        {L"ReversePortrait", DMORIENT_LANDSCAPE, DMORIENT_PORTRAIT},
+        {L"Sideways", DMORIENT_LANDSCAPE, DMORIENT_LANDSCAPE},   // not ours: unchanged
+        {L"Sideways", DMORIENT_PORTRAIT, DMORIENT_PORTRAIT},
     };
-    for (const auto& e : expected) EXPECT_EQ(Text(capabilities.Get(), e.query), e.value) << Narrow(e.query);
-    EXPECT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, nullptr)), Hex(E_POINTER));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(Narrow(c.option) + " over " + std::to_string(c.before));
+        ComPtr<IXMLDOMDocument2> ticket = Ticket(OrientationBody(c.option));
+        DriverDevmode target = Devmode(DMPAPER_A4, c.before);
+        EXPECT_TRUE(SUCCEEDED(ToDevMode(ticket.Get(), target)));
+        EXPECT_EQ(target.pub.dmOrientation, c.after);
+        EXPECT_EQ(target.pub.dmPaperSize, DMPAPER_A4);
+    }
 }
 
 TEST(PaperTableTest, CodesAreUniqueAndImageableAreasKeepTheirMargins)
