@@ -205,11 +205,11 @@ HRESULT ResolveConstraints(HANDLE, IXMLDOMDocument2*, const wchar_t*)
     return S_OK;
 }
 
-PrintTicketProvider::PrintTicketProvider()
+PrintTicketProvider::PrintTicketProvider(const FeatureHandlerRow* rows, size_t count)
     : ComObject(IID_IPrintTicketProvider), privateNamespace_(BstrOwner::Copy(kPrivateKeywordsNamespace))
 {
     // A handler that cannot be made is left out; the others still work.
-    handlers_.Create(privateNamespace_.Text());
+    handlers_.Create(privateNamespace_.Text(), rows, count);
 }
 
 HRESULT PrintTicketProvider::GetSupportedVersions(HANDLE, INT* ppVersions[], INT* cVersions)

@@ -23,8 +23,11 @@ constexpr WORD kProviderDriverVersion = 0x0107;
 
 class PrintTicketProvider : public ComObject<IPrintTicketProvider> {
 public:
-    // Throws CXDException (E_OUTOFMEMORY) when the namespace cannot be copied.
-    PrintTicketProvider();
+    // The handlers of rows, in their order (the driver's table unless a
+    // caller brings its own). Throws CXDException (E_OUTOFMEMORY) when the
+    // namespace cannot be copied.
+    explicit PrintTicketProvider(const FeatureHandlerRow* rows = kFeatureHandlerRows,
+                                 size_t count = kFeatureHandlerCount);
 
     HRESULT STDMETHODCALLTYPE GetSupportedVersions(HANDLE hPrinter, INT* ppVersions[], INT* cVersions) override;
     HRESULT STDMETHODCALLTYPE BindPrinter(HANDLE hPrinter, INT version, PSHIMOPTS pOptions, DWORD* pDevModeFlags,
