@@ -511,6 +511,42 @@ TEST_F(ProviderTest, OurOwnDevmodeIsConvertedAsItIs)
     EXPECT_EQ(out.priv.renderFlags, mine.priv.renderFlags);
 }
 
+TEST_F(ProviderTest, ForeignDevmodesNeedThePrintersDevmode)
+{
+    DriverDevmode mine = ToDevMode(Ticket().Get(), PrinterDevmode().data(), kDriverDevmodeSize);
+    ComPtr<IPrintTicketProvider> unbound;
+    ASSERT_EQ(Hex(CoCreateInstance(CLSID_PrintTicketProvider, nullptr, CLSCTX_INPROC_SERVER, IID_IPrintTicketProvider,
+                                   reinterpret_cast<void**>(unbound.GetAddressOf()))),
+              Hex(S_OK));
+    ComPtr<IXMLDOMDocument2> ticket = Ticket();
+    struct Case {
+        const char* name;
+        ULONG       cb;
+        HRESULT     expected;
+    } cases[] = {
+        {"ours", kDriverDevmodeSize, S_OK},
+        {"public part only", kPublicDevmodeSize, E_INVALIDARG},
+        {"larger than ours", kDriverDevmodeSize + 8, E_INVALIDARG},
+    };
+    std::vector<BYTE> buffer(kDriverDevmodeSize + 8);
+    memcpy(buffer.data(), &mine, sizeof mine);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ULONG cbOut = 0;
+        DEVMODEW* out = nullptr;
+        EXPECT_EQ(Hex(unbound->ConvertPrintTicketToDevMode(ticket.Get(), c.cb,
+                                                           reinterpret_cast<DEVMODEW*>(buffer.data()), &cbOut, &out)),
+                  Hex(c.expected));
+        EXPECT_EQ(cbOut, c.expected == S_OK ? kDriverDevmodeSize : 0u);
+        EXPECT_EQ(out != nullptr, c.expected == S_OK);
+        CoTaskMemFree(out);
+        EXPECT_EQ(Hex(unbound->ConvertDevModeToPrintTicket(c.cb, reinterpret_cast<DEVMODEW*>(buffer.data()),
+                                                           ticket.Get())),
+                  Hex(c.expected));
+    }
+    EXPECT_EQ(References(ticket.Get()), 1u);
+}
+
 TEST_F(ProviderTest, PapersAndOrientationsRoundTripThroughTheProvider)
 {
     DriverDevmode base = ToDevMode(Ticket().Get(), PrinterDevmode().data(), kDriverDevmodeSize);
