@@ -32,15 +32,20 @@ HRESULT FeatureHandlerList::Create(const wchar_t* privateNamespace, const Featur
     if (!rows) return E_POINTER;
     HRESULT hr = AtComBoundary([&]() -> HRESULT {
         handlers_.reserve(count);
-        for (size_t i = 0; i < count; ++i) {
-            std::unique_ptr<FeatureHandler> handler;
-            if (rows[i].create) handler = rows[i].create(privateNamespace);
-            if (handler) handlers_.push_back(std::move(handler));
-        }
         return S_OK;
     });
-    if (FAILED(hr)) Clear();
-    return hr;
+    if (FAILED(hr)) return hr;
+    for (size_t i = 0; i < count; ++i) {
+        // A handler that cannot be made is left out: the others still
+        // convert and describe their features.
+        std::unique_ptr<FeatureHandler> handler;
+        AtComBoundary([&]() -> HRESULT {
+            if (rows[i].create) handler = rows[i].create(privateNamespace);
+            return S_OK;
+        });
+        if (handler) handlers_.push_back(std::move(handler));
+    }
+    return S_OK;
 }
 
 void FeatureHandlerList::Clear() noexcept

@@ -34,7 +34,8 @@ public:
     FeatureHandlerList& operator=(const FeatureHandlerList&) = delete;
 
     // Creates every available handler of rows, each with its copy of the
-    // private namespace. On failure the list is left empty.
+    // private namespace; a handler that cannot be made is left out. Fails
+    // only when the list itself cannot be made, leaving it empty.
     HRESULT Create(const wchar_t* privateNamespace, const FeatureHandlerRow* rows = kFeatureHandlerRows,
                    size_t count = kFeatureHandlerCount);
     void Clear() noexcept;
