@@ -7,6 +7,8 @@
 
 #include "printschema/cxd_exception.h"
 
+#include "support/com_support.h"
+
 #include <gtest/gtest.h>
 
 #include <wrl/client.h>
@@ -22,24 +24,7 @@ namespace {
 
 const wchar_t kPrivateUri[] = L"http://schemas.zentari.example/printing/keywords";
 
-class ComEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
-    void TearDown() override { CoUninitialize(); }
-};
-::testing::Environment* const kComEnvironment = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
-
-std::string Hex(HRESULT hr)
-{
-    char text[16];
-    snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
-    return text;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
+::testing::Environment* const kComApartment = ::testing::AddGlobalTestEnvironment(NewComApartment());
 
 ComPtr<IXMLDOMDocument2> Load(const std::wstring& xml)
 {

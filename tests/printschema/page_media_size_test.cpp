@@ -4,6 +4,8 @@
 // validation and capabilities.
 #include "printschema/features/page_media_size.h"
 
+#include "support/com_support.h"
+
 #include <gtest/gtest.h>
 
 #include <wrl/client.h>
@@ -17,24 +19,7 @@ namespace {
 
 const wchar_t kPrivateUri[] = L"http://schemas.zentari.example/printing/keywords";
 
-class ComEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
-    void TearDown() override { CoUninitialize(); }
-};
-::testing::Environment* const kComEnvironment = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
-
-std::string Hex(HRESULT hr)
-{
-    char text[16];
-    snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
-    return text;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
+::testing::Environment* const kComApartment = ::testing::AddGlobalTestEnvironment(NewComApartment());
 
 std::wstring Declarations()
 {

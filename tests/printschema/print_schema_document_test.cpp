@@ -12,6 +12,8 @@
 #include "printschema/cxd_exception.h"
 #include "printschema/feature_query.h"
 
+#include "support/com_support.h"
+
 #include <gtest/gtest.h>
 
 #include <wrl/client.h>
@@ -32,24 +34,7 @@ namespace {
 const wchar_t kPrivateUri[] = L"http://schemas.zentari.example/printing/keywords";
 const wchar_t kOtherUri[] = L"http://schemas.example.org/somebody-else";
 
-class ComEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override { ASSERT_HRESULT_SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)); }
-    void TearDown() override { CoUninitialize(); }
-};
-::testing::Environment* const kComEnvironment = ::testing::AddGlobalTestEnvironment(new ComEnvironment);
-
-std::string Hex(HRESULT hr)
-{
-    char text[16];
-    snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
-    return text;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
+::testing::Environment* const kComApartment = ::testing::AddGlobalTestEnvironment(NewComApartment());
 
 std::wstring Declaration(const wchar_t* prefix, const wchar_t* uri)
 {
@@ -195,12 +180,6 @@ std::wstring RootAttribute(IXMLDOMDocument2* document, const wchar_t* name)
         return result;
     }
     return L"<none>";
-}
-
-ULONG RefCount(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
 }
 
 HRESULT ConstructionResult(const wchar_t* root, const wchar_t* privateUri, bool declareMissing,
@@ -385,12 +364,12 @@ TEST(PrintSchemaNamespaces, ConstructionFailuresAreThrownWithTheirHresult)
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ComPtr<IXMLDOMDocument2> document = c.xml.empty() ? nullptr : Load(c.xml);
-        ULONG before = document ? RefCount(document.Get()) : 0;
+        ULONG before = document ? References(document.Get()) : 0;
         EXPECT_EQ(Hex(ConstructionResult(c.root, c.privateUri, c.declareMissing, document.Get())),
                   Hex(c.expected));
         // A failed construction gives its reference back.
         if (document) {
-            EXPECT_EQ(RefCount(document.Get()), before);
+            EXPECT_EQ(References(document.Get()), before);
         }
     }
 }
@@ -698,17 +677,17 @@ TEST_F(PrintSchemaQueries, SelectSingleNodeReleasesTheNodeItIsGiven)
 {
     Open(Ticket(L"<psf:Feature name=\"psk:PageOutputColor\"/>"));
     ComPtr<IXMLDOMNode> root = Root(Doc());
-    ULONG held = RefCount(root.Get());
+    ULONG held = References(root.Get());
     IXMLDOMNode* slot = root.Get();
     slot->AddRef();   // the reference the call is to give back
     EXPECT_EQ(Hex(Doc().SelectSingleNode(L"//psf:Nothing", &slot)), Hex(S_FALSE));
     EXPECT_EQ(slot, nullptr);
-    EXPECT_EQ(RefCount(root.Get()), held);
+    EXPECT_EQ(References(root.Get()), held);
 
     slot = root.Get();
     slot->AddRef();
     EXPECT_EQ(Hex(Doc().SelectSingleNode(L"//psf:Feature", &slot)), Hex(S_OK));
-    EXPECT_EQ(RefCount(root.Get()), held);
+    EXPECT_EQ(References(root.Get()), held);
     ASSERT_NE(slot, nullptr);
     slot->Release();
 }
@@ -979,7 +958,7 @@ TEST_F(PrintSchemaQueries, BuildersWriteQualifiedNamesAndTypes)
     auto appendOne = [](HRESULT hr, IXMLDOMElement** slot, IXMLDOMNode* root) {
         IXMLDOMElement* made = *slot;
         if (SUCCEEDED(hr)) {
-            EXPECT_EQ(RefCount(made), 1u) << "the caller holds the only reference";
+            EXPECT_EQ(References(made), 1u) << "the caller holds the only reference";
             AppendTo(root, made);
             made->Release();
         }
@@ -991,7 +970,7 @@ TEST_F(PrintSchemaQueries, BuildersWriteQualifiedNamesAndTypes)
              IXMLDOMElement *feature = nullptr, *option = nullptr;
              HRESULT hr = d.CreateFeature(false, L"JobCollateAllDocuments", &feature, &option);
              if (SUCCEEDED(hr)) {
-                 EXPECT_EQ(RefCount(option), 1u);
+                 EXPECT_EQ(References(option), 1u);
                  option->Release();
              }
              return appendOne(hr, &feature, root);
@@ -1113,7 +1092,7 @@ TEST_F(PrintSchemaQueries, BuildersWriteQualifiedNamesAndTypes)
              HRESULT hr =
                  d.CreateParameterInit(L"b:", L"JobCopiesAllDocuments", kXsdInteger, L"3", &ref, &init);
              if (FAILED(hr)) return hr;
-             EXPECT_EQ(RefCount(ref), 1u);
+             EXPECT_EQ(References(ref), 1u);
              hr = d.CreateScoredPropertyWithChild(L"b:", L"Copies", ref, &scored);
              ref->Release();
              appendOne(hr, &scored, root);
@@ -1271,7 +1250,7 @@ TEST_F(PrintSchemaQueries, ParameterDefinitionsListTheirPropertiesInOrder)
         Open(OddTicket(L""));
         ComPtr<IXMLDOMElement> def;
         ASSERT_EQ(Hex(c.build(Doc(), &def)), Hex(S_OK));
-        EXPECT_EQ(RefCount(def.Get()), 1u);
+        EXPECT_EQ(References(def.Get()), 1u);
         AppendTo(Root(Doc()).Get(), def.Get());
         ComPtr<IXMLDOMDocument2> copy = Serialized(document_.Get());
         std::wstring base = L"/f:PrintTicket/f:ParameterDef[@name = '" + std::wstring(c.defName) + L"']";
@@ -1598,12 +1577,12 @@ TEST(PrintSchemaOwnership, NothingLeaks)
     {
         ComPtr<IXMLDOMDocument2> document = Load(ticket);
         ComPtr<IXMLDOMDocument2> failing = Load(broken);
-        ULONG documentRefs = RefCount(document.Get());
-        ULONG failingRefs = RefCount(failing.Get());
+        ULONG documentRefs = References(document.Get());
+        ULONG failingRefs = References(failing.Get());
         long before = counter.live;
         Workload(document.Get(), failing.Get());
-        EXPECT_EQ(RefCount(document.Get()), documentRefs);
-        EXPECT_EQ(RefCount(failing.Get()), failingRefs);
+        EXPECT_EQ(References(document.Get()), documentRefs);
+        EXPECT_EQ(References(failing.Get()), failingRefs);
         EXPECT_EQ(counter.live, before) << "task-allocator blocks (BSTRs) left behind";
     }
     EXPECT_EQ(Hex(CoRevokeMallocSpy()), Hex(S_OK));

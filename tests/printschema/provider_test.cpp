@@ -5,6 +5,8 @@
 #include "printschema/print_ticket_provider.h"
 #include "settings/driver_devmode.h"
 
+#include "support/com_support.h"
+
 #include <gtest/gtest.h>
 
 #include <wrl/client.h>
@@ -71,23 +73,6 @@ private:
     volatile LONG outstanding_ = 0;
 };
 
-std::string Hex(HRESULT hr)
-{
-    char text[16];
-    snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(hr));
-    return text;
-}
-
-std::string Narrow(const std::wstring& text)
-{
-    return std::string(text.begin(), text.end());
-}
-
-ULONG References(IUnknown* object)
-{
-    object->AddRef();
-    return object->Release();
-}
 
 ComPtr<IXMLDOMDocument2> Load(const std::wstring& xml)
 {
