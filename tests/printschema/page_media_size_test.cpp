@@ -28,21 +28,6 @@ std::wstring Declarations()
            L"\" xmlns:kvpsk=\"" + kPrivateUri + L"\"";
 }
 
-ComPtr<IXMLDOMDocument2> Load(const std::wstring& xml)
-{
-    ComPtr<IXMLDOMDocument2> document;
-    HRESULT hr = CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument2,
-                                  reinterpret_cast<void**>(document.GetAddressOf()));
-    EXPECT_EQ(Hex(hr), Hex(S_OK)) << "MSXML 6 is not available";
-    if (!document) return document;
-    BSTR text = SysAllocString(xml.c_str());
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    EXPECT_EQ(Hex(document->loadXML(text, &loaded)), Hex(S_OK));
-    EXPECT_EQ(loaded, VARIANT_TRUE) << Narrow(xml);
-    SysFreeString(text);
-    return document;
-}
-
 ComPtr<IXMLDOMDocument2> Ticket(const std::wstring& body = L"")
 {
     return Load(L"<psf:PrintTicket version=\"1\"" + Declarations() + L">" + body + L"</psf:PrintTicket>");

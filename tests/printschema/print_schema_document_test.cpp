@@ -68,27 +68,6 @@ std::wstring OddTicket(const std::wstring& body)
            L"</a:PrintTicket>";
 }
 
-ComPtr<IXMLDOMDocument2> NewDocument()
-{
-    ComPtr<IXMLDOMDocument2> document;
-    HRESULT hr = CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument2,
-                                  reinterpret_cast<void**>(document.GetAddressOf()));
-    EXPECT_EQ(Hex(hr), Hex(S_OK)) << "MSXML 6 is not available";
-    return document;
-}
-
-ComPtr<IXMLDOMDocument2> Load(const std::wstring& xml)
-{
-    ComPtr<IXMLDOMDocument2> document = NewDocument();
-    if (!document) return document;
-    BSTR text = SysAllocString(xml.c_str());
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    EXPECT_EQ(Hex(document->loadXML(text, &loaded)), Hex(S_OK));
-    EXPECT_EQ(loaded, VARIANT_TRUE) << Narrow(xml);
-    SysFreeString(text);
-    return document;
-}
-
 void SetProperty(IXMLDOMDocument2* document, const wchar_t* name, const std::wstring& value)
 {
     BSTR property = SysAllocString(name);

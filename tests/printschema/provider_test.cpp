@@ -74,21 +74,6 @@ private:
 };
 
 
-ComPtr<IXMLDOMDocument2> Load(const std::wstring& xml)
-{
-    ComPtr<IXMLDOMDocument2> document;
-    EXPECT_EQ(Hex(CoCreateInstance(CLSID_DOMDocument60, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument2,
-                                   reinterpret_cast<void**>(document.GetAddressOf()))),
-              Hex(S_OK));
-    if (!document) return document;
-    BSTR text = SysAllocString(xml.c_str());
-    VARIANT_BOOL loaded = VARIANT_FALSE;
-    EXPECT_EQ(Hex(document->loadXML(text, &loaded)), Hex(S_OK));
-    EXPECT_EQ(loaded, VARIANT_TRUE) << Narrow(xml);
-    SysFreeString(text);
-    return document;
-}
-
 // A ticket as an application starts one: only the framework declared, so
 // the provider has to declare what its handlers write with.
 ComPtr<IXMLDOMDocument2> Ticket(const std::wstring& body = L"")
