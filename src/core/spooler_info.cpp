@@ -109,21 +109,14 @@ void ForgetPrinterData()
 // enumerate it (the caller then asks value by value).
 bool EnumeratePrinterData()
 {
-    DWORD size = kFirstGuessBytes, count = 0;
-    BYTE* values = static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED, size));
-    DWORD status = values ? EnumPrinterDataExW(t_memo.printer, kDriverDataKey, values, size, &size,
-                                               &count)
-                          : ERROR_NOT_ENOUGH_MEMORY;
-    if (status == ERROR_MORE_DATA && size) {
-        GlobalFree(values);
-        values = static_cast<BYTE*>(GlobalAlloc(GMEM_FIXED, size));
-        status = values ? EnumPrinterDataExW(t_memo.printer, kDriverDataKey, values, size, &size,
-                                             &count)
-                        : ERROR_NOT_ENOUGH_MEMORY;
-    }
-    if (status != ERROR_SUCCESS) {
-        if (values)
-            GlobalFree(values);
+    DWORD count = 0;
+    BYTE* values = FetchSpoolerRecord([&](BYTE* buffer, DWORD size, DWORD* needed) {
+        const DWORD status = EnumPrinterDataExW(t_memo.printer, kDriverDataKey, buffer, size, needed,
+                                                &count);
+        SetLastError(status == ERROR_MORE_DATA ? ERROR_INSUFFICIENT_BUFFER : status);
+        return status == ERROR_SUCCESS;
+    });
+    if (!values) {
         t_memo.printerDataUnlisted = true;
         return false;
     }
