@@ -6,6 +6,14 @@
 //   kvticketstress.exe [ITERATIONS] [SEED]      the run (20000, 1 by default)
 //   kvticketstress.exe --dump N [SEED]          prints the text of iteration N
 //
+// Environment, for narrowing a finding down:
+//   KV_STRESS_METHODS  which methods the mutation loop calls: any of V
+//                      (validate), P (ticket to DEVMODE), D (DEVMODE to
+//                      ticket); M calls none and runs plain document queries
+//   KV_STRESS_PLAIN    the starting tickets unmutated
+//   KV_STRESS_TRACE    reads the heap around each ticket after the warm-up
+//                      and names the first ones that left blocks behind
+//
 // Exit status: 0 all well; 1 a call answered an HRESULT outside its
 // expected set, or a reference or task allocation was left behind; 2 a
 // counter grew past its threshold; 3 setup failed; 4 the process crashed.
@@ -120,8 +128,14 @@ void Expect(const std::string& method, std::initializer_list<HRESULT> codes)
     tallies[method].expected.insert(codes);
 }
 
+// The results of the single cases (the big and the deep ticket), printed as they come.
+std::string lastResults;
+
 void Record(const std::string& method, HRESULT hr, const std::string& where)
 {
+    char text[96];
+    snprintf(text, sizeof text, " %s 0x%08lX", method.c_str(), static_cast<unsigned long>(hr));
+    lastResults += text;
     Tally& tally = tallies[method];
     ++tally.seen[hr];
     if (!tally.expected.count(hr)) {
@@ -827,7 +841,9 @@ int wmain(int argc, wchar_t** argv)
         ComPtr<IXMLDOMDocument2> big = LoadText(text);
         printf("10 MB ticket (%zu characters): %s\n", text.size(), big ? "loaded" : "did not load");
         if (big) {
+            lastResults.clear();
             RunTicket(bench, big.Get(), "10 MB ticket");
+            printf("  results:%s\n", lastResults.c_str());
         }
     }
     {
@@ -836,7 +852,11 @@ int wmain(int argc, wchar_t** argv)
         ComPtr<IXMLDOMDocument2> deep = DeepTicket(10000, parsed);
         printf("10000-deep ticket: %s\n",
                deep ? (parsed ? "parsed from text" : "built node by node (the parser refused it)") : "could not be made");
-        if (deep) RunTicket(bench, deep.Get(), "10000-deep ticket");
+        if (deep) {
+            lastResults.clear();
+            RunTicket(bench, deep.Get(), "10000-deep ticket");
+            printf("  results:%s\n", lastResults.c_str());
+        }
     }
 
     // The mutations.
