@@ -15,3 +15,9 @@ kv_log "the default DEVMODE of a queue added in an A4 locale (LC_ALL=en_GB.UTF-8
 LC_ALL=en_GB.UTF-8 wine "$KV_BUILD/bin/kvinstall.exe" "$(winepath -w "$KV_PACKAGE")" \
     "$KV_QUEUE (A4)" >/dev/null
 LC_ALL=en_GB.UTF-8 wine "$KV_BUILD/bin/kvprinterinfo.exe" --devmode "$KV_QUEUE (A4)"
+# What the PrintTicket services get from the driver's provider for the
+# queue: its PrintCapabilities document, then a line per feature.
+kv_log "the PrintCapabilities document of \"$KV_QUEUE\" (KVTICKET caps)"
+wine "$KV_BUILD/bin/KVTICKET.EXE" caps "$KV_QUEUE"
+kv_log "its features and their options (KVTICKET features)"
+wine "$KV_BUILD/bin/KVTICKET.EXE" features "$KV_QUEUE"

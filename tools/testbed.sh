@@ -20,6 +20,7 @@ kv_ensure_packages() {
     command -v cmake >/dev/null || missing+=(cmake)
     command -v ninja >/dev/null || missing+=(ninja-build)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
+    command -v xmllint >/dev/null || missing+=(libxml2-utils)
     if [ ${#missing[@]} -gt 0 ]; then
         kv_log "installing ${missing[*]} (first run only; Wine alone takes a few minutes)"
         local sudo=""
