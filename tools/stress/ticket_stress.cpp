@@ -20,6 +20,7 @@
 #include "platform/printticket.h"
 #include "support/guarded_bytes.h"
 #include "support/process_usage.h"
+#include "support/task_memory_counter.h"
 
 #include <windows.h>
 #include <winspool.h>
@@ -147,49 +148,6 @@ void Record(const std::string& method, HRESULT hr, const std::string& where)
 // ---------------------------------------------------------------------------
 // Task memory handed out and taken back, to tell whether the outputs the
 // caller owns are the only ones left.
-
-class AllocationCounter : public IMallocSpy {
-public:
-    LONG Outstanding() const { return outstanding_; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override
-    {
-        if (IsEqualIID(riid, IID_IUnknown) || IsEqualIID(riid, IID_IMallocSpy)) {
-            *ppv = this;
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-    SIZE_T STDMETHODCALLTYPE PreAlloc(SIZE_T cb) override { return cb; }
-    void* STDMETHODCALLTYPE PostAlloc(void* p) override
-    {
-        if (p) InterlockedIncrement(&outstanding_);
-        return p;
-    }
-    void* STDMETHODCALLTYPE PreFree(void* p, BOOL) override
-    {
-        if (p) InterlockedDecrement(&outstanding_);
-        return p;
-    }
-    void STDMETHODCALLTYPE PostFree(BOOL) override {}
-    SIZE_T STDMETHODCALLTYPE PreRealloc(void* p, SIZE_T cb, void** pp, BOOL) override
-    {
-        *pp = p;
-        return cb;
-    }
-    void* STDMETHODCALLTYPE PostRealloc(void* p, BOOL) override { return p; }
-    void* STDMETHODCALLTYPE PreGetSize(void* p, BOOL) override { return p; }
-    SIZE_T STDMETHODCALLTYPE PostGetSize(SIZE_T cb, BOOL) override { return cb; }
-    void* STDMETHODCALLTYPE PreDidAlloc(void* p, BOOL) override { return p; }
-    int STDMETHODCALLTYPE PostDidAlloc(void*, BOOL, int actual) override { return actual; }
-    void STDMETHODCALLTYPE PreHeapMinimize() override {}
-    void STDMETHODCALLTYPE PostHeapMinimize() override {}
-
-private:
-    volatile LONG outstanding_ = 0;
-};
 AllocationCounter taskMemory;
 
 // ---------------------------------------------------------------------------
