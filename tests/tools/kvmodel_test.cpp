@@ -4,6 +4,7 @@
 // options first, a few mistakes) and on small broken ones. Its exit code,
 // its diagnostics and its JSON are checked.
 #include "support/test_paths.h"
+#include "support/tool_run.h"
 
 #include "core/model_parser.h"
 
@@ -19,16 +20,6 @@
 #include <vector>
 
 namespace {
-
-struct ToolRun {
-    int exitCode;
-    std::string out, err;   // without carriage returns
-};
-
-std::string ReadBytes(const std::string& path)
-{
-    return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
-}
 
 // A test data file, written the Windows way (as a user types it).
 std::string DataFile(const char* name)
@@ -60,24 +51,14 @@ protected:
 
     static std::string ScratchFile(const std::string& name, const std::string& bytes)
     {
-        const std::string path = std::string(scratch_.begin(), scratch_.end()) + "\\" + name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        return WriteScratchFile(scratch_, name, bytes);
     }
 
     // Runs KVMODEL.EXE through the command shell (hence the outer quotes),
     // collecting what it printed.
     static ToolRun Run(const std::vector<std::string>& arguments)
     {
-        const std::wstring exe = TestBinDirectory() + L"\\KVMODEL.EXE";
-        const std::string out = ScratchFile("out.txt", ""), err = ScratchFile("err.txt", "");
-        std::string command = "\"\"" + std::string(exe.begin(), exe.end()) + "\"";
-        for (const std::string& argument : arguments) command += " \"" + argument + "\"";
-        command += " >\"" + out + "\" 2>\"" + err + "\"\"";
-        ToolRun run{std::system(command.c_str()), ReadBytes(out), ReadBytes(err)};
-        for (std::string* text : {&run.out, &run.err})
-            text->erase(std::remove(text->begin(), text->end(), '\r'), text->end());
-        return run;
+        return RunTool(L"KVMODEL.EXE", scratch_, arguments);
     }
 
     // The squashed dump of ORV5200.PPD, made once for the tests that read it.

@@ -1,6 +1,7 @@
 // KVTICKET.EXE run as a developer runs it, on the installed queue: its exit
 // code, what it prints, and the step and code it names when something fails.
 #include "support/test_paths.h"
+#include "support/tool_run.h"
 
 #include <gtest/gtest.h>
 
@@ -13,16 +14,6 @@
 #include <vector>
 
 namespace {
-
-struct ToolRun {
-    int exitCode;
-    std::string out, err;   // without carriage returns
-};
-
-std::string ReadBytes(const std::string& path)
-{
-    return {std::istreambuf_iterator<char>(std::ifstream(path, std::ios::binary).rdbuf()), {}};
-}
 
 const std::string kQueue(kTestQueueName, kTestQueueName + wcslen(kTestQueueName));
 
@@ -47,23 +38,13 @@ protected:
 
     static std::string ScratchFile(const std::string& name, const std::string& bytes)
     {
-        const std::string path = std::string(scratch_.begin(), scratch_.end()) + "\\" + name;
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        return WriteScratchFile(scratch_, name, bytes);
     }
 
     // Runs KVTICKET.EXE through the command shell (hence the outer quotes).
     static ToolRun Run(const std::vector<std::string>& arguments)
     {
-        const std::wstring exe = TestBinDirectory() + L"\\KVTICKET.EXE";
-        const std::string out = ScratchFile("out.txt", ""), err = ScratchFile("err.txt", "");
-        std::string command = "\"\"" + std::string(exe.begin(), exe.end()) + "\"";
-        for (const std::string& argument : arguments) command += " \"" + argument + "\"";
-        command += " >\"" + out + "\" 2>\"" + err + "\"\"";
-        ToolRun run{std::system(command.c_str()), ReadBytes(out), ReadBytes(err)};
-        for (std::string* text : {&run.out, &run.err})
-            text->erase(std::remove(text->begin(), text->end(), '\r'), text->end());
-        return run;
+        return RunTool(L"KVTICKET.EXE", scratch_, arguments);
     }
     static std::wstring scratch_;
 };
