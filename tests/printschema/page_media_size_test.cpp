@@ -4,7 +4,7 @@
 // validation and capabilities.
 #include "printschema/features/page_media_size.h"
 
-#include "support/com_support.h"
+#include "support/ticket_support.h"
 
 #include <gtest/gtest.h>
 
@@ -17,68 +17,7 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-const wchar_t kPrivateUri[] = L"http://schemas.zentari.example/printing/keywords";
-
 ::testing::Environment* const kComApartment = ::testing::AddGlobalTestEnvironment(NewComApartment());
-
-std::wstring Declarations()
-{
-    return std::wstring(L" xmlns:psf=\"") + kFrameworkNamespace + L"\" xmlns:psk=\"" + kKeywordsNamespace +
-           L"\" xmlns:xsi=\"" + kSchemaInstanceNamespace + L"\" xmlns:xsd=\"" + kSchemaNamespace +
-           L"\" xmlns:kvpsk=\"" + kPrivateUri + L"\"";
-}
-
-ComPtr<IXMLDOMDocument2> Ticket(const std::wstring& body = L"")
-{
-    return Load(L"<psf:PrintTicket version=\"1\"" + Declarations() + L">" + body + L"</psf:PrintTicket>");
-}
-
-ComPtr<IXMLDOMDocument2> EmptyCapabilities()
-{
-    return Load(L"<psf:PrintCapabilities version=\"1\"" + Declarations() + L"/>");
-}
-
-// Queries with our own prefixes: f framework, k keywords, p private.
-void BindQueryPrefixes(IXMLDOMDocument2* document)
-{
-    std::wstring bindings = std::wstring(L"xmlns:f='") + kFrameworkNamespace + L"' xmlns:k='" +
-                            kKeywordsNamespace + L"' xmlns:p='" + kPrivateUri + L"'";
-    VARIANT value;
-    VariantInit(&value);
-    value.vt = VT_BSTR;
-    value.bstrVal = SysAllocString(bindings.c_str());
-    BSTR name = SysAllocString(L"SelectionNamespaces");
-    EXPECT_EQ(Hex(document->setProperty(name, value)), Hex(S_OK));
-    SysFreeString(name);
-    VariantClear(&value);
-}
-
-// The text of the first node the query selects; "<none>" when there is none.
-std::string Text(IXMLDOMDocument2* document, const std::wstring& query)
-{
-    BindQueryPrefixes(document);
-    BSTR q = SysAllocString(query.c_str());
-    ComPtr<IXMLDOMNode> node;
-    HRESULT hr = document->selectSingleNode(q, &node);
-    SysFreeString(q);
-    if (hr != S_OK || !node) return "<none>";
-    BSTR text = nullptr;
-    node->get_text(&text);
-    std::string result = Narrow(text ? text : L"");
-    SysFreeString(text);
-    return result;
-}
-
-long Count(IXMLDOMDocument2* document, const std::wstring& query)
-{
-    BindQueryPrefixes(document);
-    BSTR q = SysAllocString(query.c_str());
-    ComPtr<IXMLDOMNodeList> nodes;
-    long count = -1;
-    if (document->selectNodes(q, &nodes) == S_OK) nodes->get_length(&count);
-    SysFreeString(q);
-    return count;
-}
 
 const wchar_t kSizeOption[] = L"//f:Feature[@name='psk:PageMediaSize']/f:Option";
 const wchar_t kOrientationOption[] = L"//f:Feature[@name='psk:PageOrientation']/f:Option/@name";
@@ -127,16 +66,14 @@ class PageMediaSizeTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        handler_ = CreatePageMediaSizeHandler(kPrivateUri);
+        handler_ = CreatePageMediaSizeHandler(kTestPrivateUri);
         ASSERT_TRUE(handler_);
     }
 
     static DriverDevmode Devmode(short paper, short orientation, WORD customWidth = 0, WORD customLength = 0,
                                  WORD unit = 0)
     {
-        DriverDevmode record{};
-        record.pub.dmSize = kPublicDevmodeSize;
-        record.pub.dmDriverExtra = kPrivateSize;
+        DriverDevmode record = BlankDevmode();
         record.pub.dmPaperSize = paper;
         record.pub.dmOrientation = orientation;
         record.priv.customPaperWidth = customWidth;
@@ -147,13 +84,11 @@ protected:
 
     HRESULT ToTicket(DriverDevmode& record, IXMLDOMDocument2* ticket)
     {
-        return handler_->DevModeToPrintTicket(nullptr, kPublicDevmodeSize, &record.pub, kPrivateSize, &record.priv,
-                                              ticket);
+        return HandlerToTicket(*handler_, record, ticket);
     }
     HRESULT ToDevMode(IXMLDOMDocument2* ticket, DriverDevmode& record)
     {
-        return handler_->PrintTicketToDevMode(nullptr, ticket, kPublicDevmodeSize, &record.pub, kPrivateSize,
-                                              &record.priv);
+        return HandlerToDevMode(*handler_, ticket, record);
     }
 
     std::unique_ptr<FeatureHandler> handler_;
@@ -168,16 +103,16 @@ TEST_F(PageMediaSizeTest, EveryPaperRoundTripsInBothOrientations)
         for (short orientation : {DMORIENT_PORTRAIT, DMORIENT_LANDSCAPE}) {
             SCOPED_TRACE(Narrow(paper.keyword) + (orientation == DMORIENT_PORTRAIT ? " portrait" : " landscape"));
             DriverDevmode source = Devmode(paper.dmPaperSize, orientation);
-            ComPtr<IXMLDOMDocument2> ticket = Ticket();
+            ComPtr<IXMLDOMDocument2> ticket = NewTicket();
             ASSERT_EQ(Hex(ToTicket(source, ticket.Get())), Hex(S_OK));
 
             std::string prefix = expected.isPrivate ? "kvpsk:" : "psk:";
-            EXPECT_EQ(Text(ticket.Get(), std::wstring(kSizeOption) + L"/@name"), prefix + Narrow(expected.keyword));
-            EXPECT_EQ(Text(ticket.Get(), SizeValue(L"MediaSizeWidth")), std::to_string(expected.width));
-            EXPECT_EQ(Text(ticket.Get(), SizeValue(L"MediaSizeHeight")), std::to_string(expected.height));
-            EXPECT_EQ(Text(ticket.Get(), kOrientationOption),
+            EXPECT_EQ(SelectText(ticket.Get(), std::wstring(kSizeOption) + L"/@name"), prefix + Narrow(expected.keyword));
+            EXPECT_EQ(SelectText(ticket.Get(), SizeValue(L"MediaSizeWidth")), std::to_string(expected.width));
+            EXPECT_EQ(SelectText(ticket.Get(), SizeValue(L"MediaSizeHeight")), std::to_string(expected.height));
+            EXPECT_EQ(SelectText(ticket.Get(), kOrientationOption),
                       orientation == DMORIENT_PORTRAIT ? "psk:Portrait" : "psk:Landscape");
-            EXPECT_EQ(Text(ticket.Get(), SizeData(L"TransverseMode")), i == kA5LongEdgeIndex ? "On" : "Off");
+            EXPECT_EQ(SelectText(ticket.Get(), SizeData(L"TransverseMode")), i == kA5LongEdgeIndex ? "On" : "Off");
             EXPECT_EQ(Hex(handler_->ValidatePrintTicket(nullptr, ticket.Get())), Hex(S_PT_NO_CONFLICT));
 
             // Back into a DEVMODE that held something else.
@@ -211,14 +146,14 @@ TEST_F(PageMediaSizeTest, CustomSizesRoundTripWithinTheirLimits)
         for (WORD unit : {0, 1}) {
             SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.length) + (unit ? " inch" : " mm"));
             DriverDevmode source = Devmode(DMPAPER_USER, DMORIENT_PORTRAIT, c.width, c.length, unit);
-            ComPtr<IXMLDOMDocument2> ticket = Ticket();
+            ComPtr<IXMLDOMDocument2> ticket = NewTicket();
             ASSERT_EQ(Hex(ToTicket(source, ticket.Get())), Hex(S_OK));
-            EXPECT_EQ(Text(ticket.Get(), std::wstring(kSizeOption) + L"/@name"), "psk:CustomMediaSize");
-            EXPECT_EQ(Text(ticket.Get(), ParameterInit(L"PageMediaSizeMediaSizeWidth")),
+            EXPECT_EQ(SelectText(ticket.Get(), std::wstring(kSizeOption) + L"/@name"), "psk:CustomMediaSize");
+            EXPECT_EQ(SelectText(ticket.Get(), ParameterInit(L"PageMediaSizeMediaSizeWidth")),
                       std::to_string(c.microWidth));
-            EXPECT_EQ(Text(ticket.Get(), ParameterInit(L"PageMediaSizeMediaSizeHeight")),
+            EXPECT_EQ(SelectText(ticket.Get(), ParameterInit(L"PageMediaSizeMediaSizeHeight")),
                       std::to_string(c.microHeight));
-            EXPECT_EQ(Text(ticket.Get(), SizeData(L"CustomUnitType")), unit ? "inch" : "mm");
+            EXPECT_EQ(SelectText(ticket.Get(), SizeData(L"CustomUnitType")), unit ? "inch" : "mm");
 
             DriverDevmode target = Devmode(DMPAPER_A4, DMORIENT_LANDSCAPE, 1, 1, unit ? 0 : 1);
             ASSERT_EQ(Hex(ToDevMode(ticket.Get(), target)), Hex(S_OK));
@@ -253,7 +188,7 @@ TEST_F(PageMediaSizeTest, BadCustomSizesInATicketAreCorrected)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.width) + " x " + Narrow(c.height));
-        ComPtr<IXMLDOMDocument2> ticket = Ticket(CustomTicketBody(c.width, c.height));
+        ComPtr<IXMLDOMDocument2> ticket = NewTicket(CustomTicketBody(c.width, c.height));
         DriverDevmode target = Devmode(DMPAPER_LETTER, DMORIENT_PORTRAIT);
         EXPECT_TRUE(SUCCEEDED(ToDevMode(ticket.Get(), target)));
         EXPECT_EQ(target.pub.dmPaperSize, DMPAPER_USER);
@@ -261,11 +196,11 @@ TEST_F(PageMediaSizeTest, BadCustomSizesInATicketAreCorrected)
         EXPECT_EQ(target.priv.customPaperLength, c.microHeight / 100);
 
         EXPECT_EQ(Hex(handler_->ValidatePrintTicket(nullptr, ticket.Get())), Hex(c.validation));
-        EXPECT_EQ(Text(ticket.Get(), ParameterInit(L"PageMediaSizeMediaSizeWidth")), Narrow(
+        EXPECT_EQ(SelectText(ticket.Get(), ParameterInit(L"PageMediaSizeMediaSizeWidth")), Narrow(
                   c.validation == S_PT_NO_CONFLICT ? c.width : std::to_wstring(c.microWidth)));
-        EXPECT_EQ(Text(ticket.Get(), ParameterInit(L"PageMediaSizeMediaSizeHeight")), Narrow(
+        EXPECT_EQ(SelectText(ticket.Get(), ParameterInit(L"PageMediaSizeMediaSizeHeight")), Narrow(
                   c.validation == S_PT_NO_CONFLICT ? c.height : std::to_wstring(c.microHeight)));
-        EXPECT_EQ(Count(ticket.Get(), L"//f:ParameterInit"), 2);
+        EXPECT_EQ(SelectCount(ticket.Get(), L"//f:ParameterInit"), 2);
     }
 }
 
@@ -292,7 +227,7 @@ TEST_F(PageMediaSizeTest, TheOptionsNamespaceDecidesBetweenTablePaperAndCustomSi
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ComPtr<IXMLDOMDocument2> ticket = Ticket(L"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"" +
+        ComPtr<IXMLDOMDocument2> ticket = NewTicket(L"<psf:Feature name=\"psk:PageMediaSize\"><psf:Option name=\"" +
                                                  c.option + L"\">" + c.inner + L"</psf:Option></psf:Feature>");
         DriverDevmode target = Devmode(DMPAPER_LEGAL, DMORIENT_LANDSCAPE, 7, 7);
         EXPECT_TRUE(SUCCEEDED(ToDevMode(ticket.Get(), target)));
@@ -306,19 +241,19 @@ TEST_F(PageMediaSizeTest, TheOptionsNamespaceDecidesBetweenTablePaperAndCustomSi
 TEST_F(PageMediaSizeTest, PrivateSizeDataReadsUnitAndTransverseFeed)
 {
     DriverDevmode a4 = Devmode(DMPAPER_A4, DMORIENT_LANDSCAPE);
-    ComPtr<IXMLDOMDocument2> ticket = Ticket();
+    ComPtr<IXMLDOMDocument2> ticket = NewTicket();
     ASSERT_EQ(Hex(ToTicket(a4, ticket.Get())), Hex(S_OK));
-    EXPECT_EQ(Text(ticket.Get(), SizeData(L"CustomUnitType")), "mm");
-    EXPECT_EQ(Text(ticket.Get(), SizeData(L"TransverseMode")), "Off");
+    EXPECT_EQ(SelectText(ticket.Get(), SizeData(L"CustomUnitType")), "mm");
+    EXPECT_EQ(SelectText(ticket.Get(), SizeData(L"TransverseMode")), "Off");
 
     // A unit the DEVMODE holds out of range does not read as inches.
     DriverDevmode odd = Devmode(DMPAPER_A4, DMORIENT_PORTRAIT, 0, 0, 7);
-    ticket = Ticket();
+    ticket = NewTicket();
     ASSERT_EQ(Hex(ToTicket(odd, ticket.Get())), Hex(S_OK));
-    EXPECT_EQ(Text(ticket.Get(), SizeData(L"CustomUnitType")), "mm");
+    EXPECT_EQ(SelectText(ticket.Get(), SizeData(L"CustomUnitType")), "mm");
 
     // The ticket's unit overrides the DEVMODE's.
-    ticket = Ticket(CustomTicketBody(L"100000", L"200000"));
+    ticket = NewTicket(CustomTicketBody(L"100000", L"200000"));
     DriverDevmode inch = Devmode(DMPAPER_A4, DMORIENT_PORTRAIT, 0, 0, 1);
     ASSERT_EQ(Hex(ToDevMode(ticket.Get(), inch)), Hex(S_OK));
     EXPECT_EQ(inch.priv.customPaperUnit, 0);
@@ -337,11 +272,11 @@ TEST_F(PageMediaSizeTest, ValidationCompletesATicketWithMissingParts)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ComPtr<IXMLDOMDocument2> ticket = Ticket(c.body);
+        ComPtr<IXMLDOMDocument2> ticket = NewTicket(c.body);
         EXPECT_EQ(Hex(handler_->ValidatePrintTicket(nullptr, ticket.Get())), Hex(S_PT_CONFLICT_RESOLVED));
-        EXPECT_EQ(Count(ticket.Get(), L"//f:Feature[@name='psk:PageMediaSize']"), 1);
-        EXPECT_EQ(Count(ticket.Get(), L"//f:Feature[@name='psk:PageOrientation']"), 1);
-        EXPECT_EQ(Count(ticket.Get(), L"//f:Property[@name='kvpsk:PageMediaSizeData']"), 1);
+        EXPECT_EQ(SelectCount(ticket.Get(), L"//f:Feature[@name='psk:PageMediaSize']"), 1);
+        EXPECT_EQ(SelectCount(ticket.Get(), L"//f:Feature[@name='psk:PageOrientation']"), 1);
+        EXPECT_EQ(SelectCount(ticket.Get(), L"//f:Property[@name='kvpsk:PageMediaSizeData']"), 1);
         EXPECT_EQ(Hex(handler_->ValidatePrintTicket(nullptr, ticket.Get())), Hex(S_PT_NO_CONFLICT));
     }
     EXPECT_EQ(Hex(handler_->ValidatePrintTicket(nullptr, nullptr)), Hex(E_POINTER));
@@ -349,7 +284,7 @@ TEST_F(PageMediaSizeTest, ValidationCompletesATicketWithMissingParts)
 
 TEST_F(PageMediaSizeTest, WritingNeedsTheWholePrivatePart)
 {
-    ComPtr<IXMLDOMDocument2> ticket = Ticket(CustomTicketBody(L"100000", L"200000"));
+    ComPtr<IXMLDOMDocument2> ticket = NewTicket(CustomTicketBody(L"100000", L"200000"));
     DriverDevmode target = Devmode(DMPAPER_A4, DMORIENT_PORTRAIT);
     EXPECT_EQ(Hex(handler_->PrintTicketToDevMode(nullptr, ticket.Get(), kPublicDevmodeSize, &target.pub,
                                                  kPrivateSize - 1, &target.priv)),
@@ -359,20 +294,20 @@ TEST_F(PageMediaSizeTest, WritingNeedsTheWholePrivatePart)
 
 TEST_F(PageMediaSizeTest, CapabilitiesListOfferedPapersAndTheSelectedImageableArea)
 {
-    ComPtr<IXMLDOMDocument2> capabilities = EmptyCapabilities();
+    ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
     ASSERT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
     long offered = 0;
     for (const PaperEntry& paper : kPapers) offered += paper.offered;
-    EXPECT_EQ(Count(capabilities.Get(), L"//f:Feature[@name='psk:PageMediaSize']/f:Option"), offered + 1);
-    EXPECT_EQ(Count(capabilities.Get(), L"//f:Feature[@name='psk:PageMediaSize']/f:Option[@name='kvpsk:OrganizerJ']"),
+    EXPECT_EQ(SelectCount(capabilities.Get(), L"//f:Feature[@name='psk:PageMediaSize']/f:Option"), offered + 1);
+    EXPECT_EQ(SelectCount(capabilities.Get(), L"//f:Feature[@name='psk:PageMediaSize']/f:Option[@name='kvpsk:OrganizerJ']"),
               0);
-    EXPECT_EQ(Text(capabilities.Get(), L"//f:Option[@name='kvpsk:A4Long']/f:ScoredProperty[@name='psk:MediaSizeHeight']/f:Value"),
+    EXPECT_EQ(SelectText(capabilities.Get(), L"//f:Option[@name='kvpsk:A4Long']/f:ScoredProperty[@name='psk:MediaSizeHeight']/f:Value"),
               "405000");
-    EXPECT_EQ(Count(capabilities.Get(), L"//f:ParameterDef"), 2);
-    EXPECT_EQ(Count(capabilities.Get(), L"//f:Property[@name='psk:PageImageableSize']"), 0);
-    EXPECT_EQ(Count(capabilities.Get(), L"//f:Feature[@name='psk:PageOrientation']/f:Option"), 2);
+    EXPECT_EQ(SelectCount(capabilities.Get(), L"//f:ParameterDef"), 2);
+    EXPECT_EQ(SelectCount(capabilities.Get(), L"//f:Property[@name='psk:PageImageableSize']"), 0);
+    EXPECT_EQ(SelectCount(capabilities.Get(), L"//f:Feature[@name='psk:PageOrientation']/f:Option"), 2);
 
-    EXPECT_EQ(Text(capabilities.Get(), L"//f:Option[@name='psk:ISOA4']/f:Property[@name='psk:DisplayName']/f:Value"),
+    EXPECT_EQ(SelectText(capabilities.Get(), L"//f:Option[@name='psk:ISOA4']/f:Property[@name='psk:DisplayName']/f:Value"),
               "A4");
     EXPECT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, nullptr)), Hex(E_POINTER));
 }
@@ -411,8 +346,8 @@ TEST_F(PageMediaSizeTest, TheImageableAreaTurnsWithThePaper)
     const std::wstring area = size + L"/f:Property[@name='psk:ImageableArea']";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        ComPtr<IXMLDOMDocument2> ticket = Ticket(c.body);
-        ComPtr<IXMLDOMDocument2> capabilities = EmptyCapabilities();
+        ComPtr<IXMLDOMDocument2> ticket = NewTicket(c.body);
+        ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
         ASSERT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, ticket.Get(), capabilities.Get())), Hex(S_OK));
         const struct {
             std::wstring query;
@@ -426,7 +361,7 @@ TEST_F(PageMediaSizeTest, TheImageableAreaTurnsWithThePaper)
             {area + L"/f:Property[@name='psk:ExtentHeight']/f:Value", c.extentHeight},
         };
         for (const auto& e : expected)
-            EXPECT_EQ(Text(capabilities.Get(), e.query), std::to_string(e.value)) << Narrow(e.query);
+            EXPECT_EQ(SelectText(capabilities.Get(), e.query), std::to_string(e.value)) << Narrow(e.query);
     }
 }
 
@@ -446,7 +381,7 @@ TEST_F(PageMediaSizeTest, TicketOrientationsReachTheDevMode)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(Narrow(c.option) + " over " + std::to_string(c.before));
-        ComPtr<IXMLDOMDocument2> ticket = Ticket(OrientationBody(c.option));
+        ComPtr<IXMLDOMDocument2> ticket = NewTicket(OrientationBody(c.option));
         DriverDevmode target = Devmode(DMPAPER_A4, c.before);
         EXPECT_TRUE(SUCCEEDED(ToDevMode(ticket.Get(), target)));
         EXPECT_EQ(target.pub.dmOrientation, c.after);
