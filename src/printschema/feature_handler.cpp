@@ -50,3 +50,10 @@ ConstraintLevel LockedOptionLevel(HANDLE printer, DWORD lock)
     BOOL read = ReadAdminSettings(&settings);
     return LockedOptionLevel(read, settings, lock);
 }
+
+void AppendChild(IXMLDOMNode* parent, IXMLDOMNode* child)
+{
+    IXMLDOMNode* appended = nullptr;
+    ThrowOnFailure(parent->appendChild(child, &appended));
+    if (appended) appended->Release();
+}

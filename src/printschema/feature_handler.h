@@ -62,6 +62,20 @@ HRESULT CheckDevModeToWrite(const DEVMODEW* devmode, ULONG dmSize, const Private
 std::wstring LoadDisplayString(UINT id, bool strip);
 std::wstring StripMenuMarks(const std::wstring& text);
 
+// A display name for a capability builder, menu marks stripped: NULL when
+// the id is 0 or the language module has no such string.
+class DisplayName {
+public:
+    explicit DisplayName(UINT id) : text_(id ? LoadDisplayString(id, true) : std::wstring()) {}
+    const wchar_t* Get() const { return text_.empty() ? nullptr : text_.c_str(); }
+
+private:
+    std::wstring text_;
+};
+
+// parent->appendChild; throws CXDException with its failure.
+void AppendChild(IXMLDOMNode* parent, IXMLDOMNode* child);
+
 // The level a capability option gets when the administrator's lock (one of
 // kAdminLock*) excludes it: AdminSettings when the lock is in force, else
 // None. read is what ReadAdminSettings returned for settings.

@@ -134,22 +134,6 @@ HRESULT SetCustomSize(MediaSizeSettings& s, int width, int height)
     return w != width || h != height ? S_PT_CONFLICT_RESOLVED : S_OK;
 }
 
-void Append(IXMLDOMNode* parent, IXMLDOMNode* child)
-{
-    ComPtr<IXMLDOMNode> appended;
-    ThrowOnFailure(parent->appendChild(child, &appended));
-}
-
-// A display name for a builder: NULL when the language module has none.
-class DisplayName {
-public:
-    explicit DisplayName(UINT id) : text_(id ? LoadDisplayString(id, true) : std::wstring()) {}
-    const wchar_t* Get() const { return text_.empty() ? nullptr : text_.c_str(); }
-
-private:
-    std::wstring text_;
-};
-
 // The text of a private sub-property of PageMediaSizeData; S_FALSE when absent.
 HRESULT ReadDataText(PrintSchemaDocument& document, const wchar_t* name, std::wstring* text)
 {
@@ -313,14 +297,14 @@ HRESULT PageMediaSizeHandler::WritePrintTicket(const MediaSizeSettings* settings
         ComPtr<IXMLDOMElement> feature, option;
         ThrowOnFailure(document.CreateFeatureWithOption(false, kMediaSize, s.isPrivate, s.keyword.Text(), &feature,
                                                         &option));
-        Append(root.Get(), feature.Get());
+        AppendChild(root.Get(), feature.Get());
         if (s.paperIndex != kCustomPaperIndex) {
             ComPtr<IXMLDOMElement> width, height;
             ThrowOnFailure(document.CreateIntegerScoredPropertyValue(keywords, L"MediaSizeWidth", s.mediaWidth, &width));
             ThrowOnFailure(
                 document.CreateIntegerScoredPropertyValue(keywords, L"MediaSizeHeight", s.mediaHeight, &height));
-            Append(option.Get(), width.Get());
-            Append(option.Get(), height.Get());
+            AppendChild(option.Get(), width.Get());
+            AppendChild(option.Get(), height.Get());
         } else {
             const struct {
                 const wchar_t* parameter;
@@ -332,9 +316,9 @@ HRESULT PageMediaSizeHandler::WritePrintTicket(const MediaSizeSettings* settings
                 ComPtr<IXMLDOMElement> ref, init, scored;
                 ThrowOnFailure(document.CreateParameterInit(keywords, size.parameter, kXsdInteger,
                                                             IntegerText(size.value).Text(), &ref, &init));
-                Append(root.Get(), init.Get());
+                AppendChild(root.Get(), init.Get());
                 ThrowOnFailure(document.CreateScoredPropertyWithChild(keywords, size.property, ref.Get(), &scored));
-                Append(option.Get(), scored.Get());
+                AppendChild(option.Get(), scored.Get());
             }
         }
 
@@ -342,7 +326,7 @@ HRESULT PageMediaSizeHandler::WritePrintTicket(const MediaSizeSettings* settings
         ThrowOnFailure(document.CreateFeatureWithOption(false, kOrientation, false,
                                                         kOrientations[s.orientation].keyword,
                                                         &orientationFeature, &orientationOption));
-        Append(root.Get(), orientationFeature.Get());
+        AppendChild(root.Get(), orientationFeature.Get());
 
         const wchar_t* ours = document.PrivatePrefix();
         ComPtr<IXMLDOMElement> data, unit, transverse;
@@ -351,9 +335,9 @@ HRESULT PageMediaSizeHandler::WritePrintTicket(const MediaSizeSettings* settings
                                                     s.unitIsInch ? L"inch" : L"mm", &unit));
         ThrowOnFailure(document.CreatePropertyValue(ours, L"TransverseMode", kXsdString,
                                                     s.transverse ? L"On" : L"Off", &transverse));
-        Append(data.Get(), unit.Get());
-        Append(data.Get(), transverse.Get());
-        Append(root.Get(), data.Get());
+        AppendChild(data.Get(), unit.Get());
+        AppendChild(data.Get(), transverse.Get());
+        AppendChild(root.Get(), data.Get());
         return S_OK;
     });
 }
@@ -399,9 +383,9 @@ HRESULT PageMediaSizeHandler::GetPrintCapabilities(HANDLE, IXMLDOMDocument2* tic
             ThrowOnFailure(document.CreateIntegerScoredPropertyValue(keywords, L"MediaSizeWidth", paper.width, &width));
             ThrowOnFailure(
                 document.CreateIntegerScoredPropertyValue(keywords, L"MediaSizeHeight", paper.height, &height));
-            Append(option.Get(), width.Get());
-            Append(option.Get(), height.Get());
-            Append(feature.Get(), option.Get());
+            AppendChild(option.Get(), width.Get());
+            AppendChild(option.Get(), height.Get());
+            AppendChild(feature.Get(), option.Get());
         }
         ComPtr<IXMLDOMElement> custom;
         ThrowOnFailure(document.CreateCapabilityOption(keywords, kCustomKeyword, DisplayName(566).Get(),
@@ -414,10 +398,10 @@ HRESULT PageMediaSizeHandler::GetPrintCapabilities(HANDLE, IXMLDOMDocument2* tic
             ComPtr<IXMLDOMElement> ref, scored;
             ThrowOnFailure(document.CreateParameterRef(false, r.parameter, &ref));
             ThrowOnFailure(document.CreateScoredPropertyWithChild(keywords, r.property, ref.Get(), &scored));
-            Append(custom.Get(), scored.Get());
+            AppendChild(custom.Get(), scored.Get());
         }
-        Append(feature.Get(), custom.Get());
-        Append(root.Get(), feature.Get());
+        AppendChild(feature.Get(), custom.Get());
+        AppendChild(root.Get(), feature.Get());
 
         ComPtr<IXMLDOMElement> widthDef, heightDef;
         ThrowOnFailure(document.CreateIntegerParameterDef(kWidthParameter, false, nullptr, kCustomMinWidth,
@@ -426,8 +410,8 @@ HRESULT PageMediaSizeHandler::GetPrintCapabilities(HANDLE, IXMLDOMDocument2* tic
         ThrowOnFailure(document.CreateIntegerParameterDef(kHeightParameter, false, nullptr, kCustomMinHeight,
                                                           kCustomMinHeight, kCustomMaxHeight, 100, L"microns",
                                                           &heightDef));
-        Append(root.Get(), widthDef.Get());
-        Append(root.Get(), heightDef.Get());
+        AppendChild(root.Get(), widthDef.Get());
+        AppendChild(root.Get(), heightDef.Get());
 
         if (ticket) {
             ComPtr<IXMLDOMElement> imageable, area;
@@ -445,13 +429,13 @@ HRESULT PageMediaSizeHandler::GetPrintCapabilities(HANDLE, IXMLDOMDocument2* tic
                 {imageable.Get(), L"ImageableSizeWidth", selected.imageableSizeWidth},
                 {imageable.Get(), L"ImageableSizeHeight", selected.imageableSizeHeight},
             };
-            Append(imageable.Get(), area.Get());
+            AppendChild(imageable.Get(), area.Get());
             for (const auto& v : values) {
                 ComPtr<IXMLDOMElement> property;
                 ThrowOnFailure(document.CreateIntegerPropertyValue(keywords, v.name, v.value, &property));
-                Append(v.parent, property.Get());
+                AppendChild(v.parent, property.Get());
             }
-            Append(root.Get(), imageable.Get());
+            AppendChild(root.Get(), imageable.Get());
         }
 
         ComPtr<IXMLDOMElement> orientation;
@@ -461,9 +445,9 @@ HRESULT PageMediaSizeHandler::GetPrintCapabilities(HANDLE, IXMLDOMDocument2* tic
             ComPtr<IXMLDOMElement> option;
             ThrowOnFailure(document.CreateCapabilityOption(keywords, entry.keyword, DisplayName(entry.displayId).Get(),
                                                            kConstraintNone, &option));
-            Append(orientation.Get(), option.Get());
+            AppendChild(orientation.Get(), option.Get());
         }
-        Append(root.Get(), orientation.Get());
+        AppendChild(root.Get(), orientation.Get());
         return S_OK;
     });
 }
