@@ -3,6 +3,7 @@
 // here the way the administration tool builds them: scrambled, then summed.
 #include "settings/admin_settings.h"
 
+#include "support/admin_records.h"
 #include "support/test_printers.h"
 
 #include <gtest/gtest.h>
@@ -20,61 +21,13 @@ const WCHAR kDriver[] = L"Zentari TX-3390N series";
 const std::wstring kKeyRoot = L"Software\\Zentari\\PrinterDriver";
 const DWORD kUntouched = 0xA5A5A5A5;
 
-using Bytes = std::vector<BYTE>;
-
-// The body bytes as signed values, summed: the check word.
-WORD CheckOf(const Bytes& record)
-{
-    int sum = 0;
-    for (size_t i = 0; i < 48 && i < record.size(); ++i)
-        sum += static_cast<signed char>(record[i]);
-    return static_cast<WORD>(sum);
-}
-
-Bytes WithCheck(Bytes body, WORD check)
-{
-    body.resize(48);
-    body.push_back(static_cast<BYTE>(check));
-    body.push_back(static_cast<BYTE>(check >> 8));
-    return body;
-}
-
-Bytes WithCheck(const Bytes& body)
-{
-    return WithCheck(body, CheckOf(body));
-}
-
-// The administration tool's side: the four seed bytes start a 16-bit key
-// that runs along the plain bytes; each stored 16-bit word has its bytes
-// exchanged. Bytes 8-47 carry filler that the driver must ignore.
-Bytes Scramble(DWORD flags, const BYTE (&seed)[4])
-{
-    BYTE plain[48], scrambled[48];
-    for (int i = 0; i < 48; ++i)
-        plain[i] = static_cast<BYTE>(0x3D * i + 0x11);
-    for (int i = 0; i < 4; ++i)
-        plain[4 + i] = static_cast<BYTE>(flags >> (8 * i));
-    unsigned key = 0;
-    for (int i = 0; i < 4; ++i) {
-        scrambled[i] = seed[i];
-        key = (key + seed[i]) * 27183 % 65536;
-    }
-    key = (key + 19427) % 65536;
-    for (int i = 4; i < 48; ++i) {
-        scrambled[i] = static_cast<BYTE>(plain[i] ^ (key >> 8));
-        key = ((scrambled[i] + key) * 27183 + 65536 - 22861) % 65536;
-    }
-    Bytes body(48);
-    for (int i = 0; i < 48; ++i)
-        body[i] = scrambled[i ^ 1];
-    return WithCheck(body);
-}
+using Bytes = AdminBytes;
 
 const BYTE kSeed[4] = {0xC3, 0x19, 0x8E, 0x72};
 
 Bytes Record(DWORD flags)
 {
-    return Scramble(flags, kSeed);
+    return ScrambledAdminRecord(flags, kSeed);
 }
 
 enum Source { kFromRegistry, kFromFile, kFromPrinterData };
@@ -261,7 +214,7 @@ TEST_F(AdminSettingsTest, FlagsRoundTripThroughEachSource)
             SetAttributes(PRINTER_ATTRIBUTE_SHARED | PRINTER_ATTRIBUTE_NETWORK);
         for (const auto& c : cases) {
             SCOPED_TRACE(testing::Message() << "flags 0x" << std::hex << c.flags);
-            Put(source, Scramble(c.flags, c.seed));
+            Put(source, ScrambledAdminRecord(c.flags, c.seed));
             const Outcome read = Read();
             EXPECT_TRUE(read.found);
             EXPECT_EQ(read.flags, c.flags);
@@ -276,7 +229,7 @@ TEST_F(AdminSettingsTest, DamagedRecordsLockNothing)
           changedBody = Record(0x8F);
     truncated.pop_back();
     // Cut off, a record whose last byte is 0 would still sum right.
-    Bytes truncatedZero = WithCheck(Bytes{0x05});
+    Bytes truncatedZero = AdminWithCheck(Bytes{0x05});
     truncatedZero.pop_back();
     longer.push_back(0);
     wrongCheck[48] ^= 1;
@@ -289,15 +242,15 @@ TEST_F(AdminSettingsTest, DamagedRecordsLockNothing)
         {"49 bytes, the missing one 0", truncatedZero, false, false},
         // A file is read for its first 50 bytes only.
         {"51 bytes", longer, false, true},
-        {"all-zero body with check 0", WithCheck(Bytes(48, 0), 0), false, false},
+        {"all-zero body with check 0", AdminWithCheck(Bytes(48, 0), 0), false, false},
         {"check word off by one", wrongCheck, false, false},
         {"body changed after summing", changedBody, false, false},
-        {"0xFF counted as -1", WithCheck(minusOne, 0xFFFF), true, true},
-        {"0xFF counted as 255", WithCheck(minusOne, 0x01FF), false, false},
-        {"sum cancelling to 0, check 0", WithCheck(cancelling, 0), false, false},
-        {"sum cancelling to 0, unsigned check", WithCheck(cancelling, 0x0100), false, false},
-        {"0x80 counted as -128", WithCheck(lowest, 0xE800), true, true},
-        {"0x80 counted as 128", WithCheck(lowest, 0x1800), false, false},
+        {"0xFF counted as -1", AdminWithCheck(minusOne, 0xFFFF), true, true},
+        {"0xFF counted as 255", AdminWithCheck(minusOne, 0x01FF), false, false},
+        {"sum cancelling to 0, check 0", AdminWithCheck(cancelling, 0), false, false},
+        {"sum cancelling to 0, unsigned check", AdminWithCheck(cancelling, 0x0100), false, false},
+        {"0x80 counted as -128", AdminWithCheck(lowest, 0xE800), true, true},
+        {"0x80 counted as 128", AdminWithCheck(lowest, 0x1800), false, false},
     };
     for (Source source : {kFromRegistry, kFromFile, kFromPrinterData}) {
         SCOPED_TRACE(kSourceNames[source]);
@@ -324,7 +277,7 @@ TEST_F(AdminSettingsTest, TheRegistryComesBeforeTheFile)
     PutKeyRecord(L"KVADMIN", Record(0x81));
     EXPECT_EQ(Read().flags, 0x81u);
     // A damaged or missing registry record leaves the file.
-    PutKeyRecord(L"KVADMIN", WithCheck(Bytes(48, 0), 0));
+    PutKeyRecord(L"KVADMIN", AdminWithCheck(Bytes(48, 0), 0));
     EXPECT_EQ(Read().flags, 0x84u);
     ASSERT_EQ(RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, (kKeyRoot + L"\\KVADMIN").c_str(),
                                  L"Administrator"),
