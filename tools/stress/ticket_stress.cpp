@@ -9,7 +9,8 @@
 // Environment, for narrowing a finding down:
 //   KV_STRESS_METHODS  which methods the mutation loop calls: any of V
 //                      (validate), P (ticket to DEVMODE), D (DEVMODE to
-//                      ticket); M calls none and runs plain document queries
+//                      ticket), C (capabilities for the ticket); M calls
+//                      none and runs plain document queries
 //   KV_STRESS_PLAIN    the starting tickets unmutated
 //   KV_STRESS_TRACE    reads the heap around each ticket after the warm-up
 //                      and names the first ones that left blocks behind
@@ -17,6 +18,7 @@
 // Exit status: 0 all well; 1 a call answered an HRESULT outside its
 // expected set, or a reference or task allocation was left behind; 2 a
 // counter grew past its threshold; 3 setup failed; 4 the process crashed.
+#include "platform_leaks.h"
 #include "platform/printticket.h"
 #include "support/guarded_bytes.h"
 #include "support/process_usage.h"
@@ -48,9 +50,6 @@ const wchar_t kKeywords[] = L"http://schemas.microsoft.com/windows/2003/08/print
 const wchar_t kXsi[] = L"http://www.w3.org/2001/XMLSchema-instance";
 const wchar_t kXsd[] = L"http://www.w3.org/2001/XMLSchema";
 
-// The print-ticket services' own failure for a ticket that is not one.
-const HRESULT kPrintTicketFormat = static_cast<HRESULT>(0x80040003L);
-
 // ---------------------------------------------------------------------------
 // What the run saw.
 
@@ -67,7 +66,6 @@ const char* Name(HRESULT hr)
     case E_OUTOFMEMORY: return "E_OUTOFMEMORY";
     case E_HANDLE: return "E_HANDLE";
     case E_UNEXPECTED: return "E_UNEXPECTED";
-    case kPrintTicketFormat: return "E_PRINTTICKET_FORMAT";
     default: return "";
     }
 }
@@ -83,12 +81,12 @@ long unexpectedResults = 0;
 long refLeaks = 0;
 long outputProblems = 0;
 
-// Which methods the mutation loop calls (KV_STRESS_METHODS: any of V, P, D;
-// all by default), so that a leak can be narrowed down to one of them.
+// Which methods the mutation loop calls (KV_STRESS_METHODS: any of V, P, D,
+// C; all by default), so that a leak can be narrowed down to one of them.
 // M runs, in place of the provider, the document queries it makes itself
 // (selection namespaces, an XPath query), to tell the platform's share of a
 // growth from the provider's.
-bool runValidate = true, runToDevmode = true, runToTicket = true, runQueriesOnly = false;
+bool runValidate = true, runToDevmode = true, runToTicket = true, runCapabilities = true, runQueriesOnly = false;
 
 void RunQueries(IXMLDOMDocument2* ticket)
 {
@@ -488,7 +486,19 @@ struct Bench {
     std::wstring privateNamespace;
 };
 
-// Converts, validates and converts back; checks what the caller receives.
+// The capabilities for a ticket: the caller owns the one document it gets.
+void RunCapabilities(Bench& bench, IXMLDOMDocument2* ticket, const std::string& where)
+{
+    currentStep = "GetPrintCapabilities";
+    IXMLDOMDocument2* capabilities = nullptr;
+    HRESULT hr = bench.provider->GetPrintCapabilities(ticket, &capabilities);
+    Record("GetPrintCapabilities", hr, where);
+    if (SUCCEEDED(hr) && !capabilities) OutputProblem(where, "GetPrintCapabilities succeeded without a document");
+    if (capabilities && capabilities->Release() != 0) ++refLeaks;
+}
+
+// Validates, converts, asks for capabilities and converts back; checks what
+// the caller receives.
 void RunTicket(Bench& bench, IXMLDOMDocument2* ticket, const std::string& where)
 {
     std::vector<BYTE> input = bench.devmode;
@@ -498,6 +508,7 @@ void RunTicket(Bench& bench, IXMLDOMDocument2* ticket, const std::string& where)
     HRESULT hr = S_OK;
     currentStep = "ValidatePrintTicket";
     if (runValidate) Record("ValidatePrintTicket", bench.provider->ValidatePrintTicket(ticket), where);
+    if (runCapabilities) RunCapabilities(bench, ticket, where);
     if (!runToDevmode) goto toTicket;
 
     currentStep = "ConvertPrintTicketToDevMode";
@@ -690,6 +701,7 @@ int wmain(int argc, wchar_t** argv)
         runValidate = strchr(methods, 'V') != nullptr;
         runToDevmode = strchr(methods, 'P') != nullptr;
         runToTicket = strchr(methods, 'D') != nullptr;
+        runCapabilities = strchr(methods, 'C') != nullptr;
         runQueriesOnly = strchr(methods, 'M') != nullptr;
     }
 
@@ -736,12 +748,12 @@ int wmain(int argc, wchar_t** argv)
     bench.devmode.assign(dmBytes, dmBytes + current->dmSize + current->dmDriverExtra);
 
     // What each method may answer: success, the conflict codes where they
-    // apply, and a failure that says the input was bad, out of memory or
-    // simply not convertible.
-    Expect("ConvertPrintTicketToDevMode", {S_OK, E_INVALIDARG, E_FAIL, E_OUTOFMEMORY, kPrintTicketFormat});
-    Expect("ConvertDevModeToPrintTicket", {S_OK, E_INVALIDARG, E_FAIL, E_OUTOFMEMORY, kPrintTicketFormat});
-    Expect("ValidatePrintTicket",
-           {S_PT_NO_CONFLICT, S_PT_CONFLICT_RESOLVED, E_INVALIDARG, E_FAIL, E_OUTOFMEMORY, kPrintTicketFormat});
+    // apply, and the failures the provider defines: a ticket it cannot read
+    // (an exception inside becomes E_FAIL), an unusable argument, no memory.
+    Expect("ConvertPrintTicketToDevMode", {S_OK, E_INVALIDARG, E_FAIL, E_OUTOFMEMORY});
+    Expect("ConvertDevModeToPrintTicket", {S_OK, E_INVALIDARG, E_FAIL, E_OUTOFMEMORY});
+    Expect("ValidatePrintTicket", {S_PT_NO_CONFLICT, S_PT_CONFLICT_RESOLVED, E_INVALIDARG, E_FAIL, E_OUTOFMEMORY});
+    Expect("GetPrintCapabilities", {S_OK, E_FAIL, E_OUTOFMEMORY});
     Expect("null arguments", {E_POINTER});
     // A DEVMODE that is not the driver's own, whatever its size, is taken
     // as the queue's current settings under the caller's public fields; one
@@ -782,9 +794,18 @@ int wmain(int argc, wchar_t** argv)
         return 0;
     }
 
-    printf("ticket stress: %ld iterations, seed %u, %zu starting tickets, methods%s%s%s\n", iterations, currentSeed,
-           seeds.size(), runValidate ? " Validate" : "", runToDevmode ? " PrintTicketToDevMode" : "",
-           runToTicket ? " DevModeToPrintTicket" : "");
+    printf("ticket stress: %ld iterations, seed %u, %zu starting tickets, methods%s%s%s%s\n", iterations,
+           currentSeed, seeds.size(), runValidate ? " Validate" : "", runToDevmode ? " PrintTicketToDevMode" : "",
+           runToTicket ? " DevModeToPrintTicket" : "", runCapabilities ? " GetPrintCapabilities" : "");
+
+    // What the platform's MSXML keeps for good.
+    const HeapCost attributeCost = MeasureAttributeNodeCost(2000);
+    const HeapCost skeletonCost = MeasureSkeletonCost(500);
+    const bool counting = CountAttributeNodes(NewDocument().Get());
+    printf("platform keeps: %.2f heap blocks (%.1f bytes) per namespaced attribute node%s; %.2f (%.1f) per "
+           "capabilities skeleton\n",
+           attributeCost.blocks, attributeCost.bytes, counting ? "" : " (CANNOT COUNT THEM: all growth is judged)",
+           skeletonCost.blocks, skeletonCost.bytes);
 
     // The fixed cases: arguments, the sizes of DEVMODE, the big and the deep.
     RunNullArguments(bench);
@@ -824,6 +845,8 @@ int wmain(int argc, wchar_t** argv)
     const long warmUp = iterations / 10 < 500 ? (iterations < 1000 ? iterations / 2 : 500) : iterations / 10;
     ProcessUsage atWarm = {}, atMiddle = {};
     LONG taskAtWarm = 0, taskAtMiddle = 0;
+    long attributesAtWarm = 0;
+    std::map<HRESULT, long> capabilitiesAtWarm;
     const long middle = warmUp + (iterations - warmUp) / 2;
     const bool tracing = getenv("KV_STRESS_TRACE") != nullptr;
     long traced = 0, clean = 0;
@@ -833,6 +856,8 @@ int wmain(int argc, wchar_t** argv)
         if (i == warmUp) {
             atWarm = ReadProcessUsage();
             taskAtWarm = taskMemory.Outstanding();
+            attributesAtWarm = AttributeNodesMade();
+            capabilitiesAtWarm = tallies["GetPrintCapabilities"].seen;
         }
         if (i == middle) {
             atMiddle = ReadProcessUsage();
@@ -885,6 +910,9 @@ int wmain(int argc, wchar_t** argv)
     currentStep = "end";
     const ProcessUsage atEnd = ReadProcessUsage();
     const LONG taskAtEnd = taskMemory.Outstanding();
+    const long attributesMade = counting ? AttributeNodesMade() - attributesAtWarm : 0;
+    long skeletons = 0;
+    for (const auto& seen : tallies["GetPrintCapabilities"].seen) skeletons += seen.second - capabilitiesAtWarm[seen.first];
 
     printf("\nmutations applied:");
     for (const auto& m : mutationCounts) printf(" %s %ld;", m.first.c_str(), m.second);
@@ -907,13 +935,24 @@ int wmain(int argc, wchar_t** argv)
     PrintUsage("end", atEnd, taskAtEnd);
 
     // Flat means: no handle more, a few hundred heap blocks of the platform's
-    // caches at most, and committed memory within one megabyte.
+    // caches at most, and committed memory within one megabyte, once what
+    // the platform keeps of attribute nodes is taken off.
     const long kHandles = 2, kBlocks = 500;
     const long long kHeapBytes = 512 * 1024, kPrivate = 1024 * 1024;
-    const long dHandles = atEnd.handles - atWarm.handles, dBlocks = atEnd.heapBlocks - atWarm.heapBlocks;
-    const long long dBytes = atEnd.heapBytes - atWarm.heapBytes, dPrivate = atEnd.privateBytes - atWarm.privateBytes;
-    printf("growth after warm-up: handles %+ld (limit %ld), heap blocks %+ld (limit %ld), heap bytes %+lld "
-           "(limit %lld), private bytes %+lld (limit %lld), task allocations %+ld (informational)\n",
+    const double keptBlocks = attributesMade * attributeCost.blocks + skeletons * skeletonCost.blocks;
+    const double keptBytes = attributesMade * attributeCost.bytes + skeletons * skeletonCost.bytes;
+    const long platformBlocks = static_cast<long>(keptBlocks + 0.5);
+    const long long platformBytes = static_cast<long long>(keptBytes + 0.5);
+    const long dHandles = atEnd.handles - atWarm.handles;
+    const long dBlocks = atEnd.heapBlocks - atWarm.heapBlocks - platformBlocks;
+    const long long dBytes = atEnd.heapBytes - atWarm.heapBytes - platformBytes;
+    const long long dPrivate = atEnd.privateBytes - atWarm.privateBytes - platformBytes;
+    printf("after warm-up: %ld attribute nodes, %ld capabilities skeletons; the platform keeps %ld heap blocks, "
+           "%lld bytes of them\n",
+           attributesMade, skeletons, platformBlocks, platformBytes);
+    printf("growth after warm-up, the platform's share taken off: handles %+ld (limit %ld), heap blocks %+ld "
+           "(limit %ld), heap bytes %+lld (limit %lld), private bytes %+lld (limit %lld), task allocations %+ld "
+           "(informational)\n",
            dHandles, kHandles, dBlocks, kBlocks, dBytes, kHeapBytes, dPrivate, kPrivate,
            static_cast<long>(taskAtEnd - taskAtWarm));
     printf("references left on tickets: %ld; DEVMODE outputs of the wrong size: %ld; calls after which task "
