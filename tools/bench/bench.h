@@ -53,6 +53,7 @@ bool RunLargeModelLoad(const BenchOptions& options);
 bool RunDevmodeDefaults(const BenchOptions& options);
 bool RunSpoolerServices(const BenchOptions& options);
 bool RunSpoolerCompare(const BenchOptions& options);
+bool RunPrintTicket(const BenchOptions& options);
 
 // The fresh processes spooler-compare starts: kvbench --spooler-child ...
 int RunSpoolerCompareChild(int argc, WCHAR** argv);

@@ -38,6 +38,10 @@ const Benchmark kBenchmarks[] = {
                          "Wine's PostScript driver with the same description: warm medians, "
                          "first calls, server requests",
      RunSpoolerCompare},
+    {L"print-ticket", "the print-ticket provider of the installed queue through COM (capabilities, "
+                      "both conversions, validation), each feature handler alone, and the spooler, "
+                      "administrator and MSXML work they share",
+     RunPrintTicket},
 };
 
 const Benchmark* FindBenchmark(const wchar_t* name)
