@@ -1,5 +1,7 @@
 #include "printschema/feature_handler_list.h"
 
+#include "printschema/features/input_bin.h"
+#include "printschema/features/media_type.h"
 #include "printschema/features/page_media_size.h"
 
 const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
@@ -7,9 +9,9 @@ const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"pages per sheet", true, nullptr},
     {L"poster", false, nullptr},
     {L"collate and copies", true, nullptr},
-    {L"media type", true, nullptr},
+    {L"media type", true, CreateMediaTypeHandler},
     {L"duplex", true, nullptr},
-    {L"input bin", false, nullptr},
+    {L"input bin", false, CreateInputBinHandler},
     {L"resolution and quality", true, nullptr},
     {L"print setting", false, nullptr},
     {L"watermark", true, nullptr},
