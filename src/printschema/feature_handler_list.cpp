@@ -3,6 +3,7 @@
 #include "printschema/features/input_bin.h"
 #include "printschema/features/media_type.h"
 #include "printschema/features/page_media_size.h"
+#include "printschema/features/resolution_quality.h"
 
 const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"page media size", true, CreatePageMediaSizeHandler},
@@ -12,7 +13,7 @@ const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"media type", true, CreateMediaTypeHandler},
     {L"duplex", true, nullptr},
     {L"input bin", false, CreateInputBinHandler},
-    {L"resolution and quality", true, nullptr},
+    {L"resolution and quality", true, CreateResolutionQualityHandler},
     {L"print setting", false, nullptr},
     {L"watermark", true, nullptr},
     {L"scaling", false, nullptr},
