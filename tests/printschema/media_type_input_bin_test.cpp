@@ -71,16 +71,19 @@ DriverDevmode MediaDevmode(short paper, WORD mediaType, WORD postcardMediaType)
     return record;
 }
 
-class MediaTypeTest : public ::testing::Test {
+// Both handlers' tests run on a fresh handler of their kind.
+template <std::unique_ptr<FeatureHandler> (*Create)(const wchar_t*)> class HandlerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        handler_ = CreateMediaTypeHandler(kTestPrivateUri);
+        handler_ = Create(kTestPrivateUri);
         ASSERT_TRUE(handler_);
     }
 
     std::unique_ptr<FeatureHandler> handler_;
 };
+
+using MediaTypeTest = HandlerTest<CreateMediaTypeHandler>;
 
 // Each type stored for ordinary paper and for postcards, the other field
 // holding something else, goes to the ticket and back into the field of the
@@ -259,16 +262,7 @@ void ExpectTrays(const DriverDevmode& record, const Trays& expected)
     EXPECT_EQ(record.priv.traySeparateMode, expected.traySeparateMode);
 }
 
-class InputBinTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        handler_ = CreateInputBinHandler(kTestPrivateUri);
-        ASSERT_TRUE(handler_);
-    }
-
-    std::unique_ptr<FeatureHandler> handler_;
-};
+using InputBinTest = HandlerTest<CreateInputBinHandler>;
 
 TEST_F(InputBinTest, SourcesRoundTripForBothSlots)
 {
