@@ -24,6 +24,9 @@ namespace {
 const wchar_t kFirstPageFeature[] = L"PageInputBin";
 const wchar_t kOtherPagesFeature[] = L"JobInput2ndBin";
 
+// The driver's own source code of the multi-purpose tray.
+constexpr WORD kMultiPurposeSource = DMBIN_USER + 2;
+
 // DEVMODE source codes and the entry each stands for in either slot. The
 // automatic source means "any tray" for the first page and "the first
 // page's tray" for the others.
@@ -36,7 +39,7 @@ const BinCode kBinCodes[] = {
     {DMBIN_UPPER, {2, 2}},
     {DMBIN_LOWER, {3, 3}},
     {DMBIN_MANUAL, {6, 6}},
-    {258, {7, 7}},
+    {kMultiPurposeSource, {7, 7}},
 };
 
 int& SlotBin(InputBinSettings& s, BinSlot slot)
