@@ -1,16 +1,19 @@
 #include "printschema/feature_handler_list.h"
 
+#include "printschema/features/input_bin.h"
+#include "printschema/features/media_type.h"
 #include "printschema/features/page_media_size.h"
+#include "printschema/features/resolution_quality.h"
 
 const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"page media size", true, CreatePageMediaSizeHandler},
     {L"pages per sheet", true, nullptr},
     {L"poster", false, nullptr},
     {L"collate and copies", true, nullptr},
-    {L"media type", true, nullptr},
+    {L"media type", true, CreateMediaTypeHandler},
     {L"duplex", true, nullptr},
-    {L"input bin", false, nullptr},
-    {L"resolution and quality", true, nullptr},
+    {L"input bin", false, CreateInputBinHandler},
+    {L"resolution and quality", true, CreateResolutionQualityHandler},
     {L"print setting", false, nullptr},
     {L"watermark", true, nullptr},
     {L"scaling", false, nullptr},

@@ -108,6 +108,9 @@ constexpr int16_t kLargestPaperLength = 4064;
 
 // The true 1200 dpi mode, whose second axis resExt is 600 dpi.
 constexpr int16_t kTrue1200Dpi = 1200;
+// resolutionFlags: 1200 dpi is the true mode, not the enhanced one (the
+// DEVMODE's dmPrintQuality alone cannot tell them apart).
+constexpr uint8_t kResolutionTrue1200 = 0x01;
 constexpr uint16_t ResExtOfPrintQuality(int printQuality)
 {
     return printQuality == kTrue1200Dpi ? 600 : 0;

@@ -172,18 +172,7 @@ HRESULT PageMediaSizeHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG
     HRESULT hr = CheckDevModeToRead(devmode, dmSize, privatePart, dmDriverExtra, settings);
     if (FAILED(hr)) return hr;
     return AtComBoundary([&]() -> HRESULT {
-        MediaSizeSettings& s = *settings;
-        int index = PaperIndexOfCode(devmode->dmPaperSize);
-        if (index >= 0) {
-            // A paper we no longer offer reads as the initial Letter.
-            SelectPaper(s, kPapers[index].keyword);
-        } else {
-            SetCustomSize(s, privatePart->customPaperWidth * 100, privatePart->customPaperLength * 100);
-        }
-        s.transverse = s.paperIndex == kA5LongEdgeIndex;
-        s.orientation = devmode->dmOrientation == DMORIENT_LANDSCAPE ? kLandscape : kPortrait;
-        Recompute(s);
-        if (privatePart->customPaperUnit <= 1) s.unitIsInch = privatePart->customPaperUnit == 1;
+        ReadMediaSizeDevMode(*devmode, *privatePart, *settings);
         return S_OK;
     });
 }
@@ -212,71 +201,8 @@ HRESULT PageMediaSizeHandler::WriteDevMode(HANDLE, const MediaSizeSettings* sett
 HRESULT PageMediaSizeHandler::ReadPrintTicket(IXMLDOMDocument2* ticket, MediaSizeSettings* settings)
 {
     if (!ticket || !settings) return E_POINTER;
-    MediaSizeSettings& s = *settings;
-    return ReadTicket(ticket, [&](PrintSchemaDocument& document) -> HRESULT {
-        bool conflict = false;
-
-        BstrOwner option;
-        bool optionIsPrivate = false;
-        HRESULT hr = document.GetSelectedOption(document.KeywordsPrefix(), kMediaSize, option.Receive(),
-                                                &optionIsPrivate);
-        if (hr == kNotFound) {
-            conflict = true;
-        } else {
-            ThrowOnFailure(hr);
-            bool named = SUCCEEDED(SelectPaper(s, option.Text()));
-            if (!named || kPapers[s.paperIndex].isPrivate != optionIsPrivate) {
-                // A custom size, or a paper named in the other namespace: the
-                // dimensions decide when the ticket gives them.
-                INT32 width = 0, height = 0;
-                HRESULT w = document.ReadFeatureInteger(kMediaSize, L"MediaSizeWidth", &width);
-                HRESULT h = document.ReadFeatureInteger(kMediaSize, L"MediaSizeHeight", &height);
-                if (w != kNotFound) ThrowOnFailure(w);
-                if (h != kNotFound) ThrowOnFailure(h);
-                if (w == S_OK && h == S_OK && SetCustomSize(s, width, height) == S_PT_CONFLICT_RESOLVED)
-                    conflict = true;
-            }
-        }
-
-        BstrOwner orientation;
-        bool orientationIsPrivate = false;
-        hr = document.GetSelectedOption(document.KeywordsPrefix(), kOrientation, orientation.Receive(),
-                                        &orientationIsPrivate);
-        if (hr == kNotFound) {
-            conflict = true;
-        } else {
-            ThrowOnFailure(hr);
-            for (size_t i = 0; i < sizeof kOrientations / sizeof kOrientations[0]; ++i) {
-                if (wcscmp(kOrientations[i].keyword, orientation.Text()) == 0) {
-                    s.orientation = static_cast<int>(i);
-                    Recompute(s);
-                    break;
-                }
-            }
-        }
-
-        FeatureQuery data(document.FrameworkPrefix());
-        ThrowOnFailure(data.ForProperty(document.PrivatePrefix(), kMediaSizeData));
-        if (!document.PrivateNamespaceDeclared() || document.NodeExists(data.Text()) != S_OK) return S_PT_CONFLICT_RESOLVED;
-
-        std::wstring text;
-        if (ThrowOnFailure(ReadDataText(document, L"CustomUnitType", &text)) != S_OK) {
-            conflict = true;
-        } else if (text == L"inch") {
-            s.unitIsInch = true;
-        } else if (text == L"mm") {
-            s.unitIsInch = false;
-        }
-        text.clear();
-        if (ThrowOnFailure(ReadDataText(document, L"TransverseMode", &text)) != S_OK) {
-            conflict = true;
-        } else if (text == L"On") {
-            s.transverse = true;
-        } else if (text == L"Off") {
-            s.transverse = false;
-        }
-        return conflict ? S_PT_CONFLICT_RESOLVED : S_OK;
-    });
+    return ReadTicket(ticket,
+                      [&](PrintSchemaDocument& document) { return ReadMediaSizeTicket(document, *settings); });
 }
 
 HRESULT PageMediaSizeHandler::WritePrintTicket(const MediaSizeSettings* settings, IXMLDOMDocument2* ticket)
@@ -467,6 +393,87 @@ int PaperIndexOfCode(int dmPaperSize)
     for (size_t i = 0; i < kPaperCount; ++i)
         if (kPapers[i].dmPaperSize == dmPaperSize) return static_cast<int>(i);
     return -1;
+}
+
+void ReadMediaSizeDevMode(const DEVMODEW& devmode, const PrivateSettings& privatePart, MediaSizeSettings& s)
+{
+    int index = PaperIndexOfCode(devmode.dmPaperSize);
+    if (index >= 0) {
+        // A paper we no longer offer reads as the initial Letter.
+        SelectPaper(s, kPapers[index].keyword);
+    } else {
+        SetCustomSize(s, privatePart.customPaperWidth * 100, privatePart.customPaperLength * 100);
+    }
+    s.transverse = s.paperIndex == kA5LongEdgeIndex;
+    s.orientation = devmode.dmOrientation == DMORIENT_LANDSCAPE ? kLandscape : kPortrait;
+    Recompute(s);
+    if (privatePart.customPaperUnit <= 1) s.unitIsInch = privatePart.customPaperUnit == 1;
+}
+
+HRESULT ReadMediaSizeTicket(PrintSchemaDocument& document, MediaSizeSettings& s)
+{
+    bool conflict = false;
+
+    BstrOwner option;
+    bool optionIsPrivate = false;
+    HRESULT hr = document.GetSelectedOption(document.KeywordsPrefix(), kMediaSize, option.Receive(),
+                                            &optionIsPrivate);
+    if (hr == kNotFound) {
+        conflict = true;
+    } else {
+        ThrowOnFailure(hr);
+        bool named = SUCCEEDED(SelectPaper(s, option.Text()));
+        if (!named || kPapers[s.paperIndex].isPrivate != optionIsPrivate) {
+            // A custom size, or a paper named in the other namespace: the
+            // dimensions decide when the ticket gives them.
+            INT32 width = 0, height = 0;
+            HRESULT w = document.ReadFeatureInteger(kMediaSize, L"MediaSizeWidth", &width);
+            HRESULT h = document.ReadFeatureInteger(kMediaSize, L"MediaSizeHeight", &height);
+            if (w != kNotFound) ThrowOnFailure(w);
+            if (h != kNotFound) ThrowOnFailure(h);
+            if (w == S_OK && h == S_OK && SetCustomSize(s, width, height) == S_PT_CONFLICT_RESOLVED)
+                conflict = true;
+        }
+    }
+
+    BstrOwner orientation;
+    bool orientationIsPrivate = false;
+    hr = document.GetSelectedOption(document.KeywordsPrefix(), kOrientation, orientation.Receive(),
+                                    &orientationIsPrivate);
+    if (hr == kNotFound) {
+        conflict = true;
+    } else {
+        ThrowOnFailure(hr);
+        for (size_t i = 0; i < sizeof kOrientations / sizeof kOrientations[0]; ++i) {
+            if (wcscmp(kOrientations[i].keyword, orientation.Text()) == 0) {
+                s.orientation = static_cast<int>(i);
+                Recompute(s);
+                break;
+            }
+        }
+    }
+
+    FeatureQuery data(document.FrameworkPrefix());
+    ThrowOnFailure(data.ForProperty(document.PrivatePrefix(), kMediaSizeData));
+    if (!document.PrivateNamespaceDeclared() || document.NodeExists(data.Text()) != S_OK) return S_PT_CONFLICT_RESOLVED;
+
+    std::wstring text;
+    if (ThrowOnFailure(ReadDataText(document, L"CustomUnitType", &text)) != S_OK) {
+        conflict = true;
+    } else if (text == L"inch") {
+        s.unitIsInch = true;
+    } else if (text == L"mm") {
+        s.unitIsInch = false;
+    }
+    text.clear();
+    if (ThrowOnFailure(ReadDataText(document, L"TransverseMode", &text)) != S_OK) {
+        conflict = true;
+    } else if (text == L"On") {
+        s.transverse = true;
+    } else if (text == L"Off") {
+        s.transverse = false;
+    }
+    return conflict ? S_PT_CONFLICT_RESOLVED : S_OK;
 }
 
 std::unique_ptr<FeatureHandler> CreatePageMediaSizeHandler(const wchar_t* privateNamespace)

@@ -30,6 +30,7 @@ extern const PaperEntry kPapers[kPaperCount];
 constexpr int kCustomPaperIndex = 30;
 constexpr int kLetterIndex = 1;
 constexpr int kA5LongEdgeIndex = 5;
+constexpr int kHagakiPostcardIndex = 22;
 
 // Custom sizes the printer can feed, microns.
 constexpr int kCustomMinWidth = 76200;
@@ -57,5 +58,13 @@ struct MediaSizeSettings {
 
 // Index into kPapers of a DEVMODE paper code; -1 when it is none of ours.
 int PaperIndexOfCode(int dmPaperSize);
+
+// The two readers of the paper and orientation, for the features that depend
+// on them as well as for this one. The DEVMODE reader throws CXDException
+// (E_OUTOFMEMORY); the ticket reader returns S_PT_CONFLICT_RESOLVED when
+// something had to be supplied or corrected, else S_OK, and throws
+// CXDException with a failure of the document.
+void ReadMediaSizeDevMode(const DEVMODEW& devmode, const PrivateSettings& privatePart, MediaSizeSettings& settings);
+HRESULT ReadMediaSizeTicket(PrintSchemaDocument& document, MediaSizeSettings& settings);
 
 std::unique_ptr<FeatureHandler> CreatePageMediaSizeHandler(const wchar_t* privateNamespace);
