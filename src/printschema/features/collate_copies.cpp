@@ -3,6 +3,7 @@
 #include "printschema/cxd_exception.h"
 #include "printschema/feature_query.h"
 #include "printschema/features/feature_words.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/schema_text.h"
 
 #include <wrl/client.h>
@@ -85,12 +86,7 @@ public:
     HRESULT ValidatePrintTicket(HANDLE printer, IXMLDOMDocument2* ticket) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, CollateSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, CollateSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const CollateSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const CollateSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(CollateSettings);
 };
 
 HRESULT CollateCopiesHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,

@@ -140,38 +140,42 @@ HRESULT DuplexHandler::GetPrintCapabilities(HANDLE, IXMLDOMDocument2*, IXMLDOMDo
 
 HRESULT RemoveDuplexFeatures(PrintSchemaDocument& ticket)
 {
-    ThrowOnFailure(ticket.RemoveFeature(kJobDuplex));
-    ThrowOnFailure(ticket.RemoveFeature(kDocumentDuplex));
-    ThrowOnFailure(ticket.RemovePrivateProperty(kDuplexProperty));
-    return S_OK;
+    return AtComBoundary([&]() -> HRESULT {
+        ThrowOnFailure(ticket.RemoveFeature(kJobDuplex));
+        ThrowOnFailure(ticket.RemoveFeature(kDocumentDuplex));
+        ThrowOnFailure(ticket.RemovePrivateProperty(kDuplexProperty));
+        return S_OK;
+    });
 }
 
 HRESULT ReadBinding(PrintSchemaDocument& ticket, BindingSettings* settings)
 {
     if (!settings) return E_POINTER;
-    settings->bindFeature = kBindNone;
-    BstrOwner option;
-    bool isPrivate = false;
-    // The option's namespace is not checked: the name alone tells the binding.
-    if (Found(ticket.GetSelectedOption(ticket.KeywordsPrefix(), kBindFeatures[kBindJob], option.Receive(),
-                                       &isPrivate))) {
-        settings->bindFeature = kBindJob;
-        int index = BindOptionIndex(option.Text());
-        if (index >= 0) {
-            settings->bindOption = index;
-            INT32 gutter = 0;
-            if (Found(ticket.ReadFeatureInteger(kBindFeatures[kBindJob], kBindingGutter, &gutter)))
-                settings->gutter = gutter;
-            if (ticket.PrivateNamespaceDeclared())
-                ReadBindingWord(ticket, true, kDependOnDuplex, kFalseTrue, &settings->dependOnDuplex);
+    return AtComBoundary([&]() -> HRESULT {
+        settings->bindFeature = kBindNone;
+        BstrOwner option;
+        bool isPrivate = false;
+        // The option's namespace is not checked: the name alone tells the binding.
+        if (Found(ticket.GetSelectedOption(ticket.KeywordsPrefix(), kBindFeatures[kBindJob], option.Receive(),
+                                           &isPrivate))) {
+            settings->bindFeature = kBindJob;
+            int index = BindOptionIndex(option.Text());
+            if (index >= 0) {
+                settings->bindOption = index;
+                INT32 gutter = 0;
+                if (Found(ticket.ReadFeatureInteger(kBindFeatures[kBindJob], kBindingGutter, &gutter)))
+                    settings->gutter = gutter;
+                if (ticket.PrivateNamespaceDeclared())
+                    ReadBindingWord(ticket, true, kDependOnDuplex, kFalseTrue, &settings->dependOnDuplex);
+            }
         }
-    }
-    // Without our namespace the ticket cannot carry the private items.
-    if (!ticket.PrivateNamespaceDeclared()) return S_OK;
-    ReadNestedChoice(ticket, kGutterControl, kOffOn, &settings->gutterControl);
-    ReadNestedChoice(ticket, kBindingUnit, kUnits, &settings->bindUnit);
-    ReadBindingWord(ticket, false, kOptionControl, kOffOn, &settings->optionControl);
-    return S_OK;
+        // Without our namespace the ticket cannot carry the private items.
+        if (!ticket.PrivateNamespaceDeclared()) return S_OK;
+        ReadNestedChoice(ticket, kGutterControl, kOffOn, &settings->gutterControl);
+        ReadNestedChoice(ticket, kBindingUnit, kUnits, &settings->bindUnit);
+        ReadBindingWord(ticket, false, kOptionControl, kOffOn, &settings->optionControl);
+        return S_OK;
+    });
 }
 
 HRESULT WriteBinding(PrintSchemaDocument& ticket, const BindingSettings& settings)
@@ -180,43 +184,45 @@ HRESULT WriteBinding(PrintSchemaDocument& ticket, const BindingSettings& setting
     if (s.bindFeature < kBindNone || s.bindFeature > kBindDocument || s.bindOption < 0 ||
         s.bindOption >= kBindOptionCount || (s.bindUnit != 0 && s.bindUnit != 1))
         return E_INVALIDARG;
-    ComPtr<IXMLDOMNode> root;
-    ThrowOnFailure(ticket.SelectRoot(&root));
-    for (size_t i = 0; i < std::size(kBindFeatures); ++i) {
-        ThrowOnFailure(ticket.RemoveFeature(kBindFeatures[i]));
-        // A gutter no feature refers to any more would be written twice.
-        ThrowOnFailure(ticket.RemoveParameterInit(kGutterParameters[i]));
-    }
-    if (s.bindFeature == kBindNone) return S_OK;
+    return AtComBoundary([&]() -> HRESULT {
+        ComPtr<IXMLDOMNode> root;
+        ThrowOnFailure(ticket.SelectRoot(&root));
+        for (size_t i = 0; i < std::size(kBindFeatures); ++i) {
+            ThrowOnFailure(ticket.RemoveFeature(kBindFeatures[i]));
+            // A gutter no feature refers to any more would be written twice.
+            ThrowOnFailure(ticket.RemoveParameterInit(kGutterParameters[i]));
+        }
+        if (s.bindFeature == kBindNone) return S_OK;
 
-    const wchar_t* keywords = ticket.KeywordsPrefix();
-    const wchar_t* ours = ticket.PrivatePrefix();
-    const BindOptionName& choice = kBindOptions[s.bindOption];
-    ComPtr<IXMLDOMElement> feature, option, ref, init, gutter, depend, control;
-    ThrowOnFailure(ticket.CreateFeatureWithOption(false, kBindFeatures[s.bindFeature], choice.isPrivate, choice.name,
-                                                  &feature, &option));
-    ThrowOnFailure(ticket.CreateParameterInit(keywords, kGutterParameters[s.bindFeature], kXsdInteger,
-                                              IntegerText(s.gutter).Text(), &ref, &init));
-    ThrowOnFailure(ticket.CreateScoredPropertyWithChild(keywords, kBindingGutter, ref.Get(), &gutter));
-    AppendChild(option.Get(), gutter.Get());
-    ThrowOnFailure(
-        ticket.CreateStringScoredPropertyValue(ours, kDependOnDuplex, kFalseTrue[s.dependOnDuplex == 1], &depend));
-    AppendChild(option.Get(), depend.Get());
-    ThrowOnFailure(ticket.CreatePropertyValue(ours, kOptionControl, kXsdString, kOffOn[s.optionControl == 1], &control));
-    AppendChild(feature.Get(), control.Get());
+        const wchar_t* keywords = ticket.KeywordsPrefix();
+        const wchar_t* ours = ticket.PrivatePrefix();
+        const BindOptionName& choice = kBindOptions[s.bindOption];
+        ComPtr<IXMLDOMElement> feature, option, ref, init, gutter, depend, control;
+        ThrowOnFailure(ticket.CreateFeatureWithOption(false, kBindFeatures[s.bindFeature], choice.isPrivate, choice.name,
+                                                      &feature, &option));
+        ThrowOnFailure(ticket.CreateParameterInit(keywords, kGutterParameters[s.bindFeature], kXsdInteger,
+                                                  IntegerText(s.gutter).Text(), &ref, &init));
+        ThrowOnFailure(ticket.CreateScoredPropertyWithChild(keywords, kBindingGutter, ref.Get(), &gutter));
+        AppendChild(option.Get(), gutter.Get());
+        ThrowOnFailure(
+            ticket.CreateStringScoredPropertyValue(ours, kDependOnDuplex, kFalseTrue[s.dependOnDuplex == 1], &depend));
+        AppendChild(option.Get(), depend.Get());
+        ThrowOnFailure(ticket.CreatePropertyValue(ours, kOptionControl, kXsdString, kOffOn[s.optionControl == 1], &control));
+        AppendChild(feature.Get(), control.Get());
 
-    const struct {
-        const wchar_t* feature;
-        const wchar_t* option;
-    } nested[] = {{kGutterControl, kOffOn[s.gutterControl == 1]}, {kBindingUnit, kUnits[s.bindUnit]}};
-    for (const auto& n : nested) {
-        ComPtr<IXMLDOMElement> child, childOption;
-        ThrowOnFailure(ticket.CreateFeatureWithOption(true, n.feature, true, n.option, &child, &childOption));
-        AppendChild(feature.Get(), child.Get());
-    }
-    AppendChild(root.Get(), feature.Get());
-    AppendChild(root.Get(), init.Get());
-    return S_OK;
+        const struct {
+            const wchar_t* feature;
+            const wchar_t* option;
+        } nested[] = {{kGutterControl, kOffOn[s.gutterControl == 1]}, {kBindingUnit, kUnits[s.bindUnit]}};
+        for (const auto& n : nested) {
+            ComPtr<IXMLDOMElement> child, childOption;
+            ThrowOnFailure(ticket.CreateFeatureWithOption(true, n.feature, true, n.option, &child, &childOption));
+            AppendChild(feature.Get(), child.Get());
+        }
+        AppendChild(root.Get(), feature.Get());
+        AppendChild(root.Get(), init.Get());
+        return S_OK;
+    });
 }
 
 std::unique_ptr<FeatureHandler> CreateDuplexHandler(const wchar_t* privateNamespace)

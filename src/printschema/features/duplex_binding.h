@@ -31,15 +31,15 @@ struct BindingSettings {
 // Reads the job-level binding of a ticket over the record: bindFeature
 // becomes kBindJob or kBindNone, and every item the ticket leaves out keeps
 // the record's value. An option name not in the list leaves bindOption,
-// gutter and dependOnDuplex alone. Throws CXDException.
+// gutter and dependOnDuplex alone. Never throws.
 HRESULT ReadBinding(PrintSchemaDocument& ticket, BindingSettings* settings);
 // Replaces the ticket's binding features (job and document level) with the
 // record's; kBindNone writes none. E_INVALIDARG for a bindFeature,
-// bindOption or bindUnit out of range. Throws CXDException.
+// bindOption or bindUnit out of range. Never throws.
 HRESULT WriteBinding(PrintSchemaDocument& ticket, const BindingSettings& settings);
 
 // Removes the job- and document-level duplex features and our duplex
-// property, whichever the ticket has. Throws CXDException.
+// property, whichever the ticket has. Never throws.
 HRESULT RemoveDuplexFeatures(PrintSchemaDocument& ticket);
 
 std::unique_ptr<FeatureHandler> CreateDuplexHandler(const wchar_t* privateNamespace);

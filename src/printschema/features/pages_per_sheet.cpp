@@ -2,6 +2,7 @@
 
 #include "printschema/cxd_exception.h"
 #include "printschema/features/feature_words.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/features/multi_page.h"
 
 #include <wrl/client.h>
@@ -53,6 +54,29 @@ int CodeOrDefault(int code, size_t count, int fallback)
     return code >= 0 && static_cast<size_t>(code) < count ? code : fallback;
 }
 
+// A nested capability feature whose options are the names, in our or the
+// keywords namespace, without display names. Under the administrator's lock
+// all but the open one are excluded; kAllOpen leaves them all.
+constexpr int kAllOpen = -1;
+
+template <size_t N>
+ComPtr<IXMLDOMElement> NestedChoices(PrintSchemaDocument& document, bool isPrivate, const wchar_t* feature,
+                                     UINT displayId, const wchar_t* const (&names)[N], int open)
+{
+    ComPtr<IXMLDOMElement> nested;
+    ThrowOnFailure(isPrivate ? document.CreatePrivatePickOneFeature(feature, DisplayName(displayId).Get(), &nested)
+                             : document.CreatePickOneFeature(feature, DisplayName(displayId).Get(), &nested));
+    for (size_t i = 0; i < N; ++i) {
+        bool excluded = open != kAllOpen && static_cast<int>(i) != open;
+        ComPtr<IXMLDOMElement> option;
+        ThrowOnFailure(document.CreateCapabilityOption(isPrivate ? document.PrivatePrefix() : document.KeywordsPrefix(),
+                                                       names[i], nullptr,
+                                                       excluded ? kConstraintAdminSettings : kConstraintNone, &option));
+        AppendChild(nested.Get(), option.Get());
+    }
+    return nested;
+}
+
 class PagesPerSheetHandler : public FeatureHandlerBase<NupSettings> {
 public:
     using FeatureHandlerBase::FeatureHandlerBase;
@@ -62,12 +86,7 @@ public:
     HRESULT ValidatePrintTicket(HANDLE printer, IXMLDOMDocument2* ticket) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, NupSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, NupSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const NupSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const NupSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(NupSettings);
 };
 
 HRESULT PagesPerSheetHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,
@@ -137,7 +156,6 @@ HRESULT PagesPerSheetHandler::GetPrintCapabilities(HANDLE printer, IXMLDOMDocume
     NupSettings locked;
     bool isLocked = ReadLockedLayout(printer, &current);
     if (isLocked) ReadNupLayout(current.multiPage, current.pageOrder, current.multiLine, &locked);
-    auto level = [&](bool differs) { return isLocked && differs ? kConstraintAdminSettings : kConstraintNone; };
 
     return WriteCapabilities(capabilities, [&](PrintSchemaDocument& document) -> HRESULT {
         ComPtr<IXMLDOMNode> root;
@@ -148,33 +166,20 @@ HRESULT PagesPerSheetHandler::GetPrintCapabilities(HANDLE printer, IXMLDOMDocume
         ThrowOnFailure(document.CreatePickOneFeature(kJobNup, DisplayName(3701).Get(), &feature));
         for (const NupChoice& choice : kNupChoices) {
             if (!choice.offered) continue;
+            bool excluded = isLocked && choice.pages != locked.pagesPerSheet;
             ComPtr<IXMLDOMElement> option, pages;
             ThrowOnFailure(document.CreateCapabilityOption(keywords, L"", CountedName(choice.displayId, {choice.pages}).Get(),
-                                                           level(choice.pages != locked.pagesPerSheet), &option));
+                                                           excluded ? kConstraintAdminSettings : kConstraintNone,
+                                                           &option));
             ThrowOnFailure(document.CreateIntegerScoredPropertyValue(keywords, kPagesPerSheet, choice.pages, &pages));
             AppendChild(option.Get(), pages.Get());
             AppendChild(feature.Get(), option.Get());
         }
 
-        ComPtr<IXMLDOMElement> order;
-        ThrowOnFailure(document.CreatePickOneFeature(kPresentationDirection, DisplayName(3736).Get(), &order));
-        for (size_t i = 0; i < std::size(kPageOrderNames); ++i) {
-            ComPtr<IXMLDOMElement> option;
-            ThrowOnFailure(document.CreateCapabilityOption(keywords, kPageOrderNames[i], nullptr,
-                                                           level(static_cast<int>(i) != locked.orderCode), &option));
-            AppendChild(order.Get(), option.Get());
-        }
-        AppendChild(feature.Get(), order.Get());
-
-        ComPtr<IXMLDOMElement> border;
-        ThrowOnFailure(document.CreatePrivatePickOneFeature(kBorderLine, DisplayName(3741).Get(), &border));
-        for (size_t i = 0; i < std::size(kBorderLineNames); ++i) {
-            ComPtr<IXMLDOMElement> option;
-            ThrowOnFailure(document.CreateCapabilityOption(document.PrivatePrefix(), kBorderLineNames[i], nullptr,
-                                                           level(static_cast<int>(i) != locked.borderLine), &option));
-            AppendChild(border.Get(), option.Get());
-        }
-        AppendChild(feature.Get(), border.Get());
+        AppendChild(feature.Get(), NestedChoices(document, false, kPresentationDirection, 3736, kPageOrderNames,
+                                                 isLocked ? locked.orderCode : kAllOpen).Get());
+        AppendChild(feature.Get(), NestedChoices(document, true, kBorderLine, 3741, kBorderLineNames,
+                                                 isLocked ? locked.borderLine : kAllOpen).Get());
         AppendChild(root.Get(), feature.Get());
         return S_OK;
     });
@@ -195,57 +200,61 @@ void ReadNupLayout(SHORT multiPage, BYTE pageOrder, BYTE multiLine, NupSettings*
 HRESULT ReadNupFeature(PrintSchemaDocument& ticket, NupSettings* settings)
 {
     if (!settings) return E_POINTER;
-    NupSettings read;
-    INT32 pages = 0;
-    if (Found(ticket.FeatureExists(kJobNup)) && Found(ticket.ReadFeatureInteger(kJobNup, kPagesPerSheet, &pages))) {
-        if (pages < kOnePage) {
-            read.pagesPerSheet = kOnePage;
-        } else {
-            read.pagesPerSheet = pages;
-            read.featureIndex = 0;
-            int order = -1;
-            if (SelectedOptionIndex(ticket, ticket.KeywordsPrefix(), kPresentationDirection, kPageOrderNames,
-                                    &order) == S_OK &&
-                order >= 0)
-                read.orderCode = order;
+    return AtComBoundary([&]() -> HRESULT {
+        NupSettings read;
+        INT32 pages = 0;
+        if (Found(ticket.FeatureExists(kJobNup)) && Found(ticket.ReadFeatureInteger(kJobNup, kPagesPerSheet, &pages))) {
+            if (pages < kOnePage) {
+                read.pagesPerSheet = kOnePage;
+            } else {
+                read.pagesPerSheet = pages;
+                read.featureIndex = 0;
+                int order = -1;
+                if (SelectedOptionIndex(ticket, ticket.KeywordsPrefix(), kPresentationDirection, kPageOrderNames,
+                                        &order) == S_OK &&
+                    order >= 0)
+                    read.orderCode = order;
+            }
+            // Without our namespace the ticket cannot name a border.
+            int border = -1;
+            HRESULT hr = ticket.PrivateNamespaceDeclared()
+                             ? SelectedOptionIndex(ticket, ticket.PrivatePrefix(), kBorderLine, kBorderLineNames, &border)
+                             : kNotFound;
+            if (hr == kNotFound)
+                read.featureIndex = -1;
+            else if (border >= 0)
+                read.borderLine = border;
         }
-        // Without our namespace the ticket cannot name a border.
-        int border = -1;
-        HRESULT hr = ticket.PrivateNamespaceDeclared()
-                         ? SelectedOptionIndex(ticket, ticket.PrivatePrefix(), kBorderLine, kBorderLineNames, &border)
-                         : kNotFound;
-        if (hr == kNotFound)
-            read.featureIndex = -1;
-        else if (border >= 0)
-            read.borderLine = border;
-    }
-    *settings = read;
-    return S_OK;
+        *settings = read;
+        return S_OK;
+    });
 }
 
 HRESULT WriteNupFeature(PrintSchemaDocument& ticket, const NupSettings& settings)
 {
-    ComPtr<IXMLDOMNode> root;
-    ThrowOnFailure(ticket.SelectRoot(&root));
-    ThrowOnFailure(ticket.RemoveFeature(kJobNup));
-    ThrowOnFailure(ticket.RemoveFeature(kDocumentNup));
-    if (settings.pagesPerSheet <= 0) return S_OK;
+    return AtComBoundary([&]() -> HRESULT {
+        ComPtr<IXMLDOMNode> root;
+        ThrowOnFailure(ticket.SelectRoot(&root));
+        ThrowOnFailure(ticket.RemoveFeature(kJobNup));
+        ThrowOnFailure(ticket.RemoveFeature(kDocumentNup));
+        if (settings.pagesPerSheet <= 0) return S_OK;
 
-    ComPtr<IXMLDOMElement> feature, option, pages, order, orderOption, border, borderOption;
-    ThrowOnFailure(ticket.CreateFeature(false, kJobNup, &feature, &option));
-    ThrowOnFailure(ticket.CreateIntegerScoredPropertyValue(ticket.KeywordsPrefix(), kPagesPerSheet,
-                                                           settings.pagesPerSheet, &pages));
-    AppendChild(option.Get(), pages.Get());
-    int orderCode = CodeOrDefault(settings.orderCode, std::size(kPageOrderNames), kDefaultOrder);
-    ThrowOnFailure(ticket.CreateFeatureWithOption(false, kPresentationDirection, false, kPageOrderNames[orderCode],
-                                                  &order, &orderOption));
-    AppendChild(feature.Get(), order.Get());
-    int borderCode = CodeOrDefault(settings.borderLine, std::size(kBorderLineNames), kDefaultBorder);
-    ThrowOnFailure(ticket.CreateFeatureWithOption(true, kBorderLine, true, kBorderLineNames[borderCode], &border,
-                                                  &borderOption));
-    AppendChild(feature.Get(), border.Get());
-    AppendChild(root.Get(), feature.Get());
-    return S_OK;
+        ComPtr<IXMLDOMElement> feature, option, pages, order, orderOption, border, borderOption;
+        ThrowOnFailure(ticket.CreateFeature(false, kJobNup, &feature, &option));
+        ThrowOnFailure(ticket.CreateIntegerScoredPropertyValue(ticket.KeywordsPrefix(), kPagesPerSheet,
+                                                               settings.pagesPerSheet, &pages));
+        AppendChild(option.Get(), pages.Get());
+        int orderCode = CodeOrDefault(settings.orderCode, std::size(kPageOrderNames), kDefaultOrder);
+        ThrowOnFailure(ticket.CreateFeatureWithOption(false, kPresentationDirection, false, kPageOrderNames[orderCode],
+                                                      &order, &orderOption));
+        AppendChild(feature.Get(), order.Get());
+        int borderCode = CodeOrDefault(settings.borderLine, std::size(kBorderLineNames), kDefaultBorder);
+        ThrowOnFailure(ticket.CreateFeatureWithOption(true, kBorderLine, true, kBorderLineNames[borderCode], &border,
+                                                      &borderOption));
+        AppendChild(feature.Get(), border.Get());
+        AppendChild(root.Get(), feature.Get());
+        return S_OK;
+    });
 }
 
 std::unique_ptr<FeatureHandler> CreatePagesPerSheetHandler(const wchar_t* privateNamespace)

@@ -30,11 +30,11 @@ void ReadNupLayout(SHORT multiPage, BYTE pageOrder, BYTE multiLine, NupSettings*
 // Reads the N-up feature of a ticket into a fresh record, which replaces
 // *settings on success. A ticket without the feature, or without its
 // PagesPerSheet, reads as the initial record; one without BorderLine keeps
-// what it gave but with featureIndex -1. Throws CXDException.
+// what it gave but with featureIndex -1. Never throws.
 HRESULT ReadNupFeature(PrintSchemaDocument& ticket, NupSettings* settings);
 // Replaces the job- and document-level N-up features of a ticket with the
 // job-level feature of the record; pagesPerSheet 0 or less writes none.
-// Throws CXDException.
+// Never throws.
 HRESULT WriteNupFeature(PrintSchemaDocument& ticket, const NupSettings& settings);
 
 std::unique_ptr<FeatureHandler> CreatePagesPerSheetHandler(const wchar_t* privateNamespace);

@@ -2,6 +2,7 @@
 
 #include "printschema/cxd_exception.h"
 #include "printschema/features/feature_words.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/features/multi_page.h"
 
 #include <wrl/client.h>
@@ -52,12 +53,7 @@ public:
                                  IXMLDOMDocument2* capabilities) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, SingleValueSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, SingleValueSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const SingleValueSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const SingleValueSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(SingleValueSettings);
 };
 
 HRESULT PosterHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
@@ -141,25 +137,29 @@ HRESULT PosterHandler::GetPrintCapabilities(HANDLE printer, IXMLDOMDocument2*, I
 HRESULT ReadPosterFeature(PrintSchemaDocument& ticket, INT32* sheets)
 {
     if (!sheets) return E_POINTER;
-    INT32 read = 0;
-    if (!Found(ticket.FeatureExists(kPagePoster)) || !Found(ticket.ReadFeatureInteger(kPagePoster, kSheetsPerPage, &read)))
-        read = 0;
-    *sheets = read < 1 ? 0 : read;
-    return S_OK;
+    return AtComBoundary([&]() -> HRESULT {
+        INT32 read = 0;
+        if (!Found(ticket.FeatureExists(kPagePoster)) || !Found(ticket.ReadFeatureInteger(kPagePoster, kSheetsPerPage, &read)))
+            read = 0;
+        *sheets = read < 1 ? 0 : read;
+        return S_OK;
+    });
 }
 
 HRESULT WritePosterFeature(PrintSchemaDocument& ticket, INT32 sheets)
 {
-    ComPtr<IXMLDOMNode> root;
-    ThrowOnFailure(ticket.SelectRoot(&root));
-    ThrowOnFailure(ticket.RemoveFeature(kPagePoster));
-    if (sheets < 1) return S_OK;
-    ComPtr<IXMLDOMElement> feature, option, value;
-    ThrowOnFailure(ticket.CreateFeature(false, kPagePoster, &feature, &option));
-    ThrowOnFailure(ticket.CreateIntegerScoredPropertyValue(ticket.KeywordsPrefix(), kSheetsPerPage, sheets, &value));
-    AppendChild(option.Get(), value.Get());
-    AppendChild(root.Get(), feature.Get());
-    return S_OK;
+    return AtComBoundary([&]() -> HRESULT {
+        ComPtr<IXMLDOMNode> root;
+        ThrowOnFailure(ticket.SelectRoot(&root));
+        ThrowOnFailure(ticket.RemoveFeature(kPagePoster));
+        if (sheets < 1) return S_OK;
+        ComPtr<IXMLDOMElement> feature, option, value;
+        ThrowOnFailure(ticket.CreateFeature(false, kPagePoster, &feature, &option));
+        ThrowOnFailure(ticket.CreateIntegerScoredPropertyValue(ticket.KeywordsPrefix(), kSheetsPerPage, sheets, &value));
+        AppendChild(option.Get(), value.Get());
+        AppendChild(root.Get(), feature.Get());
+        return S_OK;
+    });
 }
 
 std::unique_ptr<FeatureHandler> CreatePosterHandler(const wchar_t* privateNamespace)

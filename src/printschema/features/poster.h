@@ -13,7 +13,7 @@
 // resolver reads and rewrites tickets with these functions too.
 
 // The sheets a ticket's PagePoster asks for; 0 without the feature or its
-// value, or for a value below 1. Throws CXDException.
+// value, or for a value below 1. Never throws.
 HRESULT ReadPosterFeature(PrintSchemaDocument& ticket, INT32* sheets);
 // Replaces the ticket's PagePoster; sheets below 1 writes none. Throws
 // CXDException.
