@@ -245,9 +245,10 @@ TEST(DuplexTest, TicketsNeverCarryDuplex)
     const struct {
         const char*  name;
         std::wstring body;
-    } tickets[] = {{"all duplex items", kDuplexItems + kOtherFeature},
-                   {"job level only", FeatureXml(L"psk:JobDuplexAllDocumentsContiguously", L"psk:OneSided") + kOtherFeature},
-                   {"no duplex items", kOtherFeature}};
+    } tickets[] = {
+        {"all duplex items", kDuplexItems + kOtherFeature},
+        {"job level only", FeatureXml(L"psk:JobDuplexAllDocumentsContiguously", L"psk:OneSided") + kOtherFeature},
+        {"no duplex items", kOtherFeature}};
     for (const auto& t : tickets) {
         for (short dmDuplex : {DMDUP_SIMPLEX, DMDUP_VERTICAL, DMDUP_HORIZONTAL}) {
             SCOPED_TRACE(std::string(t.name) + ", dmDuplex " + std::to_string(dmDuplex));
@@ -282,7 +283,8 @@ TEST(DuplexTest, CapabilitiesOfferOneSidedOnly)
     const std::wstring feature = L"/f:PrintCapabilities/f:Feature[@name='psk:JobDuplexAllDocumentsContiguously']";
     EXPECT_EQ(SelectCount(capabilities.Get(), feature), 1);
     EXPECT_EQ(SelectCount(capabilities.Get(), feature + L"/f:Property[@name='psk:DisplayName']"), 0);
-    EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Property[@name='psf:SelectionType']/f:Value"), "psk:PickOne");
+    EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Property[@name='psf:SelectionType']/f:Value"),
+              "psk:PickOne");
     EXPECT_EQ(SelectCount(capabilities.Get(), feature + L"/f:Option"), 1);
     EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Option/@name"), "psk:OneSided");
     EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Option/@constrained"), "psk:None");
@@ -333,24 +335,28 @@ TEST(BindingTest, EveryBindingWrittenReadsBack)
         for (int variant = 0; variant < 2; ++variant) {
             SCOPED_TRACE(std::string(names[option]) + (variant ? ", all on" : ", all off"));
             BindingSettings written{kBindJob, option, variant ? 12700 : 0, variant, variant, variant, variant};
-            ComPtr<IXMLDOMDocument2> ticket = NewTicket(BindingXml(L"psk:BindTop", L"5", L"True", L"On", L"On", L"inches"));
+            ComPtr<IXMLDOMDocument2> ticket =
+                NewTicket(BindingXml(L"psk:BindTop", L"5", L"True", L"On", L"On", L"inches"));
             PrintSchemaDocument document(kPrintTicketRoot, kTestPrivateUri, false, ticket.Get());
             ASSERT_EQ(Hex(WriteBinding(document, written)), Hex(S_OK));
 
             EXPECT_EQ(SelectText(ticket.Get(), kBinding + L"/f:Option/@name"), names[option]);
             EXPECT_EQ(SelectCount(ticket.Get(), L"//f:Feature[@name='psk:JobBindAllDocuments']"), 1);
             EXPECT_EQ(SelectCount(ticket.Get(), L"//f:ParameterInit"), 1);
-            EXPECT_EQ(SelectText(ticket.Get(), L"/f:PrintTicket/f:ParameterInit[@name='psk:JobBindAllDocumentsGutter']/f:Value"),
+            EXPECT_EQ(SelectText(ticket.Get(),
+                                 L"/f:PrintTicket/f:ParameterInit[@name='psk:JobBindAllDocumentsGutter']/f:Value"),
                       variant ? "12700" : "0");
             EXPECT_EQ(SelectText(ticket.Get(), kBinding + L"/f:Option/f:ScoredProperty[@name='psk:BindingGutter']/"
                                                           L"f:ParameterRef/@name"),
                       "psk:JobBindAllDocumentsGutter");
-            EXPECT_EQ(SelectText(ticket.Get(), kBinding + L"/f:Option/f:ScoredProperty[@name='kvpsk:DependOnDuplex']/f:Value"),
+            EXPECT_EQ(SelectText(ticket.Get(),
+                                 kBinding + L"/f:Option/f:ScoredProperty[@name='kvpsk:DependOnDuplex']/f:Value"),
                       variant ? "True" : "False");
             EXPECT_EQ(SelectText(ticket.Get(), kBinding + L"/f:Property[@name='kvpsk:BindingOptionControl']/f:Value"),
                       variant ? "On" : "Off");
-            EXPECT_EQ(SelectText(ticket.Get(), kBinding + L"/f:Feature[@name='kvpsk:BindingGutterControl']/f:Option/@name"),
-                      variant ? "kvpsk:On" : "kvpsk:Off");
+            EXPECT_EQ(
+                SelectText(ticket.Get(), kBinding + L"/f:Feature[@name='kvpsk:BindingGutterControl']/f:Option/@name"),
+                variant ? "kvpsk:On" : "kvpsk:Off");
             EXPECT_EQ(SelectText(ticket.Get(), kBinding + L"/f:Feature[@name='kvpsk:BindingUnit']/f:Option/@name"),
                       variant ? "kvpsk:inches" : "kvpsk:microns");
 
@@ -413,16 +419,24 @@ TEST(BindingTest, MissingAndUnknownItemsKeepTheRecord)
         BindingSettings expected;
     } cases[] = {
         {"no binding", L"", {kBindNone, kBindLeft, 99, 1, 1, 1, 1}},
-        {"document level only", FeatureXml(L"psk:DocumentBinding", L"psk:BindTop"), {kBindNone, kBindLeft, 99, 1, 1, 1, 1}},
+        {"document level only",
+         FeatureXml(L"psk:DocumentBinding", L"psk:BindTop"),
+         {kBindNone, kBindLeft, 99, 1, 1, 1, 1}},
         {"option alone", BindingXml(L"psk:BindRight", L"", L"", L"", L"", L""), {kBindJob, kBindRight, 99, 1, 1, 1, 1}},
-        {"complete", BindingXml(L"psk:Booklet", L"2540", L"False", L"Off", L"Off", L"microns"),
+        {"complete",
+         BindingXml(L"psk:Booklet", L"2540", L"False", L"Off", L"Off", L"microns"),
          {kBindJob, kBooklet, 2540, 0, 0, 0, 0}},
-        {"private booklet", BindingXml(L"kvpsk:BookletReverseFlip", L"1", L"True", L"", L"", L""),
+        {"private booklet",
+         BindingXml(L"kvpsk:BookletReverseFlip", L"1", L"True", L"", L"", L""),
          {kBindJob, kBookletReverseFlip, 1, 1, 1, 1, 1}},
-        {"namespace not compared", BindingXml(L"kvpsk:BindTop", L"", L"", L"", L"", L""), {kBindJob, kBindTop, 99, 1, 1, 1, 1}},
-        {"unknown option", BindingXml(L"psk:Stapled", L"2540", L"False", L"Off", L"Off", L"microns"),
+        {"namespace not compared",
+         BindingXml(L"kvpsk:BindTop", L"", L"", L"", L"", L""),
+         {kBindJob, kBindTop, 99, 1, 1, 1, 1}},
+        {"unknown option",
+         BindingXml(L"psk:Stapled", L"2540", L"False", L"Off", L"Off", L"microns"),
          {kBindJob, kBindLeft, 99, 0, 0, 0, 1}},
-        {"unknown words", BindingXml(L"psk:BindTop", L"7", L"Maybe", L"Half", L"Half", L"points"),
+        {"unknown words",
+         BindingXml(L"psk:BindTop", L"7", L"Maybe", L"Half", L"Half", L"points"),
          {kBindJob, kBindTop, 7, 1, 1, 1, 1}},
     };
     for (const Case& c : cases) {

@@ -182,9 +182,11 @@ TEST_F(LayoutLocksTest, TheCopiesLockHoldsTicketsToOneCopy)
         ASSERT_TRUE(PutAdminLock(kLockQueue, c.flags));
         ComPtr<IXMLDOMDocument2> ticket = NewTicket(c.body);
         EXPECT_EQ(Hex(collate_->ValidatePrintTicket(printer_, ticket.Get())), Hex(c.first));
-        EXPECT_EQ(SelectText(ticket.Get(), L"/f:PrintTicket/f:ParameterInit[@name='psk:JobCopiesAllDocuments']/f:Value"),
-                  c.copiesAfter);
-        EXPECT_EQ(SelectCount(ticket.Get(), L"//f:ParameterInit"), c.body.find(L"Copies") != std::wstring::npos ? 1 : 0);
+        EXPECT_EQ(
+            SelectText(ticket.Get(), L"/f:PrintTicket/f:ParameterInit[@name='psk:JobCopiesAllDocuments']/f:Value"),
+            c.copiesAfter);
+        EXPECT_EQ(SelectCount(ticket.Get(), L"//f:ParameterInit"),
+                  c.body.find(L"Copies") != std::wstring::npos ? 1 : 0);
         EXPECT_EQ(SelectCount(ticket.Get(), L"//f:Feature[@name='psk:JobCollateAllDocuments']"), 0);
         EXPECT_EQ(Hex(collate_->ValidatePrintTicket(printer_, ticket.Get())), Hex(S_PT_NO_CONFLICT));
     }

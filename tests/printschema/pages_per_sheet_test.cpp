@@ -335,13 +335,17 @@ TEST_F(PagesPerSheetTest, CapabilitiesListEveryLayoutUnconstrainedWithoutAPrinte
         const char*  display;
         std::vector<const char*> names;
     } nested[] = {
-        {nup + L"/f:Feature[@name='psk:PresentationDirection']", "Page Order",
+        {nup + L"/f:Feature[@name='psk:PresentationDirection']",
+         "Page Order",
          {"psk:RightBottom", "psk:BottomRight", "psk:LeftBottom", "psk:BottomLeft"}},
-        {nup + L"/f:Feature[@name='kvpsk:BorderLine']", "Border Line", {"kvpsk:None", "kvpsk:SolidLine", "kvpsk:BreakLine"}},
+        {nup + L"/f:Feature[@name='kvpsk:BorderLine']",
+         "Border Line",
+         {"kvpsk:None", "kvpsk:SolidLine", "kvpsk:BreakLine"}},
     };
     for (const auto& n : nested) {
         SCOPED_TRACE(n.display);
-        EXPECT_EQ(SelectText(capabilities.Get(), n.feature + L"/f:Property[@name='psk:DisplayName']/f:Value"), n.display);
+        EXPECT_EQ(SelectText(capabilities.Get(), n.feature + L"/f:Property[@name='psk:DisplayName']/f:Value"),
+                  n.display);
         EXPECT_EQ(SelectCount(capabilities.Get(), n.feature + L"/f:Option"), static_cast<long>(n.names.size()));
         for (size_t i = 0; i < n.names.size(); ++i) {
             std::wstring option = n.feature + L"/f:Option[" + std::to_wstring(i + 1) + L"]";
@@ -352,9 +356,13 @@ TEST_F(PagesPerSheetTest, CapabilitiesListEveryLayoutUnconstrainedWithoutAPrinte
     }
 
     const std::wstring poster = L"/f:PrintCapabilities/f:Feature[@name='psk:PagePoster']";
-    EXPECT_EQ(SelectText(capabilities.Get(), poster + L"/f:Property[@name='psk:DisplayName']/f:Value"), "Multiple Page");
+    EXPECT_EQ(SelectText(capabilities.Get(), poster + L"/f:Property[@name='psk:DisplayName']/f:Value"),
+              "Multiple Page");
     ExpectOptions(capabilities.Get(), poster, L"SheetsPerPage",
-                  {{"Normal", "1"}, {"1 in 2x2 pages", "4"}, {"1 in 3x3 pages", "9"}, {"1 in 4x4 pages", "16"},
+                  {{"Normal", "1"},
+                   {"1 in 2x2 pages", "4"},
+                   {"1 in 3x3 pages", "9"},
+                   {"1 in 4x4 pages", "16"},
                    {"1 in 5x5 pages", "25"}});
 
     EXPECT_EQ(Hex(nup_->GetPrintCapabilities(nullptr, nullptr, nullptr)), Hex(E_POINTER));

@@ -198,8 +198,8 @@ HRESULT WriteBinding(PrintSchemaDocument& ticket, const BindingSettings& setting
         const wchar_t* ours = ticket.PrivatePrefix();
         const BindOptionName& choice = kBindOptions[s.bindOption];
         ComPtr<IXMLDOMElement> feature, option, ref, init, gutter, depend, control;
-        ThrowOnFailure(ticket.CreateFeatureWithOption(false, kBindFeatures[s.bindFeature], choice.isPrivate, choice.name,
-                                                      &feature, &option));
+        ThrowOnFailure(ticket.CreateFeatureWithOption(false, kBindFeatures[s.bindFeature], choice.isPrivate,
+                                                      choice.name, &feature, &option));
         ThrowOnFailure(ticket.CreateParameterInit(keywords, kGutterParameters[s.bindFeature], kXsdInteger,
                                                   IntegerText(s.gutter).Text(), &ref, &init));
         ThrowOnFailure(ticket.CreateScoredPropertyWithChild(keywords, kBindingGutter, ref.Get(), &gutter));
@@ -207,7 +207,8 @@ HRESULT WriteBinding(PrintSchemaDocument& ticket, const BindingSettings& setting
         ThrowOnFailure(
             ticket.CreateStringScoredPropertyValue(ours, kDependOnDuplex, kFalseTrue[s.dependOnDuplex == 1], &depend));
         AppendChild(option.Get(), depend.Get());
-        ThrowOnFailure(ticket.CreatePropertyValue(ours, kOptionControl, kXsdString, kOffOn[s.optionControl == 1], &control));
+        ThrowOnFailure(
+            ticket.CreatePropertyValue(ours, kOptionControl, kXsdString, kOffOn[s.optionControl == 1], &control));
         AppendChild(feature.Get(), control.Get());
 
         const struct {

@@ -168,9 +168,9 @@ HRESULT PagesPerSheetHandler::GetPrintCapabilities(HANDLE printer, IXMLDOMDocume
             if (!choice.offered) continue;
             bool excluded = isLocked && choice.pages != locked.pagesPerSheet;
             ComPtr<IXMLDOMElement> option, pages;
-            ThrowOnFailure(document.CreateCapabilityOption(keywords, L"", CountedName(choice.displayId, {choice.pages}).Get(),
-                                                           excluded ? kConstraintAdminSettings : kConstraintNone,
-                                                           &option));
+            ThrowOnFailure(
+                document.CreateCapabilityOption(keywords, L"", CountedName(choice.displayId, {choice.pages}).Get(),
+                                                excluded ? kConstraintAdminSettings : kConstraintNone, &option));
             ThrowOnFailure(document.CreateIntegerScoredPropertyValue(keywords, kPagesPerSheet, choice.pages, &pages));
             AppendChild(option.Get(), pages.Get());
             AppendChild(feature.Get(), option.Get());
@@ -210,16 +210,16 @@ HRESULT ReadNupFeature(PrintSchemaDocument& ticket, NupSettings* settings)
                 read.pagesPerSheet = pages;
                 read.featureIndex = 0;
                 int order = -1;
-                if (SelectedOptionIndex(ticket, ticket.KeywordsPrefix(), kPresentationDirection, kPageOrderNames,
-                                        &order) == S_OK &&
+                const wchar_t* keywords = ticket.KeywordsPrefix();
+                if (Found(SelectedOptionIndex(ticket, keywords, kPresentationDirection, kPageOrderNames, &order)) &&
                     order >= 0)
                     read.orderCode = order;
             }
             // Without our namespace the ticket cannot name a border.
             int border = -1;
-            HRESULT hr = ticket.PrivateNamespaceDeclared()
-                             ? SelectedOptionIndex(ticket, ticket.PrivatePrefix(), kBorderLine, kBorderLineNames, &border)
-                             : kNotFound;
+            HRESULT hr = kNotFound;
+            if (ticket.PrivateNamespaceDeclared())
+                hr = SelectedOptionIndex(ticket, ticket.PrivatePrefix(), kBorderLine, kBorderLineNames, &border);
             if (hr == kNotFound)
                 read.featureIndex = -1;
             else if (border >= 0)

@@ -139,7 +139,8 @@ HRESULT ReadPosterFeature(PrintSchemaDocument& ticket, INT32* sheets)
     if (!sheets) return E_POINTER;
     return AtComBoundary([&]() -> HRESULT {
         INT32 read = 0;
-        if (!Found(ticket.FeatureExists(kPagePoster)) || !Found(ticket.ReadFeatureInteger(kPagePoster, kSheetsPerPage, &read)))
+        if (!Found(ticket.FeatureExists(kPagePoster)) ||
+            !Found(ticket.ReadFeatureInteger(kPagePoster, kSheetsPerPage, &read)))
             read = 0;
         *sheets = read < 1 ? 0 : read;
         return S_OK;
@@ -155,7 +156,8 @@ HRESULT WritePosterFeature(PrintSchemaDocument& ticket, INT32 sheets)
         if (sheets < 1) return S_OK;
         ComPtr<IXMLDOMElement> feature, option, value;
         ThrowOnFailure(ticket.CreateFeature(false, kPagePoster, &feature, &option));
-        ThrowOnFailure(ticket.CreateIntegerScoredPropertyValue(ticket.KeywordsPrefix(), kSheetsPerPage, sheets, &value));
+        ThrowOnFailure(
+            ticket.CreateIntegerScoredPropertyValue(ticket.KeywordsPrefix(), kSheetsPerPage, sheets, &value));
         AppendChild(option.Get(), value.Get());
         AppendChild(root.Get(), feature.Get());
         return S_OK;
