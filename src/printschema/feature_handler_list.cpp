@@ -1,17 +1,21 @@
 #include "printschema/feature_handler_list.h"
 
+#include "printschema/features/collate_copies.h"
+#include "printschema/features/duplex_binding.h"
 #include "printschema/features/input_bin.h"
 #include "printschema/features/media_type.h"
 #include "printschema/features/page_media_size.h"
+#include "printschema/features/pages_per_sheet.h"
+#include "printschema/features/poster.h"
 #include "printschema/features/resolution_quality.h"
 
 const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"page media size", true, CreatePageMediaSizeHandler},
-    {L"pages per sheet", true, nullptr},
-    {L"poster", false, nullptr},
-    {L"collate and copies", true, nullptr},
+    {L"pages per sheet", true, CreatePagesPerSheetHandler},
+    {L"poster", false, CreatePosterHandler},
+    {L"collate and copies", true, CreateCollateCopiesHandler},
     {L"media type", true, CreateMediaTypeHandler},
-    {L"duplex", true, nullptr},
+    {L"duplex", true, CreateDuplexHandler},
     {L"input bin", false, CreateInputBinHandler},
     {L"resolution and quality", true, CreateResolutionQualityHandler},
     {L"print setting", false, nullptr},
