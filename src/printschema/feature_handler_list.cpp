@@ -1,6 +1,10 @@
 #include "printschema/feature_handler_list.h"
 
+#include "printschema/features/header_footer.h"
 #include "printschema/features/page_media_size.h"
+#include "printschema/features/print_setting.h"
+#include "printschema/features/toner_save.h"
+#include "printschema/features/watermark.h"
 
 const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"page media size", true, CreatePageMediaSizeHandler},
@@ -11,14 +15,14 @@ const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"duplex", true, nullptr},
     {L"input bin", false, nullptr},
     {L"resolution and quality", true, nullptr},
-    {L"print setting", false, nullptr},
-    {L"watermark", true, nullptr},
+    {L"print setting", false, CreatePrintSettingHandler},
+    {L"watermark", true, CreateWatermarkHandler},
     {L"scaling", false, nullptr},
     {L"mirror image", false, nullptr},
     {L"job spooling", false, nullptr},
     {L"sleep time", false, nullptr},
-    {L"header and footer", false, nullptr},
-    {L"toner save group", false, nullptr},
+    {L"header and footer", false, CreateHeaderFooterHandler},
+    {L"toner save group", false, CreateTonerSaveHandler},
     {L"error message printout", false, nullptr},
     {L"output colour", true, nullptr},
     {L"colour management", false, nullptr},
