@@ -2,12 +2,16 @@
 
 #include "printschema/features/collate_copies.h"
 #include "printschema/features/duplex_binding.h"
+#include "printschema/features/header_footer.h"
 #include "printschema/features/input_bin.h"
 #include "printschema/features/media_type.h"
 #include "printschema/features/page_media_size.h"
 #include "printschema/features/pages_per_sheet.h"
 #include "printschema/features/poster.h"
+#include "printschema/features/print_setting.h"
 #include "printschema/features/resolution_quality.h"
+#include "printschema/features/toner_save.h"
+#include "printschema/features/watermark.h"
 
 const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"page media size", true, CreatePageMediaSizeHandler},
@@ -18,14 +22,14 @@ const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"duplex", true, CreateDuplexHandler},
     {L"input bin", false, CreateInputBinHandler},
     {L"resolution and quality", true, CreateResolutionQualityHandler},
-    {L"print setting", false, nullptr},
-    {L"watermark", true, nullptr},
+    {L"print setting", false, CreatePrintSettingHandler},
+    {L"watermark", true, CreateWatermarkHandler},
     {L"scaling", false, nullptr},
     {L"mirror image", false, nullptr},
     {L"job spooling", false, nullptr},
     {L"sleep time", false, nullptr},
-    {L"header and footer", false, nullptr},
-    {L"toner save group", false, nullptr},
+    {L"header and footer", false, CreateHeaderFooterHandler},
+    {L"toner save group", false, CreateTonerSaveHandler},
     {L"error message printout", false, nullptr},
     {L"output colour", true, nullptr},
     {L"colour management", false, nullptr},

@@ -39,7 +39,7 @@ bool ReadListEntry(const WCHAR* file, int index, WCHAR* name, DWORD capacity)
 {
     WCHAR key[16];
     swprintf(key, 16, L"%d", index);
-    return GetPrivateProfileStringW(kListSection, key, L"", name, capacity, file) > 0;
+    return ReadWatermarkListName(file, key, name, capacity);
 }
 
 int CountListEntries(const WCHAR* file)
@@ -189,6 +189,16 @@ void WriteInt(const WCHAR* section, const WCHAR* key, int value, const WCHAR* fi
 }
 
 } // namespace
+
+BOOL ReadWatermarkListName(const WCHAR* file, const WCHAR* key, WCHAR* name, DWORD capacity)
+{
+    return GetPrivateProfileStringW(kListSection, key, L"", name, capacity, file) > 0;
+}
+
+BOOL ReadWatermarkListEntry(const WCHAR* file, int index, WCHAR* name, DWORD capacity)
+{
+    return ReadListEntry(file, index, name, capacity);
+}
 
 BOOL WatermarkStorePath(WCHAR* path, size_t capacity)
 {

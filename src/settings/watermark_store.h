@@ -38,6 +38,12 @@ struct WatermarkState {
 // Path of "KVWMARK.INI" in the system Windows directory.
 BOOL WatermarkStorePath(WCHAR* path, size_t capacity);
 
+// The name the store's list gives under key ("0", "1", ...: a position in
+// the list as text); FALSE when the list has no such key.
+BOOL ReadWatermarkListName(const WCHAR* file, const WCHAR* key, WCHAR* name, DWORD capacity);
+// The same by position; the list ends at the first position it lacks.
+BOOL ReadWatermarkListEntry(const WCHAR* file, int index, WCHAR* name, DWORD capacity);
+
 // The printer's section name in the store: the queue's name, or
 // dmDeviceName when the printer cannot be queried.
 void WatermarkPrinterName(HANDLE printer, const DEVMODEW* dm, WCHAR* name, size_t capacity);
