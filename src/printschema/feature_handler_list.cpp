@@ -1,6 +1,13 @@
 #include "printschema/feature_handler_list.h"
 
+#include "printschema/features/color_management.h"
+#include "printschema/features/job_spooling.h"
+#include "printschema/features/job_switches.h"
+#include "printschema/features/mirror_image.h"
+#include "printschema/features/output_color.h"
 #include "printschema/features/page_media_size.h"
+#include "printschema/features/scaling.h"
+#include "printschema/features/sleep_time.h"
 
 const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"page media size", true, CreatePageMediaSizeHandler},
@@ -13,17 +20,17 @@ const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"resolution and quality", true, nullptr},
     {L"print setting", false, nullptr},
     {L"watermark", true, nullptr},
-    {L"scaling", false, nullptr},
-    {L"mirror image", false, nullptr},
-    {L"job spooling", false, nullptr},
-    {L"sleep time", false, nullptr},
+    {L"scaling", false, CreateScalingHandler},
+    {L"mirror image", false, CreateMirrorImageHandler},
+    {L"job spooling", false, CreateJobSpoolingHandler},
+    {L"sleep time", false, CreateSleepTimeHandler},
     {L"header and footer", false, nullptr},
     {L"toner save group", false, nullptr},
-    {L"error message printout", false, nullptr},
-    {L"output colour", true, nullptr},
-    {L"colour management", false, nullptr},
-    {L"digital signature", false, nullptr},
-    {L"special output mode", false, nullptr},
+    {L"error message printout", false, CreateErrorMessagePrintoutHandler},
+    {L"output colour", true, CreateOutputColorHandler},
+    {L"colour management", false, CreateColorManagementHandler},
+    {L"digital signature", false, CreateDigitalSignatureHandler},
+    {L"special output mode", false, CreateSpecialOutputModeHandler},
 };
 
 HRESULT FeatureHandlerList::Create(const wchar_t* privateNamespace, const FeatureHandlerRow* rows, size_t count)
