@@ -59,3 +59,28 @@ ChoiceLevel ChoiceValueHandler::OptionLevels(HANDLE)
 void ChoiceValueHandler::FillOption(PrintSchemaDocument&, size_t, IXMLDOMElement*) {}
 
 void ChoiceValueHandler::AppendSubFeatures(PrintSchemaDocument&, IXMLDOMElement*, bool) {}
+
+HRESULT FixedChoiceHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,
+                                        const PrivateSettings* privatePart, ULONG dmDriverExtra,
+                                        SingleValueSettings* settings)
+{
+    HRESULT hr = CheckDevModeToRead(devmode, dmSize, privatePart, dmDriverExtra, settings);
+    if (FAILED(hr)) return hr;
+    settings->value = static_cast<LONGLONG>(fixedIndex_);
+    return S_OK;
+}
+
+HRESULT FixedChoiceHandler::WriteDevMode(HANDLE, const SingleValueSettings*, DEVMODEW* devmode, ULONG dmSize,
+                                         PrivateSettings* privatePart, ULONG dmDriverExtra)
+{
+    return CheckDevModeToWrite(devmode, dmSize, privatePart, dmDriverExtra);
+}
+
+ChoiceLevel FixedChoiceHandler::OptionLevels(HANDLE)
+{
+    const size_t fixed = fixedIndex_;
+    return [fixed](size_t index, ConstraintLevel* level) {
+        *level = index == fixed ? kConstraintNone : kConstraintDeviceSettings;
+        return true;
+    };
+}

@@ -38,3 +38,24 @@ protected:
 private:
     const ChoiceFeature& feature_;
 };
+
+// A feature the printer handles one fixed way: the DEVMODE keeps nothing of
+// it, every ticket written says that way, and capabilities list the other
+// options as ones the device cannot make.
+class FixedChoiceHandler : public ChoiceValueHandler {
+public:
+    FixedChoiceHandler(const wchar_t* privateNamespace, const ChoiceFeature& feature, size_t fixedIndex)
+        : ChoiceValueHandler(privateNamespace, feature), fixedIndex_(fixedIndex)
+    {
+    }
+
+protected:
+    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
+                        ULONG dmDriverExtra, SingleValueSettings* settings) override;
+    HRESULT WriteDevMode(HANDLE printer, const SingleValueSettings* settings, DEVMODEW* devmode, ULONG dmSize,
+                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
+    ChoiceLevel OptionLevels(HANDLE printer) override;
+
+private:
+    size_t fixedIndex_;
+};

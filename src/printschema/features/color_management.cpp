@@ -17,42 +17,22 @@ const ChoiceOption kRenderingIntentOptions[] = {
 const ChoiceFeature kRenderingIntent =
     MakeChoiceFeature(L"PageICMRenderingIntent", false, 0, kRenderingIntentOptions);
 
-bool OnlyTheFirstOpen(size_t index, ConstraintLevel* level)
-{
-    *level = index == 0 ? kConstraintNone : kConstraintDeviceSettings;
-    return true;
-}
-
-class ColorManagementHandler : public ChoiceValueHandler {
+class ColorManagementHandler : public FixedChoiceHandler {
 public:
-    explicit ColorManagementHandler(const wchar_t* privateNamespace) : ChoiceValueHandler(privateNamespace, kManagement)
+    explicit ColorManagementHandler(const wchar_t* privateNamespace)
+        : FixedChoiceHandler(privateNamespace, kManagement, 0)
     {
     }
 
 protected:
-    HRESULT ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, SingleValueSettings* settings) override
-    {
-        HRESULT hr = CheckDevModeToRead(devmode, dmSize, privatePart, dmDriverExtra, settings);
-        if (FAILED(hr)) return hr;
-        settings->value = 0;
-        return S_OK;
-    }
 
-    HRESULT WriteDevMode(HANDLE, const SingleValueSettings*, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override
-    {
-        return CheckDevModeToWrite(devmode, dmSize, privatePart, dmDriverExtra);
-    }
-
-    ChoiceLevel OptionLevels(HANDLE) override { return OnlyTheFirstOpen; }
-
-    // The intents are fixed whatever the ticket asked for.
+    // The intents are fixed whatever the ticket asked for: their first
+    // options, as the feature's.
     void AppendSubFeatures(PrintSchemaDocument& document, IXMLDOMElement* feature, bool capabilities) override
     {
         for (const ChoiceFeature* intent : {&kPhotoIntent, &kRenderingIntent}) {
             if (capabilities) {
-                AppendChoiceCapabilities(document, feature, *intent, OnlyTheFirstOpen);
+                AppendChoiceCapabilities(document, feature, *intent, OptionLevels(nullptr));
             } else {
                 // A ticket may give the intents on their own, outside the feature.
                 RemoveChoice(document, *intent);

@@ -67,38 +67,6 @@ protected:
     }
 };
 
-// Fixed behaviour: nothing of it is kept in the DEVMODE.
-class DigitalSignatureHandler : public ChoiceValueHandler {
-public:
-    explicit DigitalSignatureHandler(const wchar_t* privateNamespace) : ChoiceValueHandler(privateNamespace, kSignatures)
-    {
-    }
-
-protected:
-    HRESULT ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, SingleValueSettings* settings) override
-    {
-        HRESULT hr = CheckDevModeToRead(devmode, dmSize, privatePart, dmDriverExtra, settings);
-        if (FAILED(hr)) return hr;
-        settings->value = 0;
-        return S_OK;
-    }
-
-    HRESULT WriteDevMode(HANDLE, const SingleValueSettings*, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override
-    {
-        return CheckDevModeToWrite(devmode, dmSize, privatePart, dmDriverExtra);
-    }
-
-    ChoiceLevel OptionLevels(HANDLE) override
-    {
-        return [](size_t index, ConstraintLevel* level) {
-            *level = index == 0 ? kConstraintNone : kConstraintDeviceSettings;
-            return true;
-        };
-    }
-};
-
 // The mode travels as a private integer parameter, 0 to 4.
 class SpecialOutputModeHandler : public FeatureHandlerBase<SingleValueSettings> {
 public:
@@ -182,7 +150,7 @@ std::unique_ptr<FeatureHandler> CreateErrorMessagePrintoutHandler(const wchar_t*
 
 std::unique_ptr<FeatureHandler> CreateDigitalSignatureHandler(const wchar_t* privateNamespace)
 {
-    return std::make_unique<DigitalSignatureHandler>(privateNamespace);
+    return std::make_unique<FixedChoiceHandler>(privateNamespace, kSignatures, 0);
 }
 
 std::unique_ptr<FeatureHandler> CreateSpecialOutputModeHandler(const wchar_t* privateNamespace)

@@ -27,31 +27,18 @@ bool ColorLocked(HANDLE printer)
     return LockedOptionLevel(printer, kAdminLockColor) == kConstraintAdminSettings;
 }
 
-class OutputColorHandler : public ChoiceValueHandler {
+// The other colours stay listed: the printer takes colour documents and
+// prints them in black; only the administrator's lock excludes them.
+class OutputColorHandler : public FixedChoiceHandler {
 public:
     explicit OutputColorHandler(const wchar_t* privateNamespace)
-        : ChoiceValueHandler(privateNamespace, kOutputColorFeature)
+        : FixedChoiceHandler(privateNamespace, kOutputColorFeature, kOutputMonochrome)
     {
     }
 
     HRESULT ValidatePrintTicket(HANDLE printer, IXMLDOMDocument2* ticket) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, SingleValueSettings* settings) override
-    {
-        HRESULT hr = CheckDevModeToRead(devmode, dmSize, privatePart, dmDriverExtra, settings);
-        if (FAILED(hr)) return hr;
-        settings->value = kOutputMonochrome;
-        return S_OK;
-    }
-
-    HRESULT WriteDevMode(HANDLE, const SingleValueSettings*, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override
-    {
-        return CheckDevModeToWrite(devmode, dmSize, privatePart, dmDriverExtra);
-    }
-
     ChoiceLevel OptionLevels(HANDLE printer) override
     {
         const ConstraintLevel locked = ColorLocked(printer) ? kConstraintAdminSettings : kConstraintNone;
