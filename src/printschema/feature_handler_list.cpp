@@ -1,15 +1,22 @@
 #include "printschema/feature_handler_list.h"
 
 #include "printschema/features/collate_copies.h"
+#include "printschema/features/color_management.h"
 #include "printschema/features/duplex_binding.h"
 #include "printschema/features/header_footer.h"
 #include "printschema/features/input_bin.h"
+#include "printschema/features/job_spooling.h"
+#include "printschema/features/job_switches.h"
 #include "printschema/features/media_type.h"
+#include "printschema/features/mirror_image.h"
+#include "printschema/features/output_color.h"
 #include "printschema/features/page_media_size.h"
 #include "printschema/features/pages_per_sheet.h"
 #include "printschema/features/poster.h"
 #include "printschema/features/print_setting.h"
 #include "printschema/features/resolution_quality.h"
+#include "printschema/features/scaling.h"
+#include "printschema/features/sleep_time.h"
 #include "printschema/features/toner_save.h"
 #include "printschema/features/watermark.h"
 
@@ -24,17 +31,17 @@ const FeatureHandlerRow kFeatureHandlerRows[kFeatureHandlerCount] = {
     {L"resolution and quality", true, CreateResolutionQualityHandler},
     {L"print setting", false, CreatePrintSettingHandler},
     {L"watermark", true, CreateWatermarkHandler},
-    {L"scaling", false, nullptr},
-    {L"mirror image", false, nullptr},
-    {L"job spooling", false, nullptr},
-    {L"sleep time", false, nullptr},
+    {L"scaling", false, CreateScalingHandler},
+    {L"mirror image", false, CreateMirrorImageHandler},
+    {L"job spooling", false, CreateJobSpoolingHandler},
+    {L"sleep time", false, CreateSleepTimeHandler},
     {L"header and footer", false, CreateHeaderFooterHandler},
     {L"toner save group", false, CreateTonerSaveHandler},
-    {L"error message printout", false, nullptr},
-    {L"output colour", true, nullptr},
-    {L"colour management", false, nullptr},
-    {L"digital signature", false, nullptr},
-    {L"special output mode", false, nullptr},
+    {L"error message printout", false, CreateErrorMessagePrintoutHandler},
+    {L"output colour", true, CreateOutputColorHandler},
+    {L"colour management", false, CreateColorManagementHandler},
+    {L"digital signature", false, CreateDigitalSignatureHandler},
+    {L"special output mode", false, CreateSpecialOutputModeHandler},
 };
 
 HRESULT FeatureHandlerList::Create(const wchar_t* privateNamespace, const FeatureHandlerRow* rows, size_t count)

@@ -81,6 +81,9 @@ HMODULE InstalledModule()
 // revoked while anything it saw is still allocated.
 AllocationCounter allocations;
 
+// Not declared by the platform headers this build uses.
+extern "C" void WINAPI SetOaNoCache(void);
+
 class ComEnvironment : public ::testing::Environment {
 public:
     void SetUp() override
