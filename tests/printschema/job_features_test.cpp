@@ -211,7 +211,7 @@ TEST_F(JobSpoolingTest, CapabilitiesWithoutStorageModes)
     const std::wstring feature = L"/f:PrintCapabilities/f:Feature[@name='kvpsk:JobSpooling']";
     EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Property[@name='psk:DisplayName']/f:Value"), "Job Spooling");
     EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Option[@name='kvpsk:Off']/f:Property/f:Value"), "OFF");
-    EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Option[@name='kvpsk:On']/f:Property/f:Value"), "ON");
+    EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Option[@name='kvpsk:On']/f:Property/f:Value"), "on");
     // No printer, no storage: there is no mode to choose.
     EXPECT_EQ(SelectCount(capabilities.Get(), L"//f:Feature[@name='kvpsk:JobSpoolingReprint']"), 0);
     EXPECT_EQ(SelectCount(capabilities.Get(), feature + L"/f:Feature[@name='kvpsk:JobSpoolingUseSystemName']/f:Option"),

@@ -244,14 +244,14 @@ TEST(QualityCapabilitiesTest, EveryChoiceAndParameterIsDescribed)
         {L"PageGraphicsQuality", L"Photo", "Photo"},
         {L"PageGraphicsQuality", L"Graphics", "Graphics"},
         {L"PageGraphicsQuality", L"Chart", "Chart/Graph"},
-        {L"JobTonerSaveMode", L"Off", "Off"},
-        {L"JobTonerSaveMode", L"On", "On"},
+        {L"JobTonerSaveMode", L"Off", "OFF"},
+        {L"JobTonerSaveMode", L"On", "on"},
         {L"JobDensityAdjustment", L"PrinterDefault", "Printer Default"},
         {L"JobDensityAdjustment", L"Manual", "Manual"},
-        {L"JobReducePaperCurl", L"Off", "Off"},
-        {L"JobReducePaperCurl", L"On", "On"},
-        {L"JobImproveTonerFixing", L"Off", "Off"},
-        {L"JobImproveTonerFixing", L"On", "On"},
+        {L"JobReducePaperCurl", L"Off", "OFF"},
+        {L"JobReducePaperCurl", L"On", "on"},
+        {L"JobImproveTonerFixing", L"Off", "OFF"},
+        {L"JobImproveTonerFixing", L"On", "on"},
     };
     struct Feature {
         const wchar_t* name;

@@ -485,7 +485,7 @@ TEST_F(MirrorImageTest, CapabilitiesListBothFeatures)
         {L"PageMirrorImage", L"MirrorImageHeight", "Mirror Print"},
         {L"PageMirrorImage", L"None", "None"},
         {L"PageReverseImage", L"Off", "OFF"},
-        {L"PageReverseImage", L"On", "ON"},
+        {L"PageReverseImage", L"On", "on"},
     };
     for (const Option& o : options) {
         SCOPED_TRACE(Narrow(o.option));

@@ -124,6 +124,12 @@ void MakeSkeleton()
     LoadThroughStream(output.Get(), working.Get());
 }
 
+HeapCost CostPerRun(const ProcessUsage& before, const ProcessUsage& after, long runs)
+{
+    return {static_cast<double>(after.heapBlocks - before.heapBlocks) / runs,
+            static_cast<double>(after.heapBytes - before.heapBytes) / runs};
+}
+
 } // namespace
 
 HeapCost MeasureAttributeNodeCost(long calls)
@@ -134,8 +140,7 @@ HeapCost MeasureAttributeNodeCost(long calls)
     const ProcessUsage before = ReadProcessUsage();
     MakeTypedElements(calls);
     const ProcessUsage after = ReadProcessUsage();
-    return {static_cast<double>(after.heapBlocks - before.heapBlocks) / calls,
-            static_cast<double>(after.heapBytes - before.heapBytes) / calls};
+    return CostPerRun(before, after, calls);
 }
 
 HeapCost MeasureSkeletonCost(long calls)
@@ -144,8 +149,7 @@ HeapCost MeasureSkeletonCost(long calls)
     const ProcessUsage before = ReadProcessUsage();
     for (long i = 0; i < calls; ++i) MakeSkeleton();
     const ProcessUsage after = ReadProcessUsage();
-    return {static_cast<double>(after.heapBlocks - before.heapBlocks) / calls,
-            static_cast<double>(after.heapBytes - before.heapBytes) / calls};
+    return CostPerRun(before, after, calls);
 }
 
 bool CountAttributeNodes(IXMLDOMDocument2* anyDocument)

@@ -799,7 +799,7 @@ int wmain(int argc, wchar_t** argv)
            runToTicket ? " DevModeToPrintTicket" : "", runCapabilities ? " GetPrintCapabilities" : "");
 
     // What the platform's MSXML keeps for good.
-    const HeapCost attributeCost = MeasureAttributeNodeCost(2000);
+    const HeapCost attributeCost = MeasureAttributeNodeCost(20000);
     const HeapCost skeletonCost = MeasureSkeletonCost(500);
     const bool counting = CountAttributeNodes(NewDocument().Get());
     printf("platform keeps: %.2f heap blocks (%.1f bytes) per namespaced attribute node%s; %.2f (%.1f) per "
@@ -946,12 +946,16 @@ int wmain(int argc, wchar_t** argv)
     const long dHandles = atEnd.handles - atWarm.handles;
     const long dBlocks = atEnd.heapBlocks - atWarm.heapBlocks - platformBlocks;
     const long long dBytes = atEnd.heapBytes - atWarm.heapBytes - platformBytes;
-    const long long dPrivate = atEnd.privateBytes - atWarm.privateBytes - platformBytes;
+    // Committed memory the heap's own growth (its blocks with their headers)
+    // does not account for: what VirtualAlloc and the like left behind.
+    const long long kBlockOverhead = 32;
+    const long long dPrivate = atEnd.privateBytes - atWarm.privateBytes - (atEnd.heapBytes - atWarm.heapBytes) -
+                               kBlockOverhead * (atEnd.heapBlocks - atWarm.heapBlocks);
     printf("after warm-up: %ld attribute nodes, %ld capabilities skeletons; the platform keeps %ld heap blocks, "
            "%lld bytes of them\n",
            attributesMade, skeletons, platformBlocks, platformBytes);
     printf("growth after warm-up, the platform's share taken off: handles %+ld (limit %ld), heap blocks %+ld "
-           "(limit %ld), heap bytes %+lld (limit %lld), private bytes %+lld (limit %lld), task allocations %+ld "
+           "(limit %ld), heap bytes %+lld (limit %lld), private bytes beyond the heap's %+lld (limit %lld), task allocations %+ld "
            "(informational)\n",
            dHandles, kHandles, dBlocks, kBlocks, dBytes, kHeapBytes, dPrivate, kPrivate,
            static_cast<long>(taskAtEnd - taskAtWarm));
