@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <shlobj.h>
+
 #include <cstring>
 #include <string>
 #include <vector>
@@ -195,6 +197,70 @@ TEST_F(PrinterEvents, CustomPapersFollowTheInstalledProfile)
         EXPECT_TRUE(ReadStoredValue(printer_, L"CstPaper") == TextValue(REG_BINARY, row.expected));
     }
     WritePrivateProfileStringW(L"FileList", L"ExDefaultInformation", L"KVEVTE.DAT", list.c_str());
+}
+
+// The watermarks saved in the installation's profile become the queue's;
+// without any, the model's shared watermarks are merged into the store.
+TEST_F(PrinterEvents, WatermarksComeFromTheProfileOrTheSharedFile)
+{
+    ASSERT_TRUE(WriteDriverFile(L"KVEVTM.DAT", "[:kvwatermark:]\r\n0=KV PROFILE MARK\r\n"
+                                               "[KV PROFILE MARK]\r\nStrings=P\r\n"
+                                               "[Default WMark]\r\nCurrent=5\r\n"));
+    ASSERT_TRUE(WriteDriverFile(L"KVEVTW.INI", "[:kvwatermark:]\r\n0=KV SHARED MARK\r\n"
+                                               "[KV SHARED MARK]\r\nStrings=S\r\n"));
+    WCHAR windows[MAX_PATH] = {};
+    GetSystemWindowsDirectoryW(windows, MAX_PATH);
+    const std::wstring store = std::wstring(windows) + L"\\KVWMARK.INI";
+    const std::wstring list = InstalledFile(L"KVEVT.DAT");
+    const struct {
+        const WCHAR* profile;
+        const WCHAR* section;   // the watermark the store must hold afterwards
+        const WCHAR* text;
+    } rows[] = {{L"KVEVTM.DAT", L"KV PROFILE MARK", L"P"}, {L"KVEVTE.DAT", L"KV SHARED MARK", L"S"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::wstring(row.profile)));
+        for (const WCHAR* section : {L"KV PROFILE MARK", L"KV SHARED MARK"})
+            WritePrivateProfileStringW(section, nullptr, nullptr, store.c_str());
+        WritePrivateProfileStringW(kQueue, nullptr, nullptr, store.c_str());
+        ASSERT_TRUE(WritePrivateProfileStringW(L"FileList", L"ExDefaultInformation", row.profile, list.c_str()));
+        ASSERT_TRUE(WritePrivateProfileStringW(L"FileList", L"WatermarkInformation", L"KVEVTW.INI", list.c_str()));
+        EXPECT_TRUE(Event(kQueue, PRINTER_EVENT_INITIALIZE));
+        WCHAR text[16] = {}, current[16] = {};
+        GetPrivateProfileStringW(row.section, L"Strings", L"", text, ARRAYSIZE(text), store.c_str());
+        GetPrivateProfileStringW(kQueue, L"Current", L"", current, ARRAYSIZE(current), store.c_str());
+        EXPECT_STREQ(text, row.text);
+        // Only the profile names the queue's current watermark.
+        EXPECT_STREQ(current, row.profile == std::wstring(L"KVEVTM.DAT") ? L"5" : L"");
+    }
+    WritePrivateProfileStringW(L"FileList", L"ExDefaultInformation", L"KVEVTE.DAT", list.c_str());
+    WritePrivateProfileStringW(L"FileList", L"WatermarkInformation", L"KVW3390N.INI", list.c_str());
+}
+
+// What the job processor and the companion programs share is reset or made.
+TEST_F(PrinterEvents, SetUpClearsTheProcessorKeyAndMakesTheSharedDirectories)
+{
+    WCHAR common[MAX_PATH] = {};
+    ASSERT_EQ(SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, common), S_OK);
+    const std::wstring company = std::wstring(common) + L"\\Zentari";
+    const std::wstring drivers = company + L"\\PrtDrv";
+    RemoveDirectoryW(drivers.c_str());
+    RemoveDirectoryW(company.c_str());
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\zentari\\kvsplproc", 0, nullptr, 0,
+                              KEY_ALL_ACCESS, nullptr, &key, nullptr), ERROR_SUCCESS);
+    RegCloseKey(key);
+
+    EXPECT_TRUE(Event(kQueue, PRINTER_EVENT_INITIALIZE));
+    EXPECT_EQ(RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\zentari\\kvsplproc", 0, KEY_READ, &key),
+              ERROR_FILE_NOT_FOUND);
+    for (const std::wstring& dir : {company, drivers}) {
+        const DWORD attributes = GetFileAttributesW(dir.c_str());
+        EXPECT_TRUE(attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            << testing::PrintToString(dir);
+    }
+    // A second set-up finds them and changes nothing.
+    EXPECT_TRUE(Event(kQueue, PRINTER_EVENT_INITIALIZE));
+    EXPECT_NE(GetFileAttributesW(drivers.c_str()), INVALID_FILE_ATTRIBUTES);
 }
 
 // Without a readable model the model's values stay as they were, and the
