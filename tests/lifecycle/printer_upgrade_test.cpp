@@ -4,6 +4,7 @@
 // module linked into this program with the form calls recorded.
 #include "lifecycle/printer_upgrade.h"
 
+#include "core/module_state.h"
 #include "lifecycle/lifecycle_support.h"
 #include "platform/driverui.h"
 #include "settings/model_forms.h"
@@ -11,6 +12,7 @@
 #include "support/expect_fields.h"
 #include "support/model_text.h"
 #include "support/process_usage.h"
+#include "support/test_paths.h"
 #include "support/test_printers.h"
 
 #include <gtest/gtest.h>
@@ -79,6 +81,31 @@ TEST(TrayFormTableConversion, GrowsByTwoPerEntryPlusTheSizeWord)
     EXPECT_EQ(ConvertTrayFormTable(kTwoOld.data(), static_cast<DWORD>(kTwoOld.size()), out.data(),
                                    static_cast<DWORD>(out.size() - 1)),
               0u);
+}
+
+// The variant is the first k whose name resource 40060 + 1000 k equals the
+// model's product name, ignoring case; names past k = 10 are not looked at.
+TEST(ModelVariants, AreFoundByProductName)
+{
+    HMODULE names = LoadLibraryW((TestBinDirectory() + L"\\kvvariants.dll").c_str());
+    ASSERT_NE(names, nullptr);
+    const HMODULE previous = g_module.resourceModule;
+    g_module.resourceModule = names;
+    const struct {
+        const char* product;
+        WORD variant;
+    } rows[] = {{"Zentari TX-3390N series", 1}, {"ZENTARI tx-3390n SERIES", 1}, {"Zentari TX-4400", 3},
+                {"Zentari TX-9900", 10},        {"Zentari TX-9999", 0},         {"Zentari TX-1000", 0},
+                {"Zentari TX-3390N", 0},        {"", 0}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.product);
+        ParsedModel model;
+        ParseModelText(MakeModelText(row.product, nullptr), &model);
+        ASSERT_NE(model.model, nullptr);
+        EXPECT_EQ(ModelVariantOf(model.model), row.variant);
+    }
+    g_module.resourceModule = previous;
+    FreeLibrary(names);
 }
 
 const WCHAR kQueue[] = L"KV Printer Upgrade Test";
