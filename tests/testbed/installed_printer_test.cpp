@@ -116,4 +116,39 @@ TEST_F(InstalledPrinter, EveryModuleCarriesAProductVersion)
     }
 }
 
+// The installer sends the queue's initialisation event, as the Windows
+// spooler does: the model's words and the module's names are on the queue.
+TEST_F(InstalledPrinter, InitialisationLeftTheModelsValues)
+{
+    const struct {
+        const WCHAR* name;
+        DWORD type;
+        std::vector<BYTE> data;
+    } rows[] = {
+        {L"PrtCaps", REG_DWORD, {0x00, 0x10, 0, 0}},
+        {L"TrayCaps", REG_DWORD, {0x35, 0x04, 0, 0}},
+        {L"LangDLL", REG_SZ, {'K', 0, 'V', 0, 'U', 0, 'I', 0, 'L', 0, 'A', 0, 'N', 0, 'G', 0,
+                              '.', 0, 'D', 0, 'L', 0, 'L', 0, 0, 0}},
+    };
+    for (const auto& row : rows) {
+        DWORD type = 0, needed = 0;
+        std::vector<BYTE> data(64);
+        ASSERT_EQ(GetPrinterDataW(printer_, const_cast<WCHAR*>(row.name), &type, data.data(),
+                                  static_cast<DWORD>(data.size()), &needed),
+                  static_cast<DWORD>(ERROR_SUCCESS))
+            << testing::PrintToString(std::wstring(row.name));
+        data.resize(needed);
+        EXPECT_EQ(type, row.type);
+        EXPECT_EQ(data, row.data) << testing::PrintToString(std::wstring(row.name));
+    }
+    WCHAR methods[8] = {};
+    DWORD size = sizeof(methods);
+    EXPECT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE,
+                           L"Software\\Classes\\Interface\\{E12241B9-65AF-4e4d-8EFD-B76B3EEC70E7}"
+                           L"\\NumMethods",
+                           nullptr, RRF_RT_REG_SZ, nullptr, methods, &size),
+              ERROR_SUCCESS);
+    EXPECT_STREQ(methods, L"4");
+}
+
 } // namespace
