@@ -8,6 +8,10 @@ kv_build
 kv_testbed_start
 kv_log "what the spooler reports"
 wine "$KV_BUILD/bin/kvprinterinfo.exe" "$KV_QUEUE"
+# The installer sends the queue's initialisation event, as the spooler does:
+# the model's values, the custom papers and the forms it registered.
+kv_log "what the printer initialisation left on the queue"
+wine "$KV_BUILD/bin/kvprinterinfo.exe" --initialisation "$KV_QUEUE"
 # A queue keeps the default DEVMODE the driver made when it was added, and
 # the driver picks A4 or Letter by the user's locale (LC_ALL sets it under
 # Wine): the same driver added by an A4-locale user.

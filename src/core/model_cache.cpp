@@ -97,3 +97,13 @@ void ReleaseModelContext(ModelContext* context)
     }
     LeaveCriticalSection(&cacheLock);
 }
+
+void EnterModelCacheLock()
+{
+    EnterCriticalSection(&cacheLock);
+}
+
+void LeaveModelCacheLock()
+{
+    LeaveCriticalSection(&cacheLock);
+}

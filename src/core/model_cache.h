@@ -20,3 +20,8 @@ const BOOL kParseModelAfresh = FALSE;
 // Every successful acquire is paired with one ReleaseModelContext.
 ModelContext* AcquireModelContext(HANDLE printer, BOOL useCache);
 void ReleaseModelContext(ModelContext* context);
+
+// The cache's lock, for work that must not interleave with context
+// creation (a queue's upgrade). It is re-entrant on the holding thread.
+void EnterModelCacheLock();
+void LeaveModelCacheLock();

@@ -88,27 +88,80 @@ BOOL RegisterModelForms(HANDLE printer, const ModelContext* model)
     return TRUE;
 }
 
+namespace {
+
+// The spooler's form list in one GlobalAlloc block, or null when it cannot
+// be enumerated.
+FORM_INFO_1W* ListSpoolerForms(HANDLE printer, DWORD* count)
+{
+    DWORD needed = 0;
+    *count = 0;
+    g_formCalls.enumForms(printer, 1, nullptr, 0, &needed, count);
+    BYTE* forms = needed ? static_cast<BYTE*>(GlobalAlloc(GPTR, needed)) : nullptr;
+    if (forms && !g_formCalls.enumForms(printer, 1, forms, needed, &needed, count)) {
+        GlobalFree(forms);
+        forms = nullptr;
+    }
+    return reinterpret_cast<FORM_INFO_1W*>(forms);
+}
+
+// A user form with a page size's name hides the printer form of that name:
+// removing it lets registration put the printer's back. TRUE when one went.
+BOOL DeleteUserFormsOfModel(HANDLE printer, const ModelFeature* pageSize,
+                            const FORM_INFO_1W* forms, DWORD count)
+{
+    BOOL deleted = FALSE;
+    for (DWORD i = 0; i < count; ++i)
+        if (forms[i].Flags == FORM_USER && IsModelFormName(pageSize, forms[i].pName) &&
+            g_formCalls.deleteForm(printer, forms[i].pName))
+            deleted = TRUE;
+    return deleted;
+}
+
+BOOL HasUserForms(const FORM_INFO_1W* forms, DWORD count)
+{
+    for (DWORD i = 0; i < count; ++i)
+        if (forms[i].Flags == FORM_USER) return TRUE;
+    return FALSE;
+}
+
+}  // namespace
+
 BOOL RefreshModelForms(HANDLE printer, const ModelContext* model)
 {
-    DWORD registered = 0, needed = 0, count = 0;
+    DWORD registered = 0, count = 0;
     BOOL deleted = FALSE;
-    BYTE* forms = nullptr;
     const ModelFeature* pageSize = FeatureOfKind(model, kKindPageSize);
     if (!printer || !pageSize) return FALSE;
     if (!ReadPrinterDataDword(printer, kFormsValue, &registered) || !registered) return TRUE;
-    g_formCalls.enumForms(printer, 1, nullptr, 0, &needed, &count);
-    if (needed) forms = static_cast<BYTE*>(GlobalAlloc(GPTR, needed));
-    if (forms && g_formCalls.enumForms(printer, 1, forms, needed, &needed, &count)) {
-        // A user form with a page size's name hides the printer form of that
-        // name: remove it so that registration can put the printer's back.
-        const FORM_INFO_1W* list = reinterpret_cast<const FORM_INFO_1W*>(forms);
-        for (DWORD i = 0; i < count; ++i)
-            if (list[i].Flags == FORM_USER && IsModelFormName(pageSize, list[i].pName) &&
-                g_formCalls.deleteForm(printer, list[i].pName))
-                deleted = TRUE;
+    if (FORM_INFO_1W* forms = ListSpoolerForms(printer, &count)) {
+        deleted = DeleteUserFormsOfModel(printer, pageSize, forms, count);
+        GlobalFree(forms);
     }
-    if (forms) GlobalFree(forms);
     if (deleted) {
+        SetFormsValue(printer, 0);
+        RegisterModelForms(printer, model);
+    }
+    return TRUE;
+}
+
+BOOL ResynchroniseModelForms(HANDLE printer, const ModelContext* model)
+{
+    DWORD registered = 0, count = 0;
+    const ModelFeature* pageSize = FeatureOfKind(model, kKindPageSize);
+    if (!printer || !pageSize) return FALSE;
+    FORM_INFO_1W* forms = ListSpoolerForms(printer, &count);
+    if (!forms) return FALSE;
+    ReadPrinterDataDword(printer, kFormsValue, &registered);
+    // The previous driver may have left user forms where the model's
+    // printer forms belong; any user form at all means the list is not the
+    // one this driver registered, so it is registered again.
+    if (registered && HasUserForms(forms, count)) {
+        DeleteUserFormsOfModel(printer, pageSize, forms, count);
+        registered = 0;
+    }
+    GlobalFree(forms);
+    if (!registered) {
         SetFormsValue(printer, 0);
         RegisterModelForms(printer, model);
     }

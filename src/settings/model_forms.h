@@ -17,3 +17,8 @@ SpoolerFormCalls SetSpoolerFormCalls(const SpoolerFormCalls* calls);
 
 BOOL RegisterModelForms(HANDLE printer, const ModelContext* model);
 BOOL RefreshModelForms(HANDLE printer, const ModelContext* model);
+
+// After a queue moved to this driver: user forms named like the model's
+// page sizes are removed and the page sizes registered again, also when
+// they never were. FALSE (nothing done) without page sizes or a form list.
+BOOL ResynchroniseModelForms(HANDLE printer, const ModelContext* model);

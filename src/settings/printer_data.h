@@ -16,7 +16,8 @@ struct PrinterDataBlock {
     DWORD freeMemory;       // bytes
     DWORD jobTimeout;
     DWORD waitTimeout;
-    BYTE  reserved[20];
+    WORD  modelVariant;     // which model of the package family the queue drives
+    BYTE  reserved[18];
     WORD  checksum;         // modelChecksum of the model the options belong to
     WORD  optionCount;
     BYTE  options[64];      // one selection per installable feature
@@ -27,11 +28,12 @@ static_assert(offsetof(PrinterDataBlock, flags) == 4, "");
 static_assert(offsetof(PrinterDataBlock, freeMemory) == 8, "");
 static_assert(offsetof(PrinterDataBlock, jobTimeout) == 12, "");
 static_assert(offsetof(PrinterDataBlock, waitTimeout) == 16, "");
+static_assert(offsetof(PrinterDataBlock, modelVariant) == 20, "");
 static_assert(offsetof(PrinterDataBlock, checksum) == 40, "");
 static_assert(offsetof(PrinterDataBlock, optionCount) == 42, "");
 static_assert(offsetof(PrinterDataBlock, options) == 44, "");
 
-const WORD kPrinterDataVersion = 0x0107;
+const WORD kPrinterDataVersion = 0x0107;   // 263
 const DWORD kPrinterDataA4 = 0x1;
 const DWORD kPrinterDataHalftone = 0x2;
 const DWORD kPrinterDataNot1252 = 0x4;

@@ -16,6 +16,16 @@ bool EndsWithNoCase(const std::wstring& text, const std::wstring& tail)
            lstrcmpiW(text.c_str() + text.size() - tail.size(), tail.c_str()) == 0;
 }
 
+// The default text of a key of HKEY_LOCAL_MACHINE; "(missing)" when there is none.
+std::wstring MachineText(const WCHAR* key)
+{
+    WCHAR text[MAX_PATH] = {};
+    DWORD size = sizeof(text);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, nullptr, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return L"(missing)";
+    return text;
+}
+
 class InstalledPrinter : public ::testing::Test {
 protected:
     void SetUp() override
@@ -86,14 +96,9 @@ TEST_F(InstalledPrinter, ProviderIsRegisteredAsInProcessServerOfTheModule)
 {
     auto data = Driver(2);
     auto* driver = reinterpret_cast<DRIVER_INFO_2W*>(data.data());
-    WCHAR server[MAX_PATH] = {};
-    DWORD size = sizeof(server);
-    ASSERT_EQ(RegGetValueW(HKEY_LOCAL_MACHINE,
-                           L"Software\\Classes\\CLSID\\{46AC151B-8490-4531-96CC-55BF2BF19E11}"
-                           L"\\InprocServer32",
-                           nullptr, RRF_RT_REG_SZ, nullptr, server, &size),
-              ERROR_SUCCESS);
-    EXPECT_EQ(lstrcmpiW(server, driver->pConfigFile), 0) << server;
+    const std::wstring server = MachineText(
+        L"Software\\Classes\\CLSID\\{46AC151B-8490-4531-96CC-55BF2BF19E11}\\InprocServer32");
+    EXPECT_EQ(lstrcmpiW(server.c_str(), driver->pConfigFile), 0) << testing::PrintToString(server);
 }
 
 TEST_F(InstalledPrinter, EveryModuleCarriesAProductVersion)
@@ -114,6 +119,36 @@ TEST_F(InstalledPrinter, EveryModuleCarriesAProductVersion)
                                    reinterpret_cast<void**>(&version), &length));
         EXPECT_STREQ(version, L"" KV_VERSION_TEXT);
     }
+}
+
+// The installer sends the queue's initialisation event, as the Windows
+// spooler does: the model's words and the module's names are on the queue.
+TEST_F(InstalledPrinter, InitialisationLeftTheModelsValues)
+{
+    const struct {
+        const WCHAR* name;
+        DWORD type;
+        std::vector<BYTE> data;
+    } rows[] = {
+        {L"PrtCaps", REG_DWORD, {0x00, 0x10, 0, 0}},
+        {L"TrayCaps", REG_DWORD, {0x35, 0x04, 0, 0}},
+        {L"LangDLL", REG_SZ, {'K', 0, 'V', 0, 'U', 0, 'I', 0, 'L', 0, 'A', 0, 'N', 0, 'G', 0,
+                              '.', 0, 'D', 0, 'L', 0, 'L', 0, 0, 0}},
+    };
+    for (const auto& row : rows) {
+        DWORD type = 0, needed = 0;
+        std::vector<BYTE> data(64);
+        ASSERT_EQ(GetPrinterDataW(printer_, const_cast<WCHAR*>(row.name), &type, data.data(),
+                                  static_cast<DWORD>(data.size()), &needed),
+                  static_cast<DWORD>(ERROR_SUCCESS))
+            << testing::PrintToString(std::wstring(row.name));
+        data.resize(needed);
+        EXPECT_EQ(type, row.type);
+        EXPECT_EQ(data, row.data) << testing::PrintToString(std::wstring(row.name));
+    }
+    EXPECT_EQ(MachineText(L"Software\\Classes\\Interface\\{E12241B9-65AF-4e4d-8EFD-B76B3EEC70E7}"
+                          L"\\NumMethods"),
+              L"4");
 }
 
 } // namespace

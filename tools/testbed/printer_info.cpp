@@ -1,9 +1,11 @@
 // kvprinterinfo: shows what the spooler knows of an installed queue and of
 // the driver module behind it.
 //
-//   kvprinterinfo [--devmode] [QUEUE-NAME]
+//   kvprinterinfo [--devmode | --initialisation] [QUEUE-NAME]
 //
-// --devmode shows only the default DEVMODE applications receive.
+// --devmode shows only the default DEVMODE applications receive;
+// --initialisation what the driver's printer initialisation left on the
+// queue: its printer-data values and the model papers among the forms.
 #include <windows.h>
 #include <winspool.h>
 
@@ -160,12 +162,106 @@ void PrintDefaultDevmode(const WCHAR* queue, const WCHAR* dataFile)
     wprintf(L"    scale           %d%%\n", dm->dmScale);
 }
 
+// How a printer-data value is shown.
+enum ValueFormat { kDecimal, kHex, kText, kTextBlob, kRecord };
+
+struct ValueRow {
+    const WCHAR* name;
+    ValueFormat format;
+};
+
+// The values the printer initialisation writes, in the order it writes them.
+const ValueRow kInitialisationValues[] = {
+    {L"PXMSTSATOM", kDecimal},     {L"Forms?", kDecimal},     {L"PrtCaps", kHex},
+    {L"DeviceCaps", kHex},         {L"TrayCaps", kHex},       {L"LangDLL", kText},
+    {L"DateTimeIDs", kText},       {L"FreeMem", kDecimal},    {L"PrinterHT", kDecimal},
+    {L"PrinterDataSize", kDecimal}, {L"PrinterData", kRecord}, {L"CstPaper", kTextBlob},
+};
+
+void PrintValue(HANDLE printer, const ValueRow& row)
+{
+    DWORD type = 0;
+    auto data = QueryBuffer([&](BYTE* b, DWORD n, DWORD* need) {
+        return GetPrinterDataW(printer, const_cast<WCHAR*>(row.name), &type, b, n, need) == ERROR_SUCCESS;
+    });
+    wprintf(L"    %-16ls ", row.name);
+    DWORD number = 0;
+    if (data.size() >= sizeof(number))
+        std::memcpy(&number, data.data(), sizeof(number));
+    if (data.empty()) {
+        wprintf(L"(missing)\n");
+    } else if (row.format == kDecimal) {
+        wprintf(L"%lu\n", number);
+    } else if (row.format == kHex) {
+        wprintf(L"0x%08lX\n", number);
+    } else if (row.format == kRecord && data.size() >= 4) {
+        const WORD* words = reinterpret_cast<const WORD*>(data.data());
+        wprintf(L"%zu bytes, version %u, size %u\n", data.size(), words[0], words[1]);
+    } else {
+        data.push_back(0), data.push_back(0);
+        wprintf(L"\"%ls\"\n", reinterpret_cast<const WCHAR*>(data.data()));
+    }
+}
+
+// The display names of the model's page sizes ("*PageSize Key/Name:"), as
+// the driver names the forms it adds.
+std::vector<std::wstring> ModelPaperNames(const WCHAR* dataFile)
+{
+    std::vector<std::wstring> names;
+    FILE* file = dataFile ? _wfopen(dataFile, L"rb") : nullptr;
+    if (!file)
+        return names;
+    static const char kKeyword[] = "*PageSize ";
+    char line[512];
+    while (std::fgets(line, sizeof(line), file)) {
+        if (std::strncmp(line, kKeyword, sizeof(kKeyword) - 1) != 0)
+            continue;
+        const char* key = line + sizeof(kKeyword) - 1;
+        const char* end = std::strchr(key, ':');
+        if (!end)
+            continue;
+        const char* slash = static_cast<const char*>(std::memchr(key, '/', end - key));
+        const char* name = slash && slash + 1 < end ? slash + 1 : key;
+        const char* nameEnd = slash && name == key ? slash : end;
+        names.emplace_back(name, nameEnd);
+    }
+    std::fclose(file);
+    return names;
+}
+
+void PrintInitialisation(const WCHAR* queue, const WCHAR* dataFile)
+{
+    HANDLE printer = nullptr;
+    if (!OpenPrinterW(const_cast<LPWSTR>(queue), &printer, nullptr))
+        return;
+    wprintf(L"What the printer initialisation left on \"%ls\"\n  printer data:\n", queue);
+    for (const ValueRow& row : kInitialisationValues)
+        PrintValue(printer, row);
+    DWORD count = 0;
+    auto forms = QueryBuffer([&](BYTE* b, DWORD n, DWORD* need) {
+        return EnumFormsW(printer, 1, b, n, need, &count);
+    });
+    ClosePrinter(printer);
+    const auto* list = reinterpret_cast<const FORM_INFO_1W*>(forms.data());
+    const std::vector<std::wstring> papers = ModelPaperNames(dataFile);
+    int listed = 0;
+    for (const std::wstring& paper : papers)
+        for (DWORD i = 0; i < (forms.empty() ? 0 : count); ++i)
+            if (lstrcmpiW(list[i].pName, paper.c_str()) == 0) {
+                ++listed;
+                break;
+            }
+    wprintf(L"  forms:            %d of the model's %zu papers are in the spooler's form list "
+            L"(%lu forms)\n", listed, papers.size(), forms.empty() ? 0 : count);
+}
+
 } // namespace
 
 int wmain(int argc, WCHAR** argv)
 {
     const bool devmodeOnly = argc > 1 && std::wcscmp(argv[1], L"--devmode") == 0;
-    const int queueArgument = devmodeOnly ? 2 : 1;
+    const bool initialisation = argc > 1 && std::wcscmp(argv[1], L"--initialisation") == 0;
+    const int queueArgument = devmodeOnly || initialisation ? 2 : 1;
     const WCHAR* queue = argc > queueArgument ? argv[queueArgument] : kDefaultQueue;
     HANDLE printer = nullptr;
     if (!OpenPrinterW(const_cast<LPWSTR>(queue), &printer, nullptr)) {
@@ -189,6 +285,10 @@ int wmain(int argc, WCHAR** argv)
     auto* d = reinterpret_cast<DRIVER_INFO_3W*>(driver.data());
     if (devmodeOnly) {
         PrintDefaultDevmode(p->pPrinterName, d->pDataFile);
+        return 0;
+    }
+    if (initialisation) {
+        PrintInitialisation(p->pPrinterName, d->pDataFile);
         return 0;
     }
     wprintf(L"Printer \"%ls\"\n", p->pPrinterName);
