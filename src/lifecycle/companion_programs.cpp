@@ -6,6 +6,7 @@
 #include "core/module_entry.h"
 #include "core/spooler_info.h"
 #include "core/file_list.h"
+#include "lifecycle/bounded_text.h"
 #include "resources/resource_ids.h"
 
 #include <lmcons.h>
@@ -71,8 +72,7 @@ BOOL CompanionPath(Folder folder, const WCHAR* file, WCHAR* path, size_t capacit
     const UINT length = GetSystemWow64DirectoryW(system, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return FALSE;
-    const int written = swprintf(path, capacity, L"%ls\\%ls", system, file);
-    return written > 0;
+    return PrintBounded(path, capacity, L"%ls\\%ls", system, file);
 }
 
 const WCHAR* FileNamePart(const WCHAR* path)
@@ -176,10 +176,10 @@ void CreateUserDataFolder()
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_PERSONAL, nullptr, 0, documents)) ||
         FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData)))
         return;
-    swprintf(folder, ARRAYSIZE(folder), L"%ls%ls", appData, kMakerSubfolder);
-    CreateDirectoryExW(documents, folder, nullptr);
-    swprintf(folder, ARRAYSIZE(folder), L"%ls%ls", appData, kDataSubfolder);
-    CreateDirectoryExW(documents, folder, nullptr);
+    if (PrintBounded(folder, ARRAYSIZE(folder), L"%ls%ls", appData, kMakerSubfolder))
+        CreateDirectoryExW(documents, folder, nullptr);
+    if (PrintBounded(folder, ARRAYSIZE(folder), L"%ls%ls", appData, kDataSubfolder))
+        CreateDirectoryExW(documents, folder, nullptr);
 }
 
 void WriteDataPath(const char* path)
@@ -250,8 +250,10 @@ WCHAR* EndOfJobCommandLine(const BYTE* view)
     LoadDriverString(IDS_LANGUAGE_ID, language, ARRAYSIZE(language));
     const size_t chars = lstrlenW(language) + 1 + fileChars + 1;
     auto* line = static_cast<WCHAR*>(GlobalAlloc(GPTR, chars * sizeof(WCHAR)));
-    if (line)
-        swprintf(line, chars, L"%ls %.*ls", language, static_cast<int>(fileChars), file);
+    if (line && !PrintBounded(line, chars, L"%ls %.*ls", language, static_cast<int>(fileChars), file)) {
+        GlobalFree(line);
+        line = nullptr;
+    }
     return line;
 }
 
@@ -262,9 +264,7 @@ void AppendVersionLine(const WCHAR* name, const WCHAR* path, WCHAR* text, size_t
     if (!path || !DescribeFileVersion(path, version, MAX_PATH))
         return;
     const size_t used = wcslen(text);
-    const int written = swprintf(text + used, capacity - used, L"%ls\t%ls\r\n", name, version);
-    if (written < 0)
-        text[used] = L'\0';
+    PrintBounded(text + used, capacity - used, L"%ls\t%ls\r\n", name, version);
 }
 
 void AppendSiblingLine(const WCHAR* name, WCHAR* text, size_t capacity)
@@ -281,8 +281,7 @@ BOOL UserDataFolder(WCHAR* path, size_t capacity)
     WCHAR appData[MAX_PATH];
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, 0, appData)))
         return FALSE;
-    const int written = swprintf(path, capacity, L"%ls%ls", appData, kDataSubfolder);
-    return written > 0;
+    return PrintBounded(path, capacity, L"%ls%ls", appData, kDataSubfolder);
 }
 
 void RecordCompanionVersions()
@@ -324,9 +323,7 @@ BOOL QuickSetupIniPath(WCHAR* path, size_t capacity, BOOL quoted)
     if (!path || !UserDataFolder(folder, MAX_PATH))
         return FALSE;
     const WCHAR* quote = quoted ? L"\"" : L"";
-    const int written =
-        swprintf(path, capacity, L"%ls%ls\\%ls%ls", quote, folder, kQuickSetupIniFile, quote);
-    return written > 0;
+    return PrintBounded(path, capacity, L"%ls%ls\\%ls%ls", quote, folder, kQuickSetupIniFile, quote);
 }
 
 UINT LaunchQuickSetupMonitor(const PrivateSettings* settings)
@@ -341,10 +338,12 @@ UINT LaunchQuickSetupMonitor(const PrivateSettings* settings)
                                     sizeof(driverDirectory), &needed))
         return 0;
     // " 0" tells a running monitor that quick setup was switched off.
-    swprintf(command, ARRAYSIZE(command), L"%ls\\3\\%ls %ls", driverDirectory,
-             kQuickSetupMonitorFile, running && !quickSetupOn ? L"0" : L"1");
+    if (!PrintBounded(command, ARRAYSIZE(command), L"%ls\\3\\%ls %ls", driverDirectory,
+                      kQuickSetupMonitorFile, running && !quickSetupOn ? L"0" : L"1"))
+        return 0;
+    const size_t used = wcslen(command);
     if (IsQuickSetupMonitorRecent() && QuickSetupIniPath(ini, ARRAYSIZE(ini), TRUE))
-        swprintf(command + wcslen(command), ARRAYSIZE(command) - wcslen(command), L" %ls", ini);
+        PrintBounded(command + used, ARRAYSIZE(command) - used, L" %ls", ini);
     char ansi[3 * MAX_PATH];
     if (!WideCharToMultiByte(CP_ACP, 0, command, -1, ansi, sizeof(ansi), nullptr, nullptr))
         return 0;
@@ -394,7 +393,7 @@ BOOL IsStatusMonitorAvailable()
     RegCloseKey(key);
     WCHAR path[ARRAYSIZE(folder) + ARRAYSIZE(kStatusMonitorFile) + 1];
     return read == ERROR_SUCCESS && folder[0] &&
-           swprintf(path, ARRAYSIZE(path), L"%ls\\%ls", folder, kStatusMonitorFile) > 0 &&
+           PrintBounded(path, ARRAYSIZE(path), L"%ls\\%ls", folder, kStatusMonitorFile) &&
            FileExists(path);
 }
 
@@ -481,8 +480,8 @@ BOOL DescribeFileVersion(const WCHAR* path, WCHAR* text, size_t capacity)
     if (!FileTimeToLocalFileTime(&attributes.ftLastWriteTime, &local) ||
         !FileTimeToSystemTime(&local, &written))
         return FALSE;
-    return swprintf(text, capacity, L"%02d/%02d/%4d %02d:%02d:%02d", written.wMonth, written.wDay,
-                    written.wYear, written.wHour, written.wMinute, written.wSecond) > 0;
+    return PrintBounded(text, capacity, L"%02d/%02d/%4d %02d:%02d:%02d", written.wMonth,
+                        written.wDay, written.wYear, written.wHour, written.wMinute, written.wSecond);
 }
 
 BOOL BuildPackageVersionList(HANDLE printer, const UiSession* session, WCHAR* text,
@@ -499,7 +498,7 @@ BOOL BuildPackageVersionList(HANDLE printer, const UiSession* session, WCHAR* te
     }
     const size_t dataChars = wcslen(dataName);
     if (dataChars > 3)
-        swprintf(listName, MAX_PATH, L"%.*lsDAT", static_cast<int>(dataChars - 3), dataName);
+        PrintBounded(listName, MAX_PATH, L"%.*lsDAT", static_cast<int>(dataChars - 3), dataName);
     FileList list = {};
     const BOOL haveList = ReadPrinterFileList(printer, &list);
 

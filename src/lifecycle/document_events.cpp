@@ -3,6 +3,7 @@
 #include "lifecycle/document_events.h"
 
 #include "core/spooler_info.h"
+#include "lifecycle/bounded_text.h"
 #include "lifecycle/companion_programs.h"
 #include "lifecycle/job_intervals.h"
 #include "lifecycle/macro_list.h"
@@ -193,7 +194,7 @@ const EventRow kEventRows[] = {
 
 void OutputFileMappingName(HANDLE printer, WCHAR* name, size_t capacity)
 {
-    swprintf(name, capacity, L"%xPORT", static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(printer)));
+    PrintBounded(name, capacity, L"%xPORT", static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(printer)));
 }
 
 void DeviceContextVariable(HANDLE printer, HDC dc, char* name, char* value, size_t capacity)
@@ -207,7 +208,7 @@ void DeviceContextVariable(HANDLE printer, HDC dc, char* name, char* value, size
 
 BOOL PopUpAtomName(const WCHAR* queue, WCHAR* name, size_t capacity)
 {
-    return queue && swprintf(name, capacity, L"%ls%ls", kPopUpAtomPrefix, queue) > 0;
+    return queue && PrintBounded(name, capacity, L"%ls%ls", kPopUpAtomPrefix, queue);
 }
 
 // The sizes GDI passes add nothing: each event's input and output have one

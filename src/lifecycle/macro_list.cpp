@@ -1,6 +1,7 @@
 // Registration of a job's overlay macro in the user's macro list file.
 #include "lifecycle/macro_list.h"
 
+#include "lifecycle/bounded_text.h"
 #include "lifecycle/companion_programs.h"
 
 #include <algorithm>
@@ -55,10 +56,8 @@ BOOL MacroListPath(const PrivateSettings* settings, WCHAR* path, size_t capacity
     WCHAR name[ARRAYSIZE(settings->optionInformationFile) + 1] = {};
     lstrcpynW(name, settings->optionInformationFile, ARRAYSIZE(name));
     WCHAR folder[MAX_PATH];
-    const int written = UserDataFolder(folder, MAX_PATH)
-                            ? swprintf(path, capacity, L"%ls\\%ls", folder, name)
-                            : swprintf(path, capacity, L"%ls", name);
-    return written > 0;
+    return UserDataFolder(folder, MAX_PATH) ? PrintBounded(path, capacity, L"%ls\\%ls", folder, name)
+                                            : PrintBounded(path, capacity, L"%ls", name);
 }
 
 BOOL ParseMacroIds(const WCHAR* text, WORD* ids, int* count, int capacity)
