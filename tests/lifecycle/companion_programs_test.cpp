@@ -5,6 +5,7 @@
 #include "lifecycle/web_links.h"
 
 #include "core/ui_session.h"
+#include "recorded_launch.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
 
@@ -14,7 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,23 +39,6 @@ std::string Narrow(const std::wstring& text)
     char buffer[2048];
     WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer, sizeof(buffer), nullptr, nullptr);
     return buffer;
-}
-
-// What a stand-in recorded, waiting for the program to get there; empty
-// when it did not run.
-std::string RecordedCommandLine(const std::wstring& program, DWORD waitMs = 5000)
-{
-    const std::wstring record = program + L".args";
-    for (DWORD waited = 0;; waited += 50) {
-        std::ifstream in(Narrow(record).c_str(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        if (in && !text.str().empty())
-            return text.str();
-        if (waited >= waitMs)
-            return "";
-        Sleep(50);
-    }
 }
 
 void SetFileTimeLocal(const std::wstring& path, const SYSTEMTIME& local)
@@ -386,12 +369,12 @@ protected:
         Companions::SetUp();
         monitor_ = InstalledDriverDirectory() + L"\\KVQSMON.EXE";
         ASSERT_TRUE(CopyFileW(BinFile(L"KVQSMON.EXE").c_str(), monitor_.c_str(), FALSE));
-        DeleteFileW((monitor_ + L".args").c_str());
+        ForgetRecordedLaunch(monitor_);
     }
     void TearDown() override
     {
         CloseMonitorWindow();
-        DeleteFileW((monitor_ + L".args").c_str());
+        ForgetRecordedLaunch(monitor_);
         DeleteFileW(monitor_.c_str());
         Companions::TearDown();
     }
@@ -433,7 +416,7 @@ TEST_F(QuickSetupLaunch, MonitorIsToldWhetherQuickSetupIsOn)
         {"old monitor gets no file", false, 1, L"3.0", L" 1"},
     };
     for (const Case& c : cases) {
-        DeleteFileW((monitor_ + L".args").c_str());
+        ForgetRecordedLaunch(monitor_);
         SetUserText(L"KvQsmon", c.recorded);
         if (c.running)
             OpenMonitorWindow();
@@ -478,14 +461,14 @@ TEST(EndOfJobProgram, StartsAsTheGivenUserOrAsTheCaller)
     ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_ALL_ACCESS, &token));
     const std::wstring program = BinFile(L"KVMD05A.EXE");
     for (HANDLE user : {token, static_cast<HANDLE>(nullptr)}) {
-        DeleteFileW((program + L".args").c_str());
+        ForgetRecordedLaunch(program);
         WCHAR commandLine[] = L"1033 C:\\jobs\\out.prn";
         EXPECT_TRUE(StartEndOfJobProgram(user, program.c_str(), commandLine));
         EXPECT_EQ(RecordedCommandLine(program), "1033 C:\\jobs\\out.prn") << (user ? "as user" : "as caller");
     }
     WCHAR commandLine[] = L"1033 x";
     EXPECT_FALSE(StartEndOfJobProgram(nullptr, (program + L".missing").c_str(), commandLine));
-    DeleteFileW((program + L".args").c_str());
+    ForgetRecordedLaunch(program);
     CloseHandle(token);
 }
 

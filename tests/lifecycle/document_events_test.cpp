@@ -7,6 +7,7 @@
 #include "support/process_usage.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
+#include "recorded_launch.h"
 
 #include <shlobj.h>
 #include <winddiui.h>
@@ -15,8 +16,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -440,28 +439,12 @@ TEST_F(DocumentEvents, JobPreparationRegistersTheJobsMacro)
     }
 }
 
-// What the stand-in end-of-job program recorded, waiting for it to run.
-std::string EndOfJobCommandLine(DWORD waitMs)
-{
-    const std::wstring record = TestBinDirectory() + L"\\KVMD05A.EXE.args";
-    for (DWORD waited = 0;; waited += 50) {
-        std::ifstream in(Narrow(record).c_str(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        if (in && !text.str().empty())
-            return text.str();
-        if (waited >= waitMs)
-            return "";
-        Sleep(50);
-    }
-}
-
 TEST_F(DocumentEvents, EndOfJobProgramGetsThePublishedFile)
 {
-    const std::wstring record = TestBinDirectory() + L"\\KVMD05A.EXE.args";
-    DeleteFileW(record.c_str());
+    const std::wstring program = TestBinDirectory() + L"\\KVMD05A.EXE";
+    ForgetRecordedLaunch(program);
     ASSERT_EQ(Send(dc_, DOCUMENTEVENT_ENDDOCPOST), DOCUMENTEVENT_SUCCESS);
-    EXPECT_EQ(EndOfJobCommandLine(500), "") << "nothing published, nothing started";
+    EXPECT_EQ(RecordedCommandLine(program, 500), "") << "nothing published, nothing started";
 
     // The rendering side's part: the mapping, its handle and the job's file.
     WCHAR name[32];
@@ -476,11 +459,11 @@ TEST_F(DocumentEvents, EndOfJobProgramGetsThePublishedFile)
     UnmapViewOfFile(view);
 
     ASSERT_EQ(Send(dc_, DOCUMENTEVENT_ENDDOCPOST), DOCUMENTEVENT_SUCCESS);
-    EXPECT_EQ(EndOfJobCommandLine(5000), "1033 C:\\jobs\\report.prn");
+    EXPECT_EQ(RecordedCommandLine(program), "1033 C:\\jobs\\report.prn");
     DWORD flags = 0;
     EXPECT_FALSE(GetHandleInformation(mapping, &flags)) << "the mapping is handed over and closed";
     EXPECT_EQ(OpenFileMappingW(FILE_MAP_READ, FALSE, name), nullptr);
-    DeleteFileW(record.c_str());
+    ForgetRecordedLaunch(program);
 }
 
 TEST_F(DocumentEvents, AJobLeavesNothingBehind)
