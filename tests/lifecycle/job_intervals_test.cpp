@@ -83,7 +83,7 @@ TEST(SleepTime, NetworkPathsAreRecognised)
         EXPECT_EQ(IsNetworkPathName(c.name), c.network) << (c.name ? c.name : "(null)");
 }
 
-struct EntrySpec {
+struct PlannedEntry {
     const char* port;
     DWORD pending;
     std::vector<DWORD> history;
@@ -91,7 +91,7 @@ struct EntrySpec {
 
 // A stored record: count (claimed, or the number of entries), then the
 // entries, cut to `bytes` when given.
-BYTE* MakeRecord(const std::vector<EntrySpec>& entries, DWORD* size, long claimed = -1,
+BYTE* MakeRecord(const std::vector<PlannedEntry>& entries, DWORD* size, long claimed = -1,
                  long bytes = -1)
 {
     const DWORD full = kIntervalRecordHeader + static_cast<DWORD>(entries.size() * sizeof(IntervalEntry));
@@ -132,7 +132,7 @@ std::vector<DWORD> Range(DWORD first, DWORD count)
 
 struct JobEndCase {
     const char* what;
-    std::vector<EntrySpec> before;   // empty: the queue has no record yet
+    std::vector<PlannedEntry> before;   // empty: the queue has no record yet
     long claimedCount;               // -1: as many as given
     long storedBytes;                // -1: the whole record
     DWORD expectedCount;
