@@ -244,7 +244,7 @@ TEST_F(QuickSetupFile, SessionTakesTheMonitorsChoices)
     const Case cases[] = {
         {"every item", "Bits=0x703\r\n10=4\r\n12=1\r\n2=3\r\n11=769\r\n1=4354", 4, 1, 3, 0x101, 258},
         {"a source the model lacks", "Bits=0x1\r\n1=4359", 1, 0, 0, 0, 7},
-        {"a source the monitor did not choose", "Bits=0x1\r\n1=2", 1, 0, 0, 0, ownSource},
+        {"a source the monitor did not choose", "Bits=0x1\r\n1=1", 1, 0, 0, 0, ownSource},
         {"only the masked items", "Bits=0x400\r\n10=4\r\n12=1", 1, 1, 0, 0, ownSource},
         {"the model's items without a mask", "10=4\r\n12=1", 1, 1, 0, 0, ownSource},
     };
