@@ -103,6 +103,15 @@ uint16_t DefaultPaperSource(const ModelContext* model)
                : 1;
 }
 
+bool OffersPaperSource(const ModelContext* model, uint16_t source)
+{
+    const ModelFeature* slot = FeatureOfKind(model, kKindInputSlot);
+    for (uint32_t i = 0; slot && i < slot->optionCount; ++i)
+        if (PaperSourceOfSlot(slot->options[i].keyword) == source)
+            return true;
+    return false;
+}
+
 uint32_t SleepModeItem(const ModelContext* model, uint32_t n)
 {
     const char* list = model ? model->sleepModeList : nullptr;

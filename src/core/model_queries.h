@@ -23,6 +23,9 @@ uint16_t PaperSourceOfSlot(const char* keyword);
 // Code of the input-slot feature's default option; 7 without the feature.
 uint16_t DefaultPaperSource(const ModelContext* model);
 
+// Whether an option of the input-slot feature has the paper-source code.
+bool OffersPaperSource(const ModelContext* model, uint16_t source);
+
 // Item n of the "SleepMode" list (items separated by "," or blanks): 1 when
 // the list is missing, longer than 30 characters or has no separator; the
 // last item when the list is shorter.

@@ -13,6 +13,7 @@
 #include "settings/paper_lookup.h"
 #include "settings/printer_data.h"
 #include "settings/printer_setup.h"
+#include "ui/quick_setup_sync.h"
 
 #include <winspool.h>
 
@@ -228,8 +229,9 @@ BOOL FillSession(UiSession* session, const DEVMODEW* callerDevmode)
     }
 
     ReadTrayAndAccessoryData(printer, &priv);
-    // The quick-setup monitor is not part of this package: there are no
-    // stored quick-setup choices to apply.
+    // What the user chose in the quick-setup monitor since the settings
+    // were stored wins over them.
+    ApplyStoredQuickSetup(printer, session->model, &dm);
     ReadFileNames(session);
     if (!session->usesDriverProcessor)
         DetachDriverProcessor(&priv.processor);

@@ -3,6 +3,7 @@
 #include "core/driver_strings.h"
 #include "core/spooler_info.h"
 #include "settings/watermark_store.h"
+#include "ui/quick_setup_sync.h"
 
 #include <winspool.h>
 
@@ -445,7 +446,8 @@ BOOL SaveSettingsToProfile(const DEVMODEW* pub, const PrivateSettings* priv, HAN
     WriteProfileText(kKeyMopy, text, path);
     WriteBoundedText(kKeyMopyUser, priv->mopyUser, ARRAYSIZE(priv->mopyUser), kMopyUserChars, path);
     WriteBoundedText(kKeyMopyJob, priv->mopyJob, ARRAYSIZE(priv->mopyJob), kMopyJobChars, path);
-    // The quick-setup monitor's own file is to be brought up to date at this point.
+    if (printer)
+        SyncQuickSetupAfterApply(printer, pub, priv);
     WriteProfileDec(kKeyQuickPrintSetup, priv->qps, path);
     FormatSleepValue(*priv, text, ARRAYSIZE(text));
     WriteProfileText(kKeySleep, text, path);

@@ -156,7 +156,8 @@ BOOL IsSaveSettingRequested(const WCHAR* profilePath);
 // key by key, together with the printer's watermarks and its own paper
 // sizes, and finally clears "SaveSetting". Does nothing when requestText reads as
 // 0 (or is null). printer may be null: the watermark sections are then
-// found by dmDeviceName and no paper sizes are written. Returns TRUE, or FALSE for
+// found by dmDeviceName and no paper sizes are written. With a printer the
+// quick-setup monitor's file follows the settings too. Returns TRUE, or FALSE for
 // missing arguments; INI writes that fail are not reported.
 BOOL SaveSettingsToProfile(const DEVMODEW* pub, const PrivateSettings* priv, HANDLE printer,
                           const WCHAR* profilePath, const WCHAR* requestText);

@@ -1,0 +1,80 @@
+#include "ui/preview_drawing.h"
+
+#include "core/module_state.h"
+
+#include <cstring>
+
+namespace {
+
+const UINT kPreviewMetricsId = 13500;
+
+struct PreviewMetrics {
+    LONG width;
+    LONG height;
+};
+
+LONG Smaller(LONG a, LONG b)
+{
+    return a < b ? a : b;
+}
+
+} // namespace
+
+BOOL ReadPreviewMetrics(HMODULE modelModule, SIZE* size)
+{
+    if (!modelModule || !size)
+        return FALSE;
+    HRSRC found = FindResourceW(modelModule, MAKEINTRESOURCEW(kPreviewMetricsId), RT_RCDATA);
+    if (!found || SizeofResource(modelModule, found) < sizeof(PreviewMetrics))
+        return FALSE;
+    HGLOBAL loaded = LoadResource(modelModule, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data)
+        return FALSE;
+    PreviewMetrics metrics;
+    std::memcpy(&metrics, data, sizeof(metrics));
+    if (metrics.width <= 0 || metrics.height <= 0)
+        return FALSE;
+    size->cx = metrics.width;
+    size->cy = metrics.height;
+    return TRUE;
+}
+
+HBITMAP LoadPreviewPicture(HMODULE modelModule, UINT pictureId)
+{
+    HBITMAP picture = nullptr;
+    if (modelModule)
+        picture = static_cast<HBITMAP>(LoadImageW(modelModule, MAKEINTRESOURCEW(pictureId),
+                                                  IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!picture)
+        picture = static_cast<HBITMAP>(LoadImageW(g_module.moduleHandle,
+                                                  MAKEINTRESOURCEW(pictureId), IMAGE_BITMAP, 0,
+                                                  0, LR_CREATEDIBSECTION));
+    return picture;
+}
+
+void DrawPreviewItem(const DRAWITEMSTRUCT* item, HBITMAP picture, const SIZE* size)
+{
+    if (!item || !item->hDC)
+        return;
+    const RECT& box = item->rcItem;
+    FillRect(item->hDC, &box, GetSysColorBrush(COLOR_BTNFACE));
+    BITMAP bits;
+    if (!picture || !GetObjectW(picture, sizeof(bits), &bits))
+        return;
+    const LONG boxWidth = box.right - box.left;
+    const LONG boxHeight = box.bottom - box.top;
+    const LONG width = Smaller(size ? size->cx : bits.bmWidth, boxWidth);
+    const LONG height = Smaller(size ? size->cy : bits.bmHeight, boxHeight);
+    if (width <= 0 || height <= 0)
+        return;
+    HDC source = CreateCompatibleDC(item->hDC);
+    if (!source)
+        return;
+    HGDIOBJ old = SelectObject(source, picture);
+    SetStretchBltMode(item->hDC, COLORONCOLOR);
+    StretchBlt(item->hDC, box.left + (boxWidth - width) / 2, box.top + (boxHeight - height) / 2,
+               width, height, source, 0, 0, bits.bmWidth, bits.bmHeight, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+}

@@ -1,0 +1,19 @@
+// The pages' previews: owner-drawn buttons showing a picture of the model
+// resource module (paper and tray pictures, layout thumbnails and the like).
+#pragma once
+
+#include <windows.h>
+
+// The size the model module wants its large pictures drawn at, from its
+// picture metrics (two 32-bit numbers, width then height). FALSE when the
+// module has no metrics or they are not two positive numbers.
+BOOL ReadPreviewMetrics(HMODULE modelModule, SIZE* size);
+
+// A picture of the model module, or of this module's resources when the
+// model module lacks it. Null when neither has it; the caller deletes it.
+HBITMAP LoadPreviewPicture(HMODULE modelModule, UINT pictureId);
+
+// Paints an owner-drawn preview from its WM_DRAWITEM: the item is cleared to
+// the button face and the picture drawn centred in it, stretched to size
+// when given (else at its own size) and never beyond the item.
+void DrawPreviewItem(const DRAWITEMSTRUCT* item, HBITMAP picture, const SIZE* size);
