@@ -5,6 +5,7 @@
 #include "core/module_entry.h"
 #include "core/spooler_info.h"
 #include "core/ui_session.h"
+#include "lifecycle/companion_programs.h"
 #include "resources/resource_ids.h"
 #include "settings/devmode_sync.h"
 
@@ -250,11 +251,11 @@ void LocateQuickSetupMonitor(QuickSetupMonitor* monitor)
     WCHAR program[MAX_PATH];
     monitor->installed = ModuleSiblingPath(kMonitorProgram, program, MAX_PATH) &&
                          FileExists(program);
-    // The per-user file is for monitors whose recorded version reads it,
-    // and starting the monitor goes through the companion-program support;
-    // this module records no version and starts nothing, so the monitor's
-    // file is the one it keeps in the Windows directory.
-    monitor->launch = nullptr;
+    monitor->launch = LaunchQuickSetupMonitor;
+    // A monitor recent enough reads the per-user file; older ones keep
+    // theirs in the Windows directory.
+    if (IsQuickSetupMonitorRecent() && QuickSetupIniPath(monitor->iniPath, MAX_PATH, FALSE))
+        return;
     const UINT length = GetWindowsDirectoryW(monitor->iniPath, MAX_PATH);
     if (length == 0 || length + wcslen(kMonitorFile) >= MAX_PATH)
         monitor->iniPath[0] = L'\0';

@@ -59,6 +59,13 @@ protected:
     }
     static void TearDownTestSuite() { FreeLibrary(module_); }
 
+    struct SavedValue {
+        const WCHAR* name;
+        DWORD type;
+        std::vector<BYTE> data;
+    };
+    static constexpr const WCHAR* kPlantedValues[] = {L"JIT", L"PrtCaps", L"PXMSTSATOM"};
+
     void SetUp() override
     {
         printer_ = OpenTestPrinter(kTestQueueName);
@@ -69,17 +76,34 @@ protected:
         ASSERT_NE(info, nullptr);
         port_ = Narrow(info->pPortName);
         free(info);
+        SaveValues();
         ClearValues();
     }
     void TearDown() override
     {
         ClearValues();
+        for (const SavedValue& saved : saved_)
+            Plant(saved.name, saved.type, saved.data.data(), static_cast<DWORD>(saved.data.size()));
         if (dc_) DeleteDC(dc_);
         if (printer_) ClosePrinter(printer_);
     }
+    // The values the queue's initialisation left, put back after each case.
+    void SaveValues()
+    {
+        saved_.clear();
+        for (const WCHAR* name : kPlantedValues) {
+            SavedValue saved = {name, 0, std::vector<BYTE>(4096)};
+            DWORD needed = 0;
+            if (GetPrinterDataW(printer_, const_cast<WCHAR*>(name), &saved.type, saved.data.data(),
+                                static_cast<DWORD>(saved.data.size()), &needed) != ERROR_SUCCESS)
+                continue;
+            saved.data.resize(needed);
+            saved_.push_back(saved);
+        }
+    }
     void ClearValues()
     {
-        for (const WCHAR* name : {L"JIT", L"PrtCaps", L"PXMSTSATOM"})
+        for (const WCHAR* name : kPlantedValues)
             RemoveTestPrinterData(kTestQueueName, name);
     }
     void* PrinterInfo(DWORD level)
@@ -153,6 +177,7 @@ protected:
     HANDLE printer_ = nullptr;
     HDC dc_ = nullptr;
     std::string port_;
+    std::vector<SavedValue> saved_;
 };
 
 HMODULE DocumentEvents::module_ = nullptr;

@@ -305,12 +305,16 @@ class QuickSetupThroughTheDriver : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The monitor beside the test programs is the lifecycle tests'
+        // stand-in: keep it aside while this test decides what is there.
+        monitorProgram_ = TestBinDirectory() + L"\\KVQSMON.EXE";
+        keptProgram_ = monitorProgram_ + L".kept";
+        MoveFileExW(monitorProgram_.c_str(), keptProgram_.c_str(), MOVEFILE_REPLACE_EXISTING);
         QuickSetupMonitor monitor;
         LocateQuickSetupMonitor(&monitor);
         ini_ = monitor.iniPath;
         ASSERT_FALSE(ini_.empty());
         DeleteFileW(ini_.c_str());
-        monitorProgram_ = TestBinDirectory() + L"\\KVQSMON.EXE";
         dir_ = CreateScratchDirectory();
         ASSERT_TRUE(AddTestQueue(kQueue, kDriverName));
         printer_ = OpenTestPrinter(kQueue);
@@ -320,6 +324,7 @@ protected:
     {
         DeleteFileW(ini_.c_str());
         DeleteFileW(monitorProgram_.c_str());
+        MoveFileExW(keptProgram_.c_str(), monitorProgram_.c_str(), MOVEFILE_REPLACE_EXISTING);
         RemoveScratchDirectory(dir_);
         if (printer_) {
             DeletePrinter(printer_);
@@ -339,7 +344,7 @@ protected:
     }
 
     static constexpr const WCHAR* kQueue = L"KV quick setup";
-    std::wstring ini_, monitorProgram_, dir_;
+    std::wstring ini_, monitorProgram_, keptProgram_, dir_;
     HANDLE printer_ = nullptr;
 };
 
