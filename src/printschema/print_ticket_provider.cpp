@@ -2,6 +2,7 @@
 
 #include "core/spooler_info.h"
 #include "printschema/com_boundary.h"
+#include "printschema/constraint_resolver.h"
 #include "printschema/print_schema_document.h"
 #include "settings/driver_devmode.h"
 
@@ -200,11 +201,6 @@ LONG ServerLockCount() noexcept
     return InterlockedCompareExchange(&serverLocks, 0, 0);
 }
 
-HRESULT ResolveConstraints(HANDLE, IXMLDOMDocument2*, const wchar_t*)
-{
-    return S_OK;
-}
-
 PrintTicketProvider::PrintTicketProvider(const FeatureHandlerRow* rows, size_t count)
     : ComObject(IID_IPrintTicketProvider), privateNamespace_(BstrOwner::Copy(kPrivateKeywordsNamespace))
 {
@@ -296,7 +292,7 @@ HRESULT PrintTicketProvider::ConvertDevModeToPrintTicket(ULONG cbDevmode, PDEVMO
                                                 pPrintTicket);
         });
         if (FAILED(hr)) return hr;
-        HRESULT resolved = ResolveConstraints(printer_, pPrintTicket, privateNamespace_.Text());
+        HRESULT resolved = ConstraintResolver(privateNamespace_.Text()).Resolve(printer_, pPrintTicket);
         return FAILED(resolved) ? resolved : hr;
     });
 }
@@ -348,7 +344,7 @@ HRESULT PrintTicketProvider::ValidatePrintTicket(IXMLDOMDocument2* pBaseTicket)
             if (Overrides(handled)) result = handled;
         }
         if (FAILED(result)) return result;
-        HRESULT resolved = ResolveConstraints(printer_, pBaseTicket, privateNamespace_.Text());
+        HRESULT resolved = ConstraintResolver(privateNamespace_.Text()).Resolve(printer_, pBaseTicket);
         return Overrides(resolved) ? resolved : result;
     });
 }

@@ -64,7 +64,3 @@ private:
 // The server lock count LockServer keeps; DllCanUnloadNow reads it.
 LONG ServerLockCount() noexcept;
 
-// The point where the constraint resolver runs over a ticket the handlers
-// have written or validated. The resolver is not part of the module yet, so
-// nothing is resolved and no conflict is reported.
-HRESULT ResolveConstraints(HANDLE printer, IXMLDOMDocument2* ticket, const wchar_t* privateNamespace);

@@ -209,61 +209,8 @@ HRESULT PageMediaSizeHandler::WritePrintTicket(const MediaSizeSettings* settings
 {
     if (!ticket) return E_POINTER;
     if (!settings) return E_POINTER;
-    const MediaSizeSettings& s = *settings;
     return WriteTicket(ticket, [&](PrintSchemaDocument& document) -> HRESULT {
-        ComPtr<IXMLDOMNode> root;
-        ThrowOnFailure(document.SelectRoot(&root));
-        ThrowOnFailure(document.RemoveFeature(kMediaSize));
-        ThrowOnFailure(document.RemoveFeature(kOrientation));
-        ThrowOnFailure(document.RemovePrivateProperty(kMediaSizeData));
-        ThrowOnFailure(document.RemoveParameterInit(kWidthParameter));
-        ThrowOnFailure(document.RemoveParameterInit(kHeightParameter));
-
-        const wchar_t* keywords = document.KeywordsPrefix();
-        ComPtr<IXMLDOMElement> feature, option;
-        ThrowOnFailure(document.CreateFeatureWithOption(false, kMediaSize, s.isPrivate, s.keyword.Text(), &feature,
-                                                        &option));
-        AppendChild(root.Get(), feature.Get());
-        if (s.paperIndex != kCustomPaperIndex) {
-            ComPtr<IXMLDOMElement> width, height;
-            ThrowOnFailure(document.CreateIntegerScoredPropertyValue(keywords, L"MediaSizeWidth", s.mediaWidth, &width));
-            ThrowOnFailure(
-                document.CreateIntegerScoredPropertyValue(keywords, L"MediaSizeHeight", s.mediaHeight, &height));
-            AppendChild(option.Get(), width.Get());
-            AppendChild(option.Get(), height.Get());
-        } else {
-            const struct {
-                const wchar_t* parameter;
-                const wchar_t* property;
-                int value;
-            } sizes[] = {{kWidthParameter, L"MediaSizeWidth", s.mediaWidth},
-                         {kHeightParameter, L"MediaSizeHeight", s.mediaHeight}};
-            for (const auto& size : sizes) {
-                ComPtr<IXMLDOMElement> ref, init, scored;
-                ThrowOnFailure(document.CreateParameterInit(keywords, size.parameter, kXsdInteger,
-                                                            IntegerText(size.value).Text(), &ref, &init));
-                AppendChild(root.Get(), init.Get());
-                ThrowOnFailure(document.CreateScoredPropertyWithChild(keywords, size.property, ref.Get(), &scored));
-                AppendChild(option.Get(), scored.Get());
-            }
-        }
-
-        ComPtr<IXMLDOMElement> orientationFeature, orientationOption;
-        ThrowOnFailure(document.CreateFeatureWithOption(false, kOrientation, false,
-                                                        kOrientations[s.orientation].keyword,
-                                                        &orientationFeature, &orientationOption));
-        AppendChild(root.Get(), orientationFeature.Get());
-
-        const wchar_t* ours = document.PrivatePrefix();
-        ComPtr<IXMLDOMElement> data, unit, transverse;
-        ThrowOnFailure(document.CreateProperty(ours, kMediaSizeData, &data));
-        ThrowOnFailure(document.CreatePropertyValue(ours, L"CustomUnitType", kXsdString,
-                                                    s.unitIsInch ? L"inch" : L"mm", &unit));
-        ThrowOnFailure(document.CreatePropertyValue(ours, L"TransverseMode", kXsdString,
-                                                    s.transverse ? L"On" : L"Off", &transverse));
-        AppendChild(data.Get(), unit.Get());
-        AppendChild(data.Get(), transverse.Get());
-        AppendChild(root.Get(), data.Get());
+        WriteMediaSizeTicket(document, *settings);
         return S_OK;
     });
 }
@@ -379,6 +326,63 @@ HRESULT PageMediaSizeHandler::GetPrintCapabilities(HANDLE, IXMLDOMDocument2* tic
 }
 
 } // namespace
+
+void WriteMediaSizeTicket(PrintSchemaDocument& document, const MediaSizeSettings& s)
+{
+    ComPtr<IXMLDOMNode> root;
+    ThrowOnFailure(document.SelectRoot(&root));
+    ThrowOnFailure(document.RemoveFeature(kMediaSize));
+    ThrowOnFailure(document.RemoveFeature(kOrientation));
+    ThrowOnFailure(document.RemovePrivateProperty(kMediaSizeData));
+    ThrowOnFailure(document.RemoveParameterInit(kWidthParameter));
+    ThrowOnFailure(document.RemoveParameterInit(kHeightParameter));
+
+    const wchar_t* keywords = document.KeywordsPrefix();
+    ComPtr<IXMLDOMElement> feature, option;
+    ThrowOnFailure(document.CreateFeatureWithOption(false, kMediaSize, s.isPrivate, s.keyword.Text(), &feature,
+                                                    &option));
+    AppendChild(root.Get(), feature.Get());
+    if (s.paperIndex != kCustomPaperIndex) {
+        ComPtr<IXMLDOMElement> width, height;
+        ThrowOnFailure(document.CreateIntegerScoredPropertyValue(keywords, L"MediaSizeWidth", s.mediaWidth, &width));
+        ThrowOnFailure(
+            document.CreateIntegerScoredPropertyValue(keywords, L"MediaSizeHeight", s.mediaHeight, &height));
+        AppendChild(option.Get(), width.Get());
+        AppendChild(option.Get(), height.Get());
+    } else {
+        const struct {
+            const wchar_t* parameter;
+            const wchar_t* property;
+            int value;
+        } sizes[] = {{kWidthParameter, L"MediaSizeWidth", s.mediaWidth},
+                     {kHeightParameter, L"MediaSizeHeight", s.mediaHeight}};
+        for (const auto& size : sizes) {
+            ComPtr<IXMLDOMElement> ref, init, scored;
+            ThrowOnFailure(document.CreateParameterInit(keywords, size.parameter, kXsdInteger,
+                                                        IntegerText(size.value).Text(), &ref, &init));
+            AppendChild(root.Get(), init.Get());
+            ThrowOnFailure(document.CreateScoredPropertyWithChild(keywords, size.property, ref.Get(), &scored));
+            AppendChild(option.Get(), scored.Get());
+        }
+    }
+
+    ComPtr<IXMLDOMElement> orientationFeature, orientationOption;
+    ThrowOnFailure(document.CreateFeatureWithOption(false, kOrientation, false,
+                                                    kOrientations[s.orientation].keyword,
+                                                    &orientationFeature, &orientationOption));
+    AppendChild(root.Get(), orientationFeature.Get());
+
+    const wchar_t* ours = document.PrivatePrefix();
+    ComPtr<IXMLDOMElement> data, unit, transverse;
+    ThrowOnFailure(document.CreateProperty(ours, kMediaSizeData, &data));
+    ThrowOnFailure(document.CreatePropertyValue(ours, L"CustomUnitType", kXsdString,
+                                                s.unitIsInch ? L"inch" : L"mm", &unit));
+    ThrowOnFailure(document.CreatePropertyValue(ours, L"TransverseMode", kXsdString,
+                                                s.transverse ? L"On" : L"Off", &transverse));
+    AppendChild(data.Get(), unit.Get());
+    AppendChild(data.Get(), transverse.Get());
+    AppendChild(root.Get(), data.Get());
+}
 
 MediaSizeSettings::MediaSizeSettings()
     : paperIndex(kLetterIndex), keyword(BstrOwner::Copy(kPapers[kLetterIndex].keyword)),

@@ -66,5 +66,8 @@ int PaperIndexOfCode(int dmPaperSize);
 // CXDException with a failure of the document.
 void ReadMediaSizeDevMode(const DEVMODEW& devmode, const PrivateSettings& privatePart, MediaSizeSettings& settings);
 HRESULT ReadMediaSizeTicket(PrintSchemaDocument& document, MediaSizeSettings& settings);
+// Replaces the ticket's paper, orientation and private size data with the
+// record's. Throws CXDException.
+void WriteMediaSizeTicket(PrintSchemaDocument& document, const MediaSizeSettings& settings);
 
 std::unique_ptr<FeatureHandler> CreatePageMediaSizeHandler(const wchar_t* privateNamespace);
