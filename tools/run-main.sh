@@ -25,3 +25,8 @@ kv_log "the PrintCapabilities document of \"$KV_QUEUE\" (KVTICKET caps)"
 wine "$KV_BUILD/bin/KVTICKET.EXE" caps "$KV_QUEUE"
 kv_log "its features and their options (KVTICKET features)"
 wine "$KV_BUILD/bin/KVTICKET.EXE" features "$KV_QUEUE"
+# A ticket the printer cannot print as written (A3 at full size, a booklet
+# at four pages per sheet, a poster over N-up), as the driver corrects it.
+kv_log "a conflicting ticket corrected (KVTICKET validate tools/kvticket/samples/conflicting-ticket.xml)"
+wine "$KV_BUILD/bin/KVTICKET.EXE" validate "$KV_QUEUE" \
+    "$(winepath -w "$KV_ROOT/tools/kvticket/samples/conflicting-ticket.xml")"
