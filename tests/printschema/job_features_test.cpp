@@ -3,7 +3,7 @@
 // no intelligent sleep), and the cleaning of the texts they carry.
 #include "printschema/features/job_spooling.h"
 #include "printschema/features/sleep_time.h"
-#include "printschema/ticket_text.h"
+#include "printschema/features/clean_text.h"
 
 #include "support/ticket_support.h"
 
@@ -58,9 +58,9 @@ TEST(TicketTextTest, TextsThatWouldNotEncodeCleanlyAreDropped)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        EXPECT_TRUE(CleanTicketText(c.text.c_str(), c.capacity) == c.cleaned);
+        EXPECT_TRUE(CleanText(c.text.c_str(), c.capacity) == c.cleaned);
     }
-    EXPECT_TRUE(CleanTicketText(nullptr, 10).empty());
+    EXPECT_TRUE(CleanText(nullptr, 10).empty());
 }
 
 class JobSpoolingTest : public ::testing::Test {

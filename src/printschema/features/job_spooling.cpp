@@ -3,8 +3,8 @@
 #include "printschema/cxd_exception.h"
 #include "printschema/feature_query.h"
 #include "printschema/features/choice_feature.h"
+#include "printschema/features/clean_text.h"
 #include "printschema/features/model_caps.h"
-#include "printschema/ticket_text.h"
 
 #include <wrl/client.h>
 
@@ -109,7 +109,7 @@ bool ReadText(PrintSchemaDocument& document, const wchar_t* query, size_t capaci
     HRESULT hr = ThrowOnFailure(document.ReadValue(query, &value));
     bool read = false;
     if (hr == S_OK && SUCCEEDED(VariantChangeType(&value, &value, 0, VT_BSTR))) {
-        *text = BstrOwner::Copy(CleanTicketText(value.bstrVal ? value.bstrVal : L"", capacity).c_str());
+        *text = BstrOwner::Copy(CleanText(value.bstrVal ? value.bstrVal : L"", capacity).c_str());
         read = true;
     }
     VariantClear(&value);
@@ -154,7 +154,7 @@ HRESULT JobSpoolingHandler::ReadDevMode(HANDLE printer, const DEVMODEW* devmode,
             s.mode = mode <= static_cast<DWORD>(kStorageProof) ? mode : static_cast<DWORD>(kStorageLastJob);
         s.noSystemName = (mopy & kMopyNoSystemUser) ? 1 : 0;
         for (const TextField& field : kTextFields)
-            s.*field.value = BstrOwner::Copy(CleanTicketText(FieldOf(privatePart, field), field.capacity).c_str());
+            s.*field.value = BstrOwner::Copy(CleanText(FieldOf(privatePart, field), field.capacity).c_str());
         s.pin = privatePart->mopyPin;
         s.codePage = privatePart->textCodePage;
         return S_OK;
