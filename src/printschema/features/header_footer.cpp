@@ -3,6 +3,7 @@
 #include "printschema/cxd_exception.h"
 #include "printschema/feature_query.h"
 #include "printschema/features/clean_text.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/features/private_choices.h"
 #include "printschema/schema_text.h"
 
@@ -287,12 +288,7 @@ public:
                                  IXMLDOMDocument2* capabilities) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, HeaderFooterSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, HeaderFooterSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const HeaderFooterSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const HeaderFooterSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(HeaderFooterSettings);
 };
 
 HRESULT HeaderFooterHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,

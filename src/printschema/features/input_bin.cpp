@@ -1,6 +1,7 @@
 #include "printschema/features/input_bin.h"
 
 #include "printschema/cxd_exception.h"
+#include "printschema/features/handler_steps.h"
 
 #include <wrl/client.h>
 
@@ -86,12 +87,7 @@ public:
                                  IXMLDOMDocument2* capabilities) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, InputBinSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, InputBinSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const InputBinSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const InputBinSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(InputBinSettings);
 };
 
 HRESULT InputBinHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,

@@ -4,6 +4,7 @@
 #include "printschema/feature_query.h"
 #include "printschema/features/choice_feature.h"
 #include "printschema/features/clean_text.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/features/model_caps.h"
 
 #include <wrl/client.h>
@@ -128,12 +129,7 @@ public:
     HRESULT GetPrintCapabilities(HANDLE printer, IXMLDOMDocument2* ticket, IXMLDOMDocument2* capabilities) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, JobSpoolingSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, JobSpoolingSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const JobSpoolingSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const JobSpoolingSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(JobSpoolingSettings);
 };
 
 HRESULT JobSpoolingHandler::ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize,

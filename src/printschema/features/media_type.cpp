@@ -1,6 +1,7 @@
 #include "printschema/features/media_type.h"
 
 #include "printschema/cxd_exception.h"
+#include "printschema/features/handler_steps.h"
 
 #include <wrl/client.h>
 
@@ -95,12 +96,7 @@ public:
     HRESULT ValidatePrintTicket(HANDLE printer, IXMLDOMDocument2* ticket) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, MediaTypeSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, MediaTypeSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const MediaTypeSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const MediaTypeSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(MediaTypeSettings);
 };
 
 HRESULT MediaTypeHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,

@@ -2,6 +2,7 @@
 
 #include "printschema/cxd_exception.h"
 #include "printschema/features/choice_feature.h"
+#include "printschema/features/handler_steps.h"
 
 #include <wrl/client.h>
 
@@ -31,12 +32,7 @@ public:
     HRESULT GetPrintCapabilities(HANDLE printer, IXMLDOMDocument2* ticket, IXMLDOMDocument2* capabilities) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, MirrorSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, MirrorSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const MirrorSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const MirrorSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(MirrorSettings);
 };
 
 HRESULT MirrorImageHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,

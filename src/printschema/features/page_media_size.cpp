@@ -2,6 +2,7 @@
 
 #include "printschema/cxd_exception.h"
 #include "printschema/feature_query.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/schema_text.h"
 
 #include <wrl/client.h>
@@ -157,12 +158,7 @@ public:
     HRESULT ValidatePrintTicket(HANDLE printer, IXMLDOMDocument2* ticket) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, MediaSizeSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, MediaSizeSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const MediaSizeSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const MediaSizeSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(MediaSizeSettings);
 };
 
 HRESULT PageMediaSizeHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,

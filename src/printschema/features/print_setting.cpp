@@ -1,6 +1,7 @@
 #include "printschema/features/print_setting.h"
 
 #include "printschema/cxd_exception.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/features/private_choices.h"
 
 #include <wrl/client.h>
@@ -64,12 +65,7 @@ public:
                                  IXMLDOMDocument2* capabilities) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, PrintSettingSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, PrintSettingSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const PrintSettingSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const PrintSettingSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(PrintSettingSettings);
 };
 
 HRESULT PrintSettingHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,

@@ -1,6 +1,7 @@
 #include "printschema/features/resolution_quality.h"
 
 #include "printschema/cxd_exception.h"
+#include "printschema/features/handler_steps.h"
 #include "settings/devmode_bits.h"
 
 #include <wrl/client.h>
@@ -56,12 +57,7 @@ public:
     HRESULT ValidatePrintTicket(HANDLE printer, IXMLDOMDocument2* ticket) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, ResolutionSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, ResolutionSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const ResolutionSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const ResolutionSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(ResolutionSettings);
 };
 
 HRESULT ResolutionQualityHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,

@@ -2,6 +2,7 @@
 
 #include "printschema/cxd_exception.h"
 #include "printschema/features/choice_feature.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/schema_text.h"
 
 #include <wrl/client.h>
@@ -211,12 +212,7 @@ public:
     HRESULT GetPrintCapabilities(HANDLE printer, IXMLDOMDocument2* ticket, IXMLDOMDocument2* capabilities) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, ScalingSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, ScalingSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const ScalingSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const ScalingSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(ScalingSettings);
 };
 
 HRESULT ScalingHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,

@@ -3,6 +3,7 @@
 #include "printschema/cxd_exception.h"
 #include "printschema/feature_query.h"
 #include "printschema/features/choice_feature.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/features/model_caps.h"
 #include "printschema/schema_text.h"
 
@@ -39,12 +40,7 @@ public:
     HRESULT GetPrintCapabilities(HANDLE printer, IXMLDOMDocument2* ticket, IXMLDOMDocument2* capabilities) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, SleepTimeSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, SleepTimeSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const SleepTimeSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const SleepTimeSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(SleepTimeSettings);
 };
 
 HRESULT SleepTimeHandler::ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize,

@@ -1,6 +1,7 @@
 #include "printschema/features/toner_save.h"
 
 #include "printschema/cxd_exception.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/features/private_choices.h"
 
 #include <wrl/client.h>
@@ -46,12 +47,7 @@ public:
                                  IXMLDOMDocument2* capabilities) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, TonerSaveSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, TonerSaveSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const TonerSaveSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const TonerSaveSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(TonerSaveSettings);
 };
 
 HRESULT TonerSaveHandler::ReadDevMode(HANDLE, const DEVMODEW* devmode, ULONG dmSize,

@@ -4,6 +4,7 @@
 #include "printschema/cxd_exception.h"
 #include "printschema/feature_query.h"
 #include "printschema/features/clean_text.h"
+#include "printschema/features/handler_steps.h"
 #include "printschema/features/private_choices.h"
 #include "printschema/schema_text.h"
 #include "settings/watermark_store.h"
@@ -262,12 +263,7 @@ public:
     HRESULT ValidatePrintTicket(HANDLE printer, IXMLDOMDocument2* ticket) override;
 
 protected:
-    HRESULT ReadDevMode(HANDLE printer, const DEVMODEW* devmode, ULONG dmSize, const PrivateSettings* privatePart,
-                        ULONG dmDriverExtra, WatermarkSettings* settings) override;
-    HRESULT ReadPrintTicket(IXMLDOMDocument2* ticket, WatermarkSettings* settings) override;
-    HRESULT WriteDevMode(HANDLE printer, const WatermarkSettings* settings, DEVMODEW* devmode, ULONG dmSize,
-                         PrivateSettings* privatePart, ULONG dmDriverExtra) override;
-    HRESULT WritePrintTicket(const WatermarkSettings* settings, IXMLDOMDocument2* ticket) override;
+    KV_FEATURE_STEPS(WatermarkSettings);
 
 private:
     std::wstring EnforcedTitle(HANDLE printer);
