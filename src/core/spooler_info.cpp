@@ -72,6 +72,7 @@ BYTE* CopySpoolerRecord(const BYTE* block, size_t recordSize)
 struct CallMemo {
     HANDLE printer;
     int depth;
+    DWORD id;                   // names this call among the thread's calls
     WCHAR queue[MAX_PATH];      // the name the handle was opened by, or empty
     BYTE* printerInfo[kMemoLevels];
     BYTE* printerData;          // PRINTER_ENUM_VALUESW array, null until read
@@ -81,6 +82,7 @@ struct CallMemo {
 };
 
 thread_local CallMemo t_memo;
+thread_local DWORD t_callsBegun;
 
 bool MemoServes(HANDLE printer)
 {
@@ -214,6 +216,9 @@ void BeginSpoolerCall(HANDLE printer, const WCHAR* queue)
         return;
     ZeroMemory(&t_memo.printerInfo, sizeof(t_memo.printerInfo));
     t_memo.printer = printer;
+    if (++t_callsBegun == 0)
+        ++t_callsBegun;
+    t_memo.id = t_callsBegun;
     t_memo.queue[0] = L'\0';
     if (queue && wcslen(queue) < MAX_PATH)
         wcscpy(t_memo.queue, queue);
@@ -230,6 +235,11 @@ void EndSpoolerCall()
     ForgetPrinterInfo();
     ForgetPrinterData();
     t_memo.printer = nullptr;
+}
+
+DWORD SpoolerCallId(HANDLE printer)
+{
+    return MemoServes(printer) ? t_memo.id : 0;
 }
 
 BYTE* ReadPrinterInfo(HANDLE printer, DWORD level)

@@ -22,6 +22,12 @@
 void BeginSpoolerCall(HANDLE printer, const WCHAR* queue = nullptr);
 void EndSpoolerCall();
 
+// A number naming the calling thread's open call for printer: the same for
+// every question within one call, another for the next call, 0 when no
+// call for printer is open. Other modules key answers of their own to it
+// that must not outlive the call.
+DWORD SpoolerCallId(HANDLE printer);
+
 // The guard the entry points declare at their start.
 class SpoolerCall {
 public:

@@ -193,6 +193,17 @@ done:
     return found;
 }
 
+// What the calling thread's last read found, for the rest of its spooler
+// call: the PrintTicket handlers of one call each ask for the record.
+struct AdminMemo {
+    DWORD  callId;
+    HANDLE printer;
+    BOOL   found;
+    DWORD  flags;
+};
+
+thread_local AdminMemo t_adminMemo;
+
 } // namespace
 
 BOOL ReadAdminSettings(AdminSettings* settings)
@@ -200,8 +211,15 @@ BOOL ReadAdminSettings(AdminSettings* settings)
     BOOL found = FALSE;
     PRINTER_INFO_2W* info = nullptr;
     AdminRecord record = {};
+    DWORD call = 0;
     if (!settings || !settings->printer)
         goto done;
+    call = SpoolerCallId(settings->printer);
+    if (call && t_adminMemo.callId == call && t_adminMemo.printer == settings->printer) {
+        if (t_adminMemo.found)
+            settings->adminFlags = t_adminMemo.flags;
+        return t_adminMemo.found;
+    }
     info = reinterpret_cast<PRINTER_INFO_2W*>(ReadPrinterInfo(settings->printer, 2));
     if (info && (info->Attributes & kSharedConnection) == kSharedConnection)
         found = ReadPrinterDataRecord(settings->printer, &record);
@@ -210,6 +228,8 @@ BOOL ReadAdminSettings(AdminSettings* settings)
                 ReadFileRecord(settings->printer, &record);
     if (found)
         settings->adminFlags = UnscrambledFlags(&record);
+    if (call)
+        t_adminMemo = {call, settings->printer, found, found ? settings->adminFlags : 0};
 done:
     if (info)
         GlobalFree(info);

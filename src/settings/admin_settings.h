@@ -47,7 +47,8 @@ static_assert(offsetof(AdminRecord, check) == 48, "");
 // "Admin" must be a plain file name: one holding a path, a drive, a device
 // name or characters a file name cannot have names no record.
 // TRUE when a valid record was found (adminFlags is set); FALSE means that
-// nothing is locked.
+// nothing is locked. Within one spooler call for the printer (SpoolerCall)
+// the record is looked for once.
 BOOL ReadAdminSettings(AdminSettings* settings);
 
 // Whether the feature's lock (one of kAdminLock*) is in force: read is what

@@ -3,6 +3,7 @@
 // here the way the administration tool builds them: scrambled, then summed.
 #include "settings/admin_settings.h"
 
+#include "core/spooler_info.h"
 #include "support/admin_records.h"
 #include "support/test_printers.h"
 
@@ -320,6 +321,37 @@ TEST_F(AdminSettingsTest, AdminNamesTheKeyWithoutItsExtension)
         EXPECT_EQ(read.flags, c.found ? 0x8Fu : kUntouched);
         ClearAll();
     }
+}
+
+// The handlers of one PrintTicket call each ask for the record: within a
+// spooler call it is looked for once, and the next call looks again.
+TEST_F(AdminSettingsTest, OneCallReadsTheRecordOnce)
+{
+    Put(kFromRegistry, Record(0x81));
+    {
+        SpoolerCall call(printer_);
+        EXPECT_EQ(Read().flags, 0x81u);
+        PutKeyRecord(L"KVADMIN", Record(0x84));
+        EXPECT_EQ(Read().flags, 0x81u);
+        // A question through another handle is not the call's.
+        HANDLE second = OpenTestPrinter(kQueue);
+        ASSERT_NE(second, nullptr);
+        AdminSettings other = {second, kUntouched};
+        EXPECT_TRUE(ReadAdminSettings(&other));
+        EXPECT_EQ(other.adminFlags, 0x84u);
+        ClosePrinter(second);
+    }
+    EXPECT_EQ(Read().flags, 0x84u);
+    {
+        SpoolerCall call(printer_);
+        ClearAll();
+        const Outcome gone = Read();
+        EXPECT_FALSE(gone.found);
+        PutAdmin(L"KVADMIN.DAT");
+        PutKeyRecord(L"KVADMIN", Record(0x82));
+        EXPECT_EQ(Read().found, FALSE);
+    }
+    EXPECT_EQ(Read().flags, 0x82u);
 }
 
 TEST_F(AdminSettingsTest, AdminHoldingAPathOpensNothing)
