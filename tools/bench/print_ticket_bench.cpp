@@ -176,6 +176,15 @@ void MeasureSharedWork(HANDLE printer, const Documents& documents, IPrintTicketP
     PrintSeries("spooler: printer, level 2", "calls", MeasureCalls(count, [&] {
         GlobalFree(ReadPrinterInfo(printer, 2));
     }));
+    PrintSeries("printer data value", "calls", MeasureCalls(count, [&] {
+        DWORD type = 0, needed = 0, value = 0;
+        QueryPrinterData(printer, L"PrtCaps", &type, reinterpret_cast<BYTE*>(&value), sizeof value, &needed);
+    }));
+    PrintSeries("same, a call's first", "calls", MeasureCalls(count, [&] {
+        SpoolerCall call(printer);
+        DWORD type = 0, needed = 0, value = 0;
+        QueryPrinterData(printer, L"PrtCaps", &type, reinterpret_cast<BYTE*>(&value), sizeof value, &needed);
+    }));
     PrintSeries("administrator record", "calls", MeasureCalls(count, [&] {
         AdminSettings settings = {printer, 0};
         ReadAdminSettings(&settings);
