@@ -11,6 +11,7 @@
 #include "support/process_usage.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
+#include "ui/quick_setup_sync.h"
 #include "ui/settings_summary.h"
 #include "ui/support_page.h"
 
@@ -281,6 +282,43 @@ TEST_F(PropertySheets, CheckSettingShowsTheSummary)
     EXPECT_NE(summary.find(L"Scaling\t100%\r\n"), std::wstring::npos) << summary;
 }
 
+// OK brings the quick-setup monitor's file up to date with the result when
+// quick setup is on; Cancel leaves it alone.
+TEST_F(PropertySheets, OkBringsTheQuickSetupFileUpToDate)
+{
+    // The monitor beside the test programs is the lifecycle tests'
+    // stand-in: kept aside, so that the apply starts nothing.
+    const std::wstring program = TestBinDirectory() + L"\\KVQSMON.EXE";
+    const std::wstring kept = program + L".kept";
+    MoveFileExW(program.c_str(), kept.c_str(), MOVEFILE_REPLACE_EXISTING);
+    QuickSetupMonitor monitor;
+    LocateQuickSetupMonitor(&monitor);
+    const struct {
+        BYTE qps;
+        int button;
+        bool written;
+    } cases[] = {{1, PSBTN_OK, true}, {0, PSBTN_OK, false}, {1, PSBTN_CANCEL, false}};
+    for (const auto& c : cases) {
+        DeleteFileW(monitor.iniPath);
+        in_.priv.qps = c.qps;
+        in_.priv.economy = 1;
+        in_.priv.multiPage = 4;
+        const int button = c.button;
+        host_.Script({[button](HWND sheet) { Press(sheet, button); }});
+        Preferences(kPrompt | DM_IN_BUFFER);
+        WCHAR printer[64], economy[8], pages[8];
+        GetPrivateProfileStringW(L"KVQSMON", L"Printer", L"", printer, 64, monitor.iniPath);
+        GetPrivateProfileStringW(kTestQueueName, L"12", L"", economy, 8, monitor.iniPath);
+        GetPrivateProfileStringW(kTestQueueName, L"10", L"", pages, 8, monitor.iniPath);
+        const std::wstring expected = c.written ? kTestQueueName : L"";
+        EXPECT_EQ(printer, expected) << int(c.qps) << " " << c.button;
+        EXPECT_STREQ(economy, c.written ? L"1" : L"");
+        EXPECT_STREQ(pages, c.written ? L"4" : L"");
+    }
+    DeleteFileW(monitor.iniPath);
+    MoveFileExW(kept.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
 TEST_F(PropertySheets, RefusedPageEndsInitAndTheHostFails)
 {
     host_.RefusePagesFrom(0);
@@ -423,26 +461,30 @@ TEST(SheetEntryPoints, DamagedInputFails)
 
     SETRESULT_INFO cancel = {sizeof(cancel), 0, nullptr, CPSUI_CANCEL};
     std::vector<BYTE> copy(reinterpret_cast<const BYTE*>(session), reinterpret_cast<const BYTE*>(session) + 5880);
+    // The printer sheet answers every result, taking only OK as a change.
     const struct {
         const char* name;
         WORD reason;
         ULONG_PTR userData;
         LPARAM param;
+        LONG deviceAnswer;
     } cases[] = {
-        {"unknown reason", 4, session, 0},
-        {"before-init reason", 5, session, 0},
-        {"reason 99", 99, session, 0},
-        {"no session", PROPSHEETUI_REASON_GET_INFO_HEADER, 0, 0},
-        {"moved session", PROPSHEETUI_REASON_DESTROY, reinterpret_cast<ULONG_PTR>(copy.data()), 0},
-        {"no header record", PROPSHEETUI_REASON_GET_INFO_HEADER, session, 0},
-        {"no result record", PROPSHEETUI_REASON_SET_RESULT, session, 0},
-        {"cancelled result", PROPSHEETUI_REASON_SET_RESULT, session, reinterpret_cast<LPARAM>(&cancel)},
+        {"unknown reason", 4, session, 0, -1},
+        {"before-init reason", 5, session, 0, -1},
+        {"reason 99", 99, session, 0, -1},
+        {"no session", PROPSHEETUI_REASON_GET_INFO_HEADER, 0, 0, -1},
+        {"moved session", PROPSHEETUI_REASON_DESTROY, reinterpret_cast<ULONG_PTR>(copy.data()), 0, -1},
+        {"no header record", PROPSHEETUI_REASON_GET_INFO_HEADER, session, 0, -1},
+        {"no result record", PROPSHEETUI_REASON_SET_RESULT, session, 0, 1},
+        {"cancelled result", PROPSHEETUI_REASON_SET_RESULT, session, reinterpret_cast<LPARAM>(&cancel), 1},
     };
     for (const auto& c : cases) {
         info.Reason = c.reason;
         info.UserData = c.userData;
+        info.Result = 77;
         EXPECT_EQ(DrvDocumentPropertySheets(&info, c.param), -1) << c.name;
-        EXPECT_EQ(DrvDevicePropertySheets(&info, c.param), -1) << c.name;
+        EXPECT_EQ(info.Result, 77) << c.name;
+        EXPECT_EQ(DrvDevicePropertySheets(&info, c.param), c.deviceAnswer) << c.name;
     }
     info.Reason = PROPSHEETUI_REASON_DESTROY;
     info.UserData = session;
