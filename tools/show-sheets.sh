@@ -45,6 +45,9 @@ about=$KV_BUILD/package-about
 rm -rf "$about" && cp -r "$KV_PACKAGE" "$about"
 sed -i 's/^\*PrinterCaps: "4096"/*PrinterCaps: "4198400"/' "$about/KV3390N.PPD"
 wine "$KV_BUILD/bin/kvinstall.exe" "$(winepath -w "$about")" "$KV_QUEUE (About)"
+# The binary cache beside the description was made from the first one, and
+# the driver keeps using it here; without it the changed one is read.
+rm -f "$WINEPREFIX/drive_c/windows/system32/spool/drivers/x64/3/KV3390N.BDD"
 kv_log "printer properties of a model without a tray page"
 run_sheets "$KV_QUEUE (About)" 0 printer
 rm -rf "$tour"

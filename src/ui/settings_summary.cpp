@@ -90,7 +90,9 @@ INT_PTR CALLBACK SummaryDialogProc(HWND dialog, UINT message, WPARAM wParam, LPA
                                  kSummaryBytes / sizeof(WCHAR)))
             SetWindowTextW(edit, text);
         HeapFree(session->heap, 0, text);
-        return TRUE;
+        // Focus on OK rather than on the text, which would show it selected.
+        SetFocus(GetDlgItem(dialog, IDOK));
+        return FALSE;
     }
     if (message == WM_COMMAND && (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL)) {
         EndDialog(dialog, LOWORD(wParam));

@@ -213,7 +213,8 @@ void InitAboutDialog(HWND dialog, const PROPSHEETPAGEW* sheetPage)
         ShowWindow(GetDlgItem(dialog, IDOK), SW_HIDE);   // the sheet has its own buttons
     SetDlgItemTextW(dialog, kIdDeviceName, device);
     SetIdentityTexts(dialog, session);
-    const DWORD tabStop = 4 * 40;
+    // File names are at most 12 characters: the versions line up after them.
+    const DWORD tabStop = 70;
     SendDlgItemMessageW(dialog, kIdFileVersions, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
     FillFileVersions(dialog, session);
 }

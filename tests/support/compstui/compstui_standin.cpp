@@ -14,11 +14,21 @@ StandInScript g_script;
 void* g_scriptContext;
 int g_refuseFrom = -1;
 
-// One opening of the sheet.
-struct Opening {
+// A callback the sheet serves: the caller's, or one it added for a part of
+// the sheet (as the spooler adds the driver's).
+struct CallbackNode {
     PFNPROPSHEETUI callback;
     PROPSHEETUI_INFO info;
+    CallbackNode* parent;
+};
+constexpr int kMaxCallbacks = 4;
+
+// One opening of the sheet.
+struct Opening {
+    CallbackNode nodes[kMaxCallbacks];
+    int nodeCount;
     HPROPSHEETPAGE pages[kStandInMaxPages];
+    CallbackNode* pageOwners[kStandInMaxPages];
     int pageCount;
     LARGE_INTEGER started;
     bool okPressed;
@@ -26,16 +36,32 @@ struct Opening {
 
 Opening* g_opening;
 
-LONG Deliver(Opening& opening, WORD reason, LPARAM param)
+LONG_PTR CALLBACK HostCallback(HANDLE host, UINT function, LPARAM lParam1, LPARAM lParam2);
+
+LONG Deliver(CallbackNode& node, WORD reason, LPARAM param)
 {
-    opening.info.Reason = reason;
-    const LONG answer = opening.callback(&opening.info, param);
+    node.info.Reason = reason;
+    const LONG answer = node.callback(&node.info, param);
     if (g_record.reasonCount < kStandInMaxReasons) {
         g_record.reasons[g_record.reasonCount] = reason;
         g_record.answers[g_record.reasonCount] = answer;
         ++g_record.reasonCount;
     }
     return answer;
+}
+
+Opening* OpeningOf(HANDLE host, CallbackNode** node)
+{
+    Opening* opening = g_opening;
+    if (!opening)
+        return nullptr;
+    for (int i = 0; i < opening->nodeCount; ++i) {
+        if (host == &opening->nodes[i]) {
+            *node = &opening->nodes[i];
+            return opening;
+        }
+    }
+    return nullptr;
 }
 
 StandInPage* RecordPage(UINT function, LPARAM position, const PROPSHEETPAGEW* page)
@@ -57,7 +83,8 @@ StandInPage* RecordPage(UINT function, LPARAM position, const PROPSHEETPAGEW* pa
 }
 
 // Creates the page and puts it at index in the sheet's order.
-HANDLE PlacePage(Opening& opening, const PROPSHEETPAGEW* page, int index, StandInPage* row)
+HANDLE PlacePage(Opening& opening, CallbackNode& owner, const PROPSHEETPAGEW* page, int index,
+                 StandInPage* row)
 {
     if (!page || !row || opening.pageCount >= kStandInMaxPages ||
         (g_refuseFrom >= 0 && opening.pageCount >= g_refuseFrom))
@@ -67,15 +94,18 @@ HANDLE PlacePage(Opening& opening, const PROPSHEETPAGEW* page, int index, StandI
         return nullptr;
     if (index < 0 || index > opening.pageCount)
         index = opening.pageCount;
-    for (int i = opening.pageCount; i > index; --i)
+    for (int i = opening.pageCount; i > index; --i) {
         opening.pages[i] = opening.pages[i - 1];
+        opening.pageOwners[i] = opening.pageOwners[i - 1];
+    }
     opening.pages[index] = created;
+    opening.pageOwners[index] = &owner;
     ++opening.pageCount;
     row->handle = created;
     return created;
 }
 
-LONG_PTR InsertPage(Opening& opening, LPARAM position, const INSERTPSUIPAGE_INFO* insert)
+LONG_PTR InsertPage(Opening& opening, CallbackNode& owner, LPARAM position, const INSERTPSUIPAGE_INFO* insert)
 {
     const PROPSHEETPAGEW* page =
         insert && insert->Type == PSUIPAGEINSERT_PROPSHEETPAGE
@@ -88,15 +118,64 @@ LONG_PTR InsertPage(Opening& opening, LPARAM position, const INSERTPSUIPAGE_INFO
     }
     if (!insert || insert->cbSize != sizeof(INSERTPSUIPAGE_INFO) || insert->Mode != INSPSUIPAGE_MODE_INDEX)
         return 0;
-    return reinterpret_cast<LONG_PTR>(PlacePage(opening, page, static_cast<int>(position), row));
+    return reinterpret_cast<LONG_PTR>(PlacePage(opening, owner, page, static_cast<int>(position), row));
 }
 
-LONG_PTR DeliverResult(Opening& opening, HANDLE page, LRESULT result)
+CallbackNode* NewNode(Opening& opening, PFNPROPSHEETUI callback, LPARAM init, CallbackNode* parent)
 {
-    SETRESULT_INFO set = {sizeof(set), 0, page, result};
-    const LONG answer = Deliver(opening, PROPSHEETUI_REASON_SET_RESULT, reinterpret_cast<LPARAM>(&set));
-    if (g_record.setResultCount < kStandInMaxPages)
-        g_record.setResults[g_record.setResultCount++] = {page, result, answer};
+    if (opening.nodeCount >= kMaxCallbacks)
+        return nullptr;
+    CallbackNode& node = opening.nodes[opening.nodeCount++];
+    node.callback = callback;
+    node.parent = parent;
+    node.info = PROPSHEETUI_INFO{};
+    node.info.cbSize = sizeof(node.info);
+    node.info.Version = PROPSHEETUI_INFO_VERSION;
+    node.info.hComPropSheet = &node;
+    node.info.pfnComPropSheet = HostCallback;
+    node.info.lParamInit = init;
+    return &node;
+}
+
+// A part of the sheet with a callback of its own: it gets INIT now and
+// adds its pages as the caller's callback does.
+LONG_PTR AddCallback(Opening& opening, CallbackNode& parent, PFNPROPSHEETUI callback, LPARAM init)
+{
+    CallbackNode* node = callback ? NewNode(opening, callback, init, &parent) : nullptr;
+    if (!node)
+        return 0;
+    if (Deliver(*node, PROPSHEETUI_REASON_INIT, 0) <= 0) {
+        --opening.nodeCount;
+        return 0;
+    }
+    return reinterpret_cast<LONG_PTR>(node);
+}
+
+CallbackNode* PageOwner(Opening& opening, HANDLE page)
+{
+    for (int i = 0; i < opening.pageCount; ++i)
+        if (opening.pages[i] == page)
+            return opening.pageOwners[i];
+    return nullptr;
+}
+
+// The result goes to the callback that added the page, and from a part
+// to the callback that added the part.
+LONG_PTR DeliverResult(Opening& opening, CallbackNode& caller, HANDLE page, LRESULT result)
+{
+    CallbackNode* node = PageOwner(opening, page);
+    if (!node)
+        node = &caller;
+    HANDLE from = page;
+    for (; node; from = node, node = node->parent) {
+        SETRESULT_INFO set = {sizeof(set), 0, from, result};
+        const LONG answer = Deliver(*node, PROPSHEETUI_REASON_SET_RESULT, reinterpret_cast<LPARAM>(&set));
+        if (g_record.setResultCount < kStandInMaxPages)
+            g_record.setResults[g_record.setResultCount++] = {from, result, answer};
+        if (answer <= 0)
+            break;
+        result = node->info.Result;
+    }
     if (result == CPSUI_OK)
         opening.okPressed = true;
     return 1;
@@ -104,19 +183,22 @@ LONG_PTR DeliverResult(Opening& opening, HANDLE page, LRESULT result)
 
 LONG_PTR CALLBACK HostCallback(HANDLE host, UINT function, LPARAM lParam1, LPARAM lParam2)
 {
-    Opening* opening = static_cast<Opening*>(host);
-    if (opening != g_opening)
+    CallbackNode* node = nullptr;
+    Opening* opening = OpeningOf(host, &node);
+    if (!opening)
         return 0;
     switch (function) {
     case CPSFUNC_INSERT_PSUIPAGEW:
-        return InsertPage(*opening, lParam1, reinterpret_cast<const INSERTPSUIPAGE_INFO*>(lParam2));
+        return InsertPage(*opening, *node, lParam1, reinterpret_cast<const INSERTPSUIPAGE_INFO*>(lParam2));
     case CPSFUNC_ADD_PROPSHEETPAGEW: {
         auto* page = reinterpret_cast<const PROPSHEETPAGEW*>(lParam1);
         StandInPage* row = RecordPage(function, -1, page);
-        return reinterpret_cast<LONG_PTR>(PlacePage(*opening, page, -1, row));
+        return reinterpret_cast<LONG_PTR>(PlacePage(*opening, *node, page, -1, row));
     }
+    case CPSFUNC_ADD_PFNPROPSHEETUIW:
+        return AddCallback(*opening, *node, reinterpret_cast<PFNPROPSHEETUI>(lParam1), lParam2);
     case CPSFUNC_SET_RESULT:
-        return DeliverResult(*opening, reinterpret_cast<HANDLE>(lParam1), lParam2);
+        return DeliverResult(*opening, *node, reinterpret_cast<HANDLE>(lParam1), lParam2);
     default:
         return 0;
     }
@@ -232,15 +314,10 @@ extern "C" __declspec(dllexport) LONG APIENTRY CommonPropertySheetUIW(HWND owner
 {
     StartRecord(param, result);
     Opening opening = {};
-    opening.callback = callback;
-    opening.info.cbSize = sizeof(opening.info);
-    opening.info.Version = PROPSHEETUI_INFO_VERSION;
-    opening.info.hComPropSheet = &opening;
-    opening.info.pfnComPropSheet = HostCallback;
-    opening.info.lParamInit = param;
+    CallbackNode& root = *NewNode(opening, callback, param, nullptr);
     g_opening = &opening;
     QueryPerformanceCounter(&opening.started);
-    g_record.initAnswer = Deliver(opening, PROPSHEETUI_REASON_INIT, 0);
+    g_record.initAnswer = Deliver(root, PROPSHEETUI_REASON_INIT, 0);
     if (g_record.initAnswer <= 0) {
         for (int i = 0; i < opening.pageCount; ++i)
             DestroyPropertySheetPage(opening.pages[i]);
@@ -250,18 +327,20 @@ extern "C" __declspec(dllexport) LONG APIENTRY CommonPropertySheetUIW(HWND owner
     PROPSHEETUI_INFO_HEADER header = {};
     header.cbSize = sizeof(header);
     header.hWndParent = owner;
-    Deliver(opening, PROPSHEETUI_REASON_GET_INFO_HEADER, reinterpret_cast<LPARAM>(&header));
+    Deliver(root, PROPSHEETUI_REASON_GET_INFO_HEADER, reinterpret_cast<LPARAM>(&header));
     RecordHeader(header);
     const bool hasPages = opening.pageCount > 0;
     if (hasPages)
         ShowSheet(opening, owner, header);
     g_record.destroyParam = opening.okPressed ? 1 : 0;
-    Deliver(opening, PROPSHEETUI_REASON_DESTROY, g_record.destroyParam);
+    // Parts first, the caller's callback last.
+    for (int i = opening.nodeCount - 1; i >= 0; --i)
+        Deliver(opening.nodes[i], PROPSHEETUI_REASON_DESTROY, g_record.destroyParam);
     g_opening = nullptr;
     // A sheet without pages is never shown and reports no result.
     if (!hasPages)
         return g_record.returned = ERR_CPSUI_NO_PROPSHEETPAGE;
     if (result)
-        *result = static_cast<DWORD>(opening.info.Result);
+        *result = static_cast<DWORD>(root.info.Result);
     return g_record.returned = 1;
 }

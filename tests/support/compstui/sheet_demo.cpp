@@ -52,21 +52,21 @@ LONG OpenPreferences(HANDLE printer, WCHAR* queue)
 
 // The spooler of this platform never asks the driver for its printer
 // page: the driver's export is called as the spooler would.
-BOOL OpenPrinterProperties(HANDLE printer)
+void OpenPrinterProperties(HANDLE printer)
 {
     BYTE buffer[4096];
     DWORD needed = 0;
     if (!GetPrinterDriverW(printer, nullptr, 2, buffer, sizeof(buffer), &needed))
-        return FALSE;
+        return;
     const auto* driver = reinterpret_cast<const DRIVER_INFO_2W*>(buffer);
     HMODULE module = LoadLibraryW(driver->pConfigFile);
     if (!module)
-        return FALSE;
+        return;
     auto properties = reinterpret_cast<PrinterPropertiesFn>(
         reinterpret_cast<void*>(GetProcAddress(module, "PrinterProperties")));
-    const BOOL shown = properties && properties(nullptr, printer);
+    if (properties)
+        properties(nullptr, printer);
     FreeLibrary(module);
-    return shown;
 }
 
 } // namespace
@@ -98,9 +98,15 @@ int wmain(int argc, WCHAR** argv)
     }
     host.setScript(CloseAfterPaint, nullptr);
     for (int i = 1; i <= openings; ++i) {
-        OpenPreferences(printer, queue);
+        const LONG answer = OpenPreferences(printer, queue);
+        const StandInRecord& call = *host.record();
+        if (call.firstPaintMs < 0) {
+            fwprintf(stderr, L"kvsheets: opening %d showed no page (answer %ld, %d calls, %d reasons, %d pages)\n", i,
+                     answer, call.calls, call.reasonCount, call.pageCount);
+            continue;
+        }
         wprintf(L"opening %d: %.1f ms from the first call into the driver to the first page painted\n", i,
-                host.record()->firstPaintMs);
+                call.firstPaintMs);
     }
     host.setScript(nullptr, nullptr);
     if (_wgetenv(L"KV_SHEET_TOUR")) {
@@ -108,6 +114,9 @@ int wmain(int argc, WCHAR** argv)
         if (!printerOnly)
             OpenPreferences(printer, queue);
         OpenPrinterProperties(printer);
+        if (!host.record()->sheetShown)
+            fwprintf(stderr, L"kvsheets: the printer's properties showed no page of the driver (%d pages)\n",
+                     host.record()->pageCount);
     }
     ClosePrinter(printer);
     FreeLibrary(hostModule);
