@@ -212,6 +212,41 @@ TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
     EXPECT_GE(call.firstPaintMs, 0.0);
 }
 
+// The result carries the paper's size in tenths of a millimetre: a form's
+// size converted from points the way the stored records always were
+// (rounded down, so A4 is 2099 wide), the user-defined size as the session
+// holds it (taken from the caller's public fields when merged).
+TEST_F(PropertySheets, OkStoresThePaperSizeInTheResult)
+{
+    const struct {
+        short paper;
+        short inWidth;
+        short inLength;
+        short width;
+        short length;
+    } cases[] = {
+        {DMPAPER_LETTER, 1, 1, 2159, 2794},
+        {DMPAPER_A4, 1, 1, 2099, 2970},
+        {DMPAPER_LEGAL, 1, 1, 2159, 3556},
+        {DMPAPER_USER, 1000, 1500, 1000, 1500},
+    };
+    for (const auto& c : cases) {
+        in_.pub.dmFields |= DM_PAPERSIZE;
+        in_.pub.dmPaperSize = c.paper;
+        in_.pub.dmPaperWidth = c.inWidth;
+        in_.pub.dmPaperLength = c.inLength;
+        host_.Script({[](HWND sheet) { Press(sheet, PSBTN_OK); }});
+        ASSERT_EQ(Preferences(kPrompt | DM_IN_BUFFER), IDOK);
+        EXPECT_EQ(out_.pub.dmPaperSize, c.paper);
+        EXPECT_EQ(out_.pub.dmPaperWidth, c.width) << c.paper;
+        EXPECT_EQ(out_.pub.dmPaperLength, c.length) << c.paper;
+        if (c.paper == DMPAPER_USER) {
+            EXPECT_EQ(out_.priv.customPaperWidth, WORD(c.width));
+            EXPECT_EQ(out_.priv.customPaperLength, WORD(c.length));
+        }
+    }
+}
+
 TEST_F(PropertySheets, CancelAndRefusedResultsLeaveTheOutputAlone)
 {
     const struct {
