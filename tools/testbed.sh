@@ -1,5 +1,6 @@
 # Shared steps of the two top-level commands; sourced, not run.
 #   kv_ensure_packages  installs what a fresh Debian machine lacks
+#                       (KV_SCREENSHOTS=1: also what the screenshots need)
 #   kv_build            configures and builds into $KV_BUILD
 #   kv_testbed_start    fresh Wine prefix, persistent wineserver, driver installed
 #   kv_testbed_stop     stops the wineserver and the X server of the run
@@ -21,6 +22,10 @@ kv_ensure_packages() {
     command -v ninja >/dev/null || missing+=(ninja-build)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     command -v xmllint >/dev/null || missing+=(libxml2-utils)
+    # Screenshots of the property sheets (tools/show-sheets.sh) only.
+    if [ "${KV_SCREENSHOTS:-0}" = 1 ]; then
+        command -v import >/dev/null || missing+=(imagemagick)
+    fi
     if [ ${#missing[@]} -gt 0 ]; then
         kv_log "installing ${missing[*]} (first run only; Wine alone takes a few minutes)"
         local sudo=""
@@ -94,6 +99,10 @@ kv_testbed_start() {
     wineserver -k 2>/dev/null || true
     rm -rf "$WINEPREFIX"
     wineboot -u >/dev/null 2>&1
+    wineserver -w
+    # Without a window manager Wine waits seconds whenever a managed window
+    # is hidden; unmanaged windows let the sheets open and close at once.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
     # One persistent server for the run: each program then starts in tens of
     # milliseconds instead of hundreds.

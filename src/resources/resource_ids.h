@@ -16,3 +16,6 @@
 
 // Model resource module: the model's own data block.
 #define IDR_MODEL_DATA        13500
+
+// This module: the printer-settings page sent from the Support page.
+#define IDR_SETTINGS_PAGE     4783

@@ -26,6 +26,8 @@ constexpr uint32_t kCapsNoStatusMonitor = 0x00000080;   // bit 7
 constexpr uint32_t kCapsSourceFlag      = 0x00001000;   // bit 12: sourceFlags bit 0
 constexpr uint32_t kCapsLandscape270    = 0x00008000;   // bit 15
 constexpr uint32_t kCapsNoPrinterFonts  = 0x00010000;   // bit 16
+constexpr uint32_t kCapsFirstHiddenPage = 20;           // bits 20-23: a set bit hides page slot bit - 20
+constexpr uint32_t kCapsAboutPage       = 0x00400000;   // bit 22: the printer sheet shows About, not trays
 constexpr uint32_t kCapsWideJobNames    = 0x08000000;   // bit 27: job names beyond 8 bits
 // Models with both bit 15 and bit 1 make at most 99 copies.
 constexpr uint32_t kCapsCopies99        = 0x00008002;

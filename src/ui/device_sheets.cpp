@@ -1,11 +1,95 @@
 // DrvDevicePropertySheets: the driver's page in the printer's own sheet.
 #include "platform/driverui.h"
 
-LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM)
+#include "core/ui_session.h"
+#include "lifecycle/companion_programs.h"
+#include "settings/devmode_bits.h"
+#include "settings/printer_setup.h"
+#include "ui/sheet_pages.h"
+#include "ui/support_page.h"
+
+namespace {
+
+// Models without a tray page show who made the driver instead. The tray
+// page itself is not part of the module yet: other models get no page of
+// the driver's own.
+BOOL AddDevicePage(UiSession* session)
+{
+    if (!(session->devmode.priv.modelCaps & kCapsAboutPage))
+        return TRUE;
+    SheetPage sheetPage = NewSheetPage(session);
+    PROPSHEETPAGEW& page = sheetPage.page;
+    page.pszTemplate = MAKEINTRESOURCEW(kAboutTemplate);
+    page.pfnDlgProc = AboutDialogProc;
+    return InsertSheetPage(session, sheetPage, 0) != nullptr;
+}
+
+LONG InitDeviceSheet(PROPSHEETUI_INFO* info)
+{
+    const auto* header = reinterpret_cast<const DEVICEPROPERTYHEADER*>(info->lParamInit);
+    RecordCompanionVersions();
+    UiSession* session = OpenUiSession(header->hPrinter, nullptr);
+    if (!IsUiSession(session))
+        return -1;
+    SheetSession* sheet = SheetOf(session);
+    sheet->hasPermission = (header->Flags & DPS_NOPERMISSION) ? 0 : 1;
+    sheet->host = info->hComPropSheet;
+    sheet->hostCallback = info->pfnComPropSheet;
+    sheet->statusMonitorAvailable = IsStatusMonitorAvailable();
+    sheet->remoteToolAvailable = IsRemoteToolAvailable();
+    if (!AddDevicePage(session)) {
+        CloseUiSession(session);
+        return -1;
+    }
+    CompleteSheetInit(info, session);
+    return 1;
+}
+
+LONG SetDeviceResult(PROPSHEETUI_INFO* info, UiSession* session, LPARAM param)
+{
+    const auto* set = reinterpret_cast<const SETRESULT_INFO*>(param);
+    const auto* header = reinterpret_cast<const DEVICEPROPERTYHEADER*>(info->lParamInit);
+    if (!set)
+        return 1;
+    info->Result = set->Result;
+    if (set->Result == CPSUI_OK && !(header->Flags & DPS_NOPERMISSION))
+        WriteTrayAndAccessoryData(session->printer, &session->devmode.priv);
+    return 1;
+}
+
+LONG DestroyDeviceSheet(PROPSHEETUI_INFO* info, UiSession* session)
+{
+    SheetSession* sheet = SheetOf(session);
+    FreeModelResources(session);
+    if (sheet->deviceOptions) {
+        GlobalFree(sheet->deviceOptions);
+        sheet->deviceOptions = nullptr;
+    }
+    CloseUiSession(session);
+    info->UserData = 0;
+    return 1;
+}
+
+} // namespace
+
+LONG WINAPI DrvDevicePropertySheets(PPROPSHEETUI_INFO pPSUIInfo, LPARAM lParam)
 {
     if (!pPSUIInfo || !pPSUIInfo->lParamInit)
         return -1;
-    // The accessories page this sheet shows is not part of this module yet:
-    // the host is told that the page cannot be added.
-    return -1;
+    if (pPSUIInfo->Reason == PROPSHEETUI_REASON_INIT)
+        return InitDeviceSheet(pPSUIInfo);
+    UiSession* session = SheetSessionOf(pPSUIInfo);
+    if (!session)
+        return -1;
+    const auto* header = reinterpret_cast<const DEVICEPROPERTYHEADER*>(pPSUIInfo->lParamInit);
+    switch (pPSUIInfo->Reason) {
+    case PROPSHEETUI_REASON_GET_INFO_HEADER:
+        return FillSheetHeader(lParam, header->pszPrinterName);
+    case PROPSHEETUI_REASON_SET_RESULT:
+        return SetDeviceResult(pPSUIInfo, session, lParam);
+    case PROPSHEETUI_REASON_DESTROY:
+        return DestroyDeviceSheet(pPSUIInfo, session);
+    default:
+        return -1;
+    }
 }

@@ -11,6 +11,7 @@
 #include "support/test_paths.h"
 #include "support/test_printers.h"
 
+#include <prsht.h>
 #include <winspool.h>
 
 #include <gtest/gtest.h>
@@ -186,36 +187,47 @@ TEST_F(DevmodeServices, PlatformClientsSeeTheSameRecord)
 }
 
 // With a prompt the work goes to the property-sheet host; the stand-in
-// host beside the test program records the call. The document pages do not
-// exist yet, so the sheet refuses to start and the host's error comes back.
+// host beside the test program records the call. Each sheet is cancelled
+// as soon as it shows.
+void CancelSheet(HWND sheet, void*)
+{
+    PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
+}
+
 TEST_F(DevmodeServices, PromptsGoThroughThePropertySheetHost)
 {
     HMODULE host = LoadLibraryW((TestBinDirectory() + L"\\compstui.dll").c_str());
     ASSERT_NE(host, nullptr);
     auto lastCall = reinterpret_cast<StandInRecordFn>(
         reinterpret_cast<void*>(GetProcAddress(host, "StandInLastCall")));
+    auto setScript = reinterpret_cast<StandInSetScriptFn>(
+        reinterpret_cast<void*>(GetProcAddress(host, "StandInSetScript")));
     ASSERT_NE(lastCall, nullptr);
+    ASSERT_NE(setScript, nullptr);
+    setScript(CancelSheet, nullptr);
     const StandInRecord& call = *lastCall();
     const auto* document = reinterpret_cast<const DOCUMENTPROPERTYHEADER*>(call.initHeader);
     const auto* device = reinterpret_cast<const DEVICEPROPERTYHEADER*>(call.initHeader);
     DriverDevmode out = {};
 
     const DWORD prompt = DM_IN_PROMPT | DM_OUT_BUFFER;
-    EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), &out.pub, nullptr, prompt), ERR_CPSUI_GETLASTERROR);
+    EXPECT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), &out.pub, nullptr, prompt), IDCANCEL);
     EXPECT_EQ(call.resultOnEntry, prompt);
     EXPECT_EQ(document->cbSize, 48);
     EXPECT_EQ(document->hPrinter, printer_);
     EXPECT_EQ(document->pdmOut, &out.pub);
     EXPECT_EQ(document->fMode, prompt);
-    ASSERT_EQ(call.reasonCount, 1);
+    ASSERT_EQ(call.reasonCount, 3);
     EXPECT_EQ(call.reasons[0], PROPSHEETUI_REASON_INIT);
-    EXPECT_EQ(call.initAnswer, -1);
+    EXPECT_EQ(call.reasons[2], PROPSHEETUI_REASON_DESTROY);
+    EXPECT_EQ(call.initAnswer, 1);
 
     EXPECT_FALSE(DrvAdvancedDocumentProperties(nullptr, printer_, Queue(), &out.pub, nullptr));
     EXPECT_EQ(document->fMode, DWORD(DM_COPY | DM_PROMPT | DM_ADVANCED));
     EXPECT_EQ(call.resultOnEntry, document->fMode);
 
-    // The printer sheet: the caller may change the printer here.
+    // The printer sheet: the caller may change the printer here. The model
+    // has no page for it yet, so the host shows nothing and keeps the result.
     const int before = call.calls;
     EXPECT_TRUE(PrinterProperties(nullptr, printer_));
     EXPECT_EQ(call.calls, before + 1);
@@ -227,6 +239,7 @@ TEST_F(DevmodeServices, PromptsGoThroughThePropertySheetHost)
     // A handle that cannot write printer data opens the pages read-only.
     EXPECT_TRUE(PrinterProperties(nullptr, nullptr));
     EXPECT_EQ(device->Flags, DPS_NOPERMISSION);
+    setScript(nullptr, nullptr);
     FreeLibrary(host);
 }
 

@@ -1,0 +1,651 @@
+// The property sheets as the host runs them: the reason sequence, the
+// pages each sheet adds, OK and Cancel as a user presses them, the
+// result record, and the answers to damaged or missing input. The host
+// is the stand-in beside the test program, which builds real sheets; the
+// scripts act on them with the messages a user's input produces.
+#include "platform/driverui.h"
+
+#include "core/module_state.h"
+#include "settings/driver_devmode.h"
+#include "support/compstui/compstui_standin.h"
+#include "support/process_usage.h"
+#include "support/test_paths.h"
+#include "support/test_printers.h"
+#include "ui/quick_setup_sync.h"
+#include "ui/settings_summary.h"
+#include "ui/support_page.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+#include <winspool.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+const BYTE kFill = 0xA5;
+const DWORD kPrompt = DM_IN_PROMPT | DM_OUT_BUFFER;
+
+// What a user does with a shown sheet, one step per timer tick: thread
+// timers arrive only after the sheet has painted, as input would.
+using SheetStep = std::function<void(HWND sheet)>;
+std::vector<SheetStep> g_steps;
+size_t g_nextStep;
+HWND g_sheet;
+
+void CALLBACK RunNextStep(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    KillTimer(nullptr, timer);
+    if (g_nextStep >= g_steps.size())
+        return;
+    g_steps[g_nextStep++](g_sheet);
+    if (g_nextStep < g_steps.size())
+        SetTimer(nullptr, 0, 10, RunNextStep);
+}
+
+void StartSteps(HWND sheet, void*)
+{
+    g_sheet = sheet;
+    g_nextStep = 0;
+    SetTimer(nullptr, 0, 10, RunNextStep);
+}
+
+void Press(HWND sheet, int button)
+{
+    PostMessageW(sheet, PSM_PRESSBUTTON, button, 0);
+}
+
+HWND CurrentPage(HWND sheet)
+{
+    return PropSheet_GetCurrentPageHwnd(sheet);
+}
+
+std::wstring ControlText(HWND dialog, int id)
+{
+    WCHAR text[2048] = {};
+    GetDlgItemTextW(dialog, id, text, ARRAYSIZE(text));
+    return text;
+}
+
+std::string SampleModelWithCaps(DWORD caps)
+{
+    std::ifstream file(KV_MODEL_DIR "\\KV3390N.PPD", std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    std::string model = text.str();
+    const std::string word = "*PrinterCaps: \"4096\"";
+    const size_t at = model.find(word);
+    if (at != std::string::npos)
+        model.replace(at, word.size(), "*PrinterCaps: \"" + std::to_string(4096 | caps) + "\"");
+    return model;
+}
+
+// The host stand-in, as the driver loads it.
+class HostStandIn {
+public:
+    HostStandIn() : module_(LoadLibraryW((TestBinDirectory() + L"\\compstui.dll").c_str()))
+    {
+        record_ = Get<StandInRecordFn>("StandInLastCall");
+        setScript_ = Get<StandInSetScriptFn>("StandInSetScript");
+        refuse_ = Get<StandInRefusePagesFn>("StandInRefusePages");
+    }
+    ~HostStandIn()
+    {
+        if (setScript_) setScript_(nullptr, nullptr);
+        if (refuse_) refuse_(-1);
+        if (module_) FreeLibrary(module_);
+    }
+    bool Loaded() const { return record_ && setScript_ && refuse_; }
+    const StandInRecord& Last() const { return *record_(); }
+    void Script(std::vector<SheetStep> steps)
+    {
+        g_steps = std::move(steps);
+        setScript_(StartSteps, nullptr);
+    }
+    void RefusePagesFrom(int page) { refuse_(page); }
+
+private:
+    template <class Fn> Fn Get(const char* name)
+    {
+        return module_ ? reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(module_, name))) : nullptr;
+    }
+    HMODULE module_;
+    StandInRecordFn record_ = nullptr;
+    StandInSetScriptFn setScript_ = nullptr;
+    StandInRefusePagesFn refuse_ = nullptr;
+};
+
+std::vector<int> Reasons(const StandInRecord& record)
+{
+    return std::vector<int>(record.reasons, record.reasons + record.reasonCount);
+}
+
+std::vector<LONG> Answers(const StandInRecord& record)
+{
+    return std::vector<LONG>(record.answers, record.answers + record.reasonCount);
+}
+
+std::vector<WORD> Templates(const StandInRecord& record)
+{
+    std::vector<WORD> ids;
+    for (int i = 0; i < record.pageCount; ++i)
+        ids.push_back(record.pages[i].templateId);
+    return ids;
+}
+
+class PropertySheets : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(host_.Loaded()) << "the host stand-in is missing beside the test program";
+        ASSERT_NE(printer_ = OpenTestPrinter(kTestQueueName), nullptr);
+        memset(&in_, 0, sizeof(in_));
+        ASSERT_EQ(DrvDocumentProperties(nullptr, printer_, Queue(), &in_.pub, nullptr, DM_OUT_BUFFER), IDOK);
+        memset(&out_, kFill, sizeof(out_));
+    }
+    void TearDown() override { ClosePrinter(printer_); }
+
+    static WCHAR* Queue() { return const_cast<WCHAR*>(kTestQueueName); }
+    bool OutUntouched() const
+    {
+        const auto* bytes = reinterpret_cast<const BYTE*>(&out_);
+        for (size_t i = 0; i < sizeof(out_); ++i)
+            if (bytes[i] != kFill) return false;
+        return true;
+    }
+    LONG Preferences(DWORD mode)
+    {
+        return DrvDocumentProperties(nullptr, printer_, Queue(), &out_.pub, &in_.pub, mode);
+    }
+
+    HostStandIn host_;
+    HANDLE printer_ = nullptr;
+    DriverDevmode in_;
+    DriverDevmode out_;
+};
+
+TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
+{
+    in_.pub.dmCopies = 7;
+    in_.pub.dmOrientation = DMORIENT_LANDSCAPE;
+    host_.Script({[](HWND sheet) { Press(sheet, PSBTN_OK); }});
+    ASSERT_EQ(Preferences(kPrompt | DM_IN_BUFFER), IDOK);
+
+    const StandInRecord& call = host_.Last();
+    EXPECT_EQ(Reasons(call), (std::vector<int>{PROPSHEETUI_REASON_INIT, PROPSHEETUI_REASON_GET_INFO_HEADER,
+                                               PROPSHEETUI_REASON_SET_RESULT, PROPSHEETUI_REASON_DESTROY}));
+    EXPECT_EQ(Answers(call), (std::vector<LONG>{1, 1, 1, 1}));
+    EXPECT_TRUE(call.sheetShown);
+    EXPECT_EQ(call.headerFlags, DWORD(PSUIHDRF_NOAPPLYNOW | PSUIHDRF_PROPTITLE));
+    EXPECT_EQ(call.headerIcon, IDI_CPSUI_PRINTER);
+    EXPECT_TRUE(call.headerInstance);
+    EXPECT_STREQ(call.headerTitle, kTestQueueName);
+
+    // Only the Support page exists: inserted first, as the host is asked to.
+    ASSERT_EQ(call.pageCount, 1);
+    const StandInPage& page = call.pages[0];
+    EXPECT_EQ(page.function, UINT(CPSFUNC_INSERT_PSUIPAGEW));
+    EXPECT_EQ(page.position, 0);
+    EXPECT_EQ(page.insertSize, 32);
+    EXPECT_EQ(page.insertType, PSUIPAGEINSERT_PROPSHEETPAGE);
+    EXPECT_EQ(page.insertMode, INSPSUIPAGE_MODE_INDEX);
+    EXPECT_EQ(page.pageSize, 104u);
+    EXPECT_EQ(page.pageFlags, DWORD(PSP_USETITLE | PSP_HASHELP));
+    EXPECT_EQ(page.templateId, kSupportTemplate);
+    EXPECT_STREQ(page.title, L"Support");
+
+    // The page reported OK with its own handle.
+    ASSERT_EQ(call.setResultCount, 1);
+    EXPECT_EQ(call.setResults[0].page, page.handle);
+    EXPECT_EQ(call.setResults[0].result, CPSUI_OK);
+    EXPECT_EQ(call.destroyParam, 1);
+
+    EXPECT_TRUE(IsDriverDevmode(&out_.pub, sizeof(out_)));
+    EXPECT_EQ(out_.pub.dmCopies, 7);
+    EXPECT_EQ(out_.pub.dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_GE(call.firstPaintMs, 0.0);
+}
+
+// The result carries the paper's size in tenths of a millimetre: a form's
+// size converted from points the way the stored records always were
+// (rounded down, so A4 is 2099 wide), the user-defined size as the session
+// holds it (taken from the caller's public fields when merged).
+TEST_F(PropertySheets, OkStoresThePaperSizeInTheResult)
+{
+    const struct {
+        short paper;
+        short inWidth;
+        short inLength;
+        short width;
+        short length;
+    } cases[] = {
+        {DMPAPER_LETTER, 1, 1, 2159, 2794},
+        {DMPAPER_A4, 1, 1, 2099, 2970},
+        {DMPAPER_LEGAL, 1, 1, 2159, 3556},
+        {DMPAPER_USER, 1000, 1500, 1000, 1500},
+    };
+    for (const auto& c : cases) {
+        in_.pub.dmFields |= DM_PAPERSIZE;
+        in_.pub.dmPaperSize = c.paper;
+        in_.pub.dmPaperWidth = c.inWidth;
+        in_.pub.dmPaperLength = c.inLength;
+        host_.Script({[](HWND sheet) { Press(sheet, PSBTN_OK); }});
+        ASSERT_EQ(Preferences(kPrompt | DM_IN_BUFFER), IDOK);
+        EXPECT_EQ(out_.pub.dmPaperSize, c.paper);
+        EXPECT_EQ(out_.pub.dmPaperWidth, c.width) << c.paper;
+        EXPECT_EQ(out_.pub.dmPaperLength, c.length) << c.paper;
+        if (c.paper == DMPAPER_USER) {
+            EXPECT_EQ(out_.priv.customPaperWidth, WORD(c.width));
+            EXPECT_EQ(out_.priv.customPaperLength, WORD(c.length));
+        }
+    }
+}
+
+TEST_F(PropertySheets, CancelAndRefusedResultsLeaveTheOutputAlone)
+{
+    const struct {
+        const char* name;
+        DWORD mode;
+        int button;
+        std::vector<int> reasons;
+        std::vector<LONG> answers;
+    } cases[] = {
+        {"cancel", kPrompt, PSBTN_CANCEL,
+         {PROPSHEETUI_REASON_INIT, PROPSHEETUI_REASON_GET_INFO_HEADER, PROPSHEETUI_REASON_DESTROY}, {1, 1, 1}},
+        // OK without an output request: the sheet refuses the result.
+        {"no output", DM_IN_PROMPT, PSBTN_OK,
+         {PROPSHEETUI_REASON_INIT, PROPSHEETUI_REASON_GET_INFO_HEADER, PROPSHEETUI_REASON_SET_RESULT,
+          PROPSHEETUI_REASON_DESTROY},
+         {1, 1, -1, 1}},
+    };
+    for (const auto& c : cases) {
+        memset(&out_, kFill, sizeof(out_));
+        const int button = c.button;
+        host_.Script({[button](HWND sheet) { Press(sheet, button); }});
+        EXPECT_EQ(Preferences(c.mode), IDCANCEL) << c.name;
+        EXPECT_EQ(Reasons(host_.Last()), c.reasons) << c.name;
+        EXPECT_EQ(Answers(host_.Last()), c.answers) << c.name;
+        EXPECT_TRUE(OutUntouched()) << c.name;
+    }
+}
+
+TEST_F(PropertySheets, SupportPageShowsIdentityAndHonoursPermission)
+{
+    const struct {
+        DWORD mode;
+        BOOL suppliesEnabled;
+    } cases[] = {{kPrompt, TRUE}, {kPrompt | DM_NOPERMISSION, FALSE}};
+    for (const auto& c : cases) {
+        std::wstring version, date, model;
+        BOOL supplies = -1;
+        host_.Script({[&](HWND sheet) {
+            HWND page = CurrentPage(sheet);
+            version = ControlText(page, kIdVersionText);
+            date = ControlText(page, kIdBuildDate);
+            model = ControlText(page, kIdModelName);
+            supplies = IsWindowEnabled(GetDlgItem(page, kIdSuppliesSite));
+            Press(sheet, PSBTN_CANCEL);
+        }});
+        Preferences(c.mode);
+        EXPECT_EQ(version, L"Version 1.07");
+        EXPECT_EQ(date, L"Apr 3, 2009");
+        EXPECT_EQ(model, L"Zentari TX-3390N series");
+        EXPECT_EQ(supplies, c.suppliesEnabled) << c.mode;
+    }
+}
+
+// The check-setting button opens the summary over the sheet; OK closes it.
+TEST_F(PropertySheets, CheckSettingShowsTheSummary)
+{
+    in_.pub.dmCopies = 3;
+    std::wstring summary;
+    host_.Script({[](HWND sheet) { PostMessageW(GetDlgItem(CurrentPage(sheet), kIdCheckSetting), BM_CLICK, 0, 0); },
+                  [&](HWND sheet) {
+                      HWND dialog = GetLastActivePopup(sheet);
+                      summary = ControlText(dialog, kIdSummaryText);
+                      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                  },
+                  [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
+    Preferences(kPrompt | DM_IN_BUFFER);
+    EXPECT_NE(summary.find(L"Copies\t3\r\n"), std::wstring::npos) << summary;
+    EXPECT_NE(summary.find(L"Scaling\t100%\r\n"), std::wstring::npos) << summary;
+}
+
+// OK brings the quick-setup monitor's file up to date with the result when
+// quick setup is on; Cancel leaves it alone.
+TEST_F(PropertySheets, OkBringsTheQuickSetupFileUpToDate)
+{
+    // The monitor beside the test programs is the lifecycle tests'
+    // stand-in: kept aside, so that the apply starts nothing.
+    const std::wstring program = TestBinDirectory() + L"\\KVQSMON.EXE";
+    const std::wstring kept = program + L".kept";
+    MoveFileExW(program.c_str(), kept.c_str(), MOVEFILE_REPLACE_EXISTING);
+    QuickSetupMonitor monitor;
+    LocateQuickSetupMonitor(&monitor);
+    const struct {
+        BYTE qps;
+        int button;
+        bool written;
+    } cases[] = {{1, PSBTN_OK, true}, {0, PSBTN_OK, false}, {1, PSBTN_CANCEL, false}};
+    for (const auto& c : cases) {
+        DeleteFileW(monitor.iniPath);
+        in_.priv.qps = c.qps;
+        in_.priv.economy = 1;
+        in_.priv.multiPage = 4;
+        const int button = c.button;
+        host_.Script({[button](HWND sheet) { Press(sheet, button); }});
+        Preferences(kPrompt | DM_IN_BUFFER);
+        WCHAR printer[64], economy[8], pages[8];
+        GetPrivateProfileStringW(L"KVQSMON", L"Printer", L"", printer, 64, monitor.iniPath);
+        GetPrivateProfileStringW(kTestQueueName, L"12", L"", economy, 8, monitor.iniPath);
+        GetPrivateProfileStringW(kTestQueueName, L"10", L"", pages, 8, monitor.iniPath);
+        const std::wstring expected = c.written ? kTestQueueName : L"";
+        EXPECT_EQ(printer, expected) << int(c.qps) << " " << c.button;
+        EXPECT_STREQ(economy, c.written ? L"1" : L"");
+        EXPECT_STREQ(pages, c.written ? L"4" : L"");
+    }
+    DeleteFileW(monitor.iniPath);
+    MoveFileExW(kept.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+TEST_F(PropertySheets, RefusedPageEndsInitAndTheHostFails)
+{
+    host_.RefusePagesFrom(0);
+    EXPECT_EQ(Preferences(kPrompt), ERR_CPSUI_GETLASTERROR);
+    EXPECT_EQ(Reasons(host_.Last()), std::vector<int>{PROPSHEETUI_REASON_INIT});
+    EXPECT_EQ(host_.Last().initAnswer, -1);
+    EXPECT_FALSE(host_.Last().sheetShown);
+    EXPECT_TRUE(OutUntouched());
+}
+
+TEST_F(PropertySheets, AdvancedPropertiesCopyOnOk)
+{
+    in_.pub.dmCopies = 4;
+    host_.Script({[](HWND sheet) { Press(sheet, PSBTN_OK); }});
+    EXPECT_EQ(DrvAdvancedDocumentProperties(nullptr, printer_, Queue(), &out_.pub, &in_.pub), 1);
+    EXPECT_EQ(out_.pub.dmCopies, 4);
+    host_.Script({[](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
+    memset(&out_, kFill, sizeof(out_));
+    EXPECT_EQ(DrvAdvancedDocumentProperties(nullptr, printer_, Queue(), &out_.pub, &in_.pub), 0);
+    EXPECT_TRUE(OutUntouched());
+}
+
+// Opening and closing the sheet many times holds nothing more.
+TEST_F(PropertySheets, RepeatedOpeningsLeakNothing)
+{
+    const UsageGrowth growth = MeasureUsageGrowth(
+        [this] {
+            host_.Script({[](HWND sheet) { Press(sheet, PSBTN_OK); }});
+            Preferences(kPrompt);
+        },
+        3, 20);
+    EXPECT_LT(growth.handles, 20);
+    EXPECT_LT(growth.gdiObjects, 20);
+    EXPECT_LT(growth.heapBlocks, 20);
+}
+
+// Models hide pages through their capability word; the printer sheet of a
+// model without a tray page is the About page.
+class SheetPageVariants : public ::testing::Test {
+protected:
+    struct Variant {
+        const WCHAR* queue;
+        const WCHAR* driver;
+        const WCHAR* dataFile;
+        DWORD caps;
+    };
+    static constexpr Variant kVariants[] = {
+        {L"KV Sheets Basic Hidden", L"KV Sheets Model 20", L"KVSH20.PPD", 1u << 20},
+        {L"KV Sheets Advanced Hidden", L"KV Sheets Model 21", L"KVSH21.PPD", 1u << 21},
+        {L"KV Sheets About", L"KV Sheets Model 22", L"KVSH22.PPD", 1u << 22},
+        {L"KV Sheets Support Hidden", L"KV Sheets Model 23", L"KVSH23.PPD", 1u << 23},
+    };
+    static void SetUpTestSuite()
+    {
+        installed_ = true;
+        for (const Variant& v : kVariants)
+            installed_ = installed_ && InstallTestPrinter(v.queue, v.driver, v.dataFile, SampleModelWithCaps(v.caps));
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(installed_) << "the model variants could not be installed";
+        ASSERT_TRUE(host_.Loaded());
+    }
+    static bool installed_;
+    HostStandIn host_;
+};
+constexpr SheetPageVariants::Variant SheetPageVariants::kVariants[];
+bool SheetPageVariants::installed_ = false;
+
+TEST_F(SheetPageVariants, SuppressionBitsChooseThePages)
+{
+    const struct {
+        const WCHAR* queue;
+        std::vector<WORD> documentPages;
+        std::vector<WORD> devicePages;
+    } cases[] = {
+        {kTestQueueName, {kSupportTemplate}, {}},
+        {L"KV Sheets Basic Hidden", {kSupportTemplate}, {}},
+        {L"KV Sheets Advanced Hidden", {kSupportTemplate}, {}},
+        {L"KV Sheets About", {kSupportTemplate}, {143}},
+        {L"KV Sheets Support Hidden", {}, {}},
+    };
+    for (const auto& c : cases) {
+        HANDLE printer = OpenTestPrinter(c.queue);
+        ASSERT_NE(printer, nullptr);
+        DriverDevmode out = {};
+        host_.Script({[](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
+        DrvDocumentProperties(nullptr, printer, const_cast<WCHAR*>(c.queue), &out.pub, nullptr, kPrompt);
+        EXPECT_EQ(host_.Last().initAnswer, 1) << c.queue;
+        EXPECT_EQ(Templates(host_.Last()), c.documentPages) << c.queue;
+
+        std::wstring version, files;
+        host_.Script({[&](HWND sheet) {
+            HWND page = CurrentPage(sheet);
+            version = ControlText(page, kIdVersionText);
+            files = ControlText(page, kIdFileVersions);
+            Press(sheet, PSBTN_OK);
+        }});
+        PrinterProperties(nullptr, printer);
+        const StandInRecord& device = host_.Last();
+        EXPECT_EQ(Reasons(device), (std::vector<int>{PROPSHEETUI_REASON_INIT, PROPSHEETUI_REASON_GET_INFO_HEADER,
+                                                     PROPSHEETUI_REASON_DESTROY})) << c.queue;
+        EXPECT_EQ(Templates(device), c.devicePages) << c.queue;
+        if (!c.devicePages.empty()) {
+            EXPECT_EQ(device.pages[0].pageFlags, 0u);
+            EXPECT_EQ(device.pages[0].position, 0);
+            EXPECT_EQ(version, L"Version 1.07");
+            EXPECT_NE(files.find(L"KVUIDRV.DLL\t"), std::wstring::npos) << files;
+        }
+        ClosePrinter(printer);
+    }
+}
+
+// Calls as a host makes them, with the damage a caller can do.
+LONG_PTR CALLBACK AcceptingHost(HANDLE, UINT, LPARAM, LPARAM)
+{
+    static int handles;
+    return ++handles;
+}
+
+TEST(SheetEntryPoints, DamagedInputFails)
+{
+    HANDLE printer = OpenTestPrinter(kTestQueueName);
+    ASSERT_NE(printer, nullptr);
+    DriverDevmode out = {};
+    DOCUMENTPROPERTYHEADER header = {};
+    header.cbSize = sizeof(header);
+    header.hPrinter = printer;
+    header.pszPrinterName = const_cast<WCHAR*>(kTestQueueName);
+    header.pdmOut = &out.pub;
+    header.fMode = DM_OUT_BUFFER;
+    PROPSHEETUI_INFO info = {};
+    info.cbSize = sizeof(info);
+    info.pfnComPropSheet = AcceptingHost;
+    info.lParamInit = reinterpret_cast<LPARAM>(&header);
+    info.Reason = PROPSHEETUI_REASON_INIT;
+    ASSERT_EQ(DrvDocumentPropertySheets(&info, 0), 1);
+    const ULONG_PTR session = info.UserData;
+    ASSERT_NE(session, 0u);
+
+    SETRESULT_INFO cancel = {sizeof(cancel), 0, nullptr, CPSUI_CANCEL};
+    std::vector<BYTE> copy(reinterpret_cast<const BYTE*>(session), reinterpret_cast<const BYTE*>(session) + 5880);
+    // The printer sheet answers every result, taking only OK as a change.
+    const struct {
+        const char* name;
+        WORD reason;
+        ULONG_PTR userData;
+        LPARAM param;
+        LONG deviceAnswer;
+    } cases[] = {
+        {"unknown reason", 4, session, 0, -1},
+        {"before-init reason", 5, session, 0, -1},
+        {"reason 99", 99, session, 0, -1},
+        {"no session", PROPSHEETUI_REASON_GET_INFO_HEADER, 0, 0, -1},
+        {"moved session", PROPSHEETUI_REASON_DESTROY, reinterpret_cast<ULONG_PTR>(copy.data()), 0, -1},
+        {"no header record", PROPSHEETUI_REASON_GET_INFO_HEADER, session, 0, -1},
+        {"no result record", PROPSHEETUI_REASON_SET_RESULT, session, 0, 1},
+        {"cancelled result", PROPSHEETUI_REASON_SET_RESULT, session, reinterpret_cast<LPARAM>(&cancel), 1},
+    };
+    for (const auto& c : cases) {
+        info.Reason = c.reason;
+        info.UserData = c.userData;
+        info.Result = 77;
+        EXPECT_EQ(DrvDocumentPropertySheets(&info, c.param), -1) << c.name;
+        EXPECT_EQ(info.Result, 77) << c.name;
+        EXPECT_EQ(DrvDevicePropertySheets(&info, c.param), c.deviceAnswer) << c.name;
+    }
+    info.Reason = PROPSHEETUI_REASON_DESTROY;
+    info.UserData = session;
+    EXPECT_EQ(DrvDocumentPropertySheets(&info, 0), 1);
+
+    // Records the entry points refuse before any work.
+    PROPSHEETUI_INFO empty = {};
+    empty.cbSize = sizeof(empty);
+    empty.Reason = PROPSHEETUI_REASON_INIT;
+    EXPECT_EQ(DrvDocumentPropertySheets(&empty, 0), -1);
+    EXPECT_EQ(DrvDevicePropertySheets(&empty, 0), -1);
+    EXPECT_EQ(DrvDevicePropertySheets(nullptr, 0), -1);
+    EXPECT_EQ(DrvDocumentPropertySheets(nullptr, 0), -1);
+    ClosePrinter(printer);
+}
+
+// Without its language module the driver shows its own English copy.
+TEST(SheetEntryPoints, MissingLanguageModuleFallsBackToTheDriver)
+{
+    HostStandIn host;
+    ASSERT_TRUE(host.Loaded());
+    const std::wstring dir = CreateScratchDirectory();
+    const std::wstring copy = dir + L"\\KVUIDRV.DLL";
+    ASSERT_TRUE(CopyFileW((InstalledDriverDirectory() + L"\\KVUIDRV.DLL").c_str(), copy.c_str(), FALSE));
+    HMODULE alone = LoadLibraryW(copy.c_str());
+    ASSERT_NE(alone, nullptr);
+    using DocumentPropertiesFn = LONG(WINAPI*)(HWND, HANDLE, PWSTR, PDEVMODEW, PDEVMODEW, DWORD);
+    auto properties = reinterpret_cast<DocumentPropertiesFn>(
+        reinterpret_cast<void*>(GetProcAddress(alone, "DrvDocumentProperties")));
+    ASSERT_NE(properties, nullptr);
+    HANDLE printer = OpenTestPrinter(kTestQueueName);
+    DriverDevmode out = {};
+    std::wstring version;
+    host.Script({[&](HWND sheet) {
+        version = ControlText(CurrentPage(sheet), kIdVersionText);
+        Press(sheet, PSBTN_OK);
+    }});
+    EXPECT_EQ(properties(nullptr, printer, const_cast<WCHAR*>(kTestQueueName), &out.pub, nullptr, kPrompt), IDOK);
+    EXPECT_EQ(Templates(host.Last()), std::vector<WORD>{kSupportTemplate});
+    EXPECT_STREQ(host.Last().pages[0].title, L"Support");
+    EXPECT_EQ(version, L"Version 1.07");
+    ClosePrinter(printer);
+    FreeLibrary(alone);
+    RemoveScratchDirectory(dir);
+}
+
+TEST(SupportTexts, VersionWords)
+{
+    const struct {
+        HMODULE strings;
+        WORD version;
+        const WCHAR* text;
+    } cases[] = {
+        {g_module.resourceModule, 0x0107, L"Version 1.07"},
+        {g_module.resourceModule, 0x020C, L"Version 2.12"},
+        {g_module.resourceModule, 0x0100, L"Version 1.00"},
+        {nullptr, 0x0107, L"Version 1.07"},   // no strings: the word itself
+        {GetModuleHandleW(L"kernel32.dll"), 0xFFFF, L"Version 255.255"},
+    };
+    for (const auto& c : cases) {
+        WCHAR text[64];
+        FormatVersionText(c.strings, c.version, text, ARRAYSIZE(text));
+        EXPECT_STREQ(text, c.text) << c.version;
+    }
+}
+
+TEST(SupportTexts, DatePatterns)
+{
+    const SYSTEMTIME date = {2009, 4, 0, 3, 0, 0, 0, 0};
+    const struct {
+        const WCHAR* pattern;
+        const WCHAR* monthName;
+        const WCHAR* text;
+    } cases[] = {
+        {L"*yyyy*/*MM*/*dd*", L"Apr", L"2009/04/03"},
+        {L"*d*.*M*.*yy*", L"Apr", L"3.4.09"},
+        {L"*y*", L"Apr", L"9"},
+        {L"*MMM* *d*, *yyyy*", L"Apr", L"Apr 3, 2009"},
+        {L"*dd*-*MMM*-*yyyy*", nullptr, L"03--2009"},
+        {L"no placeholders *x* **", L"Apr", L"no placeholders *x* **"},
+        {L"*yyyy**yyyy*", L"Apr", L"20092009"},
+        {L"", L"Apr", L""},
+    };
+    for (const auto& c : cases) {
+        WCHAR text[64];
+        ExpandDatePattern(c.pattern, date, c.monthName, text, ARRAYSIZE(text));
+        EXPECT_STREQ(text, c.text) << c.pattern;
+    }
+    WCHAR small[6];
+    ExpandDatePattern(L"*yyyy*/*MM*/*dd*", date, L"Apr", small, ARRAYSIZE(small));
+    EXPECT_STREQ(small, L"2009/");
+}
+
+TEST(SupportTexts, BuildDateFollowsTheLanguageModule)
+{
+    const struct {
+        HMODULE strings;
+        const WCHAR* text;
+    } cases[] = {
+        {g_module.resourceModule, L"Apr 3, 2009"},
+        // No pattern and no month names: the month's number stands in.
+        {GetModuleHandleW(L"kernel32.dll"), L"04 / 03 4 2009"},
+        {nullptr, L"04 / 03 4 2009"},
+    };
+    for (const auto& c : cases) {
+        WCHAR text[64];
+        FormatBuildDate(c.strings, text, ARRAYSIZE(text));
+        EXPECT_STREQ(text, c.text);
+    }
+}
+
+TEST(SupportTexts, AcceleratorsRemoved)
+{
+    const struct {
+        const WCHAR* label;
+        const WCHAR* text;
+    } cases[] = {
+        {L"&Copies", L"Copies"}, {L"Co&llate", L"Collate"}, {L"A && B", L"A & B"},
+        {L"End&", L"End"},       {L"", L""},                {L"&&&x", L"&x"},
+    };
+    for (const auto& c : cases) {
+        WCHAR text[32];
+        lstrcpyW(text, c.label);
+        RemoveAccelerators(text);
+        EXPECT_STREQ(text, c.text) << c.label;
+    }
+}
+
+} // namespace
