@@ -36,7 +36,6 @@ const PageRow kPageTable[kSheetSlots] = {
 };
 const int kTitleChars = 64;
 
-const WCHAR kDefaultExDefaultFile[] = L"KVE3390N.DAT";
 const WCHAR kWatermarkListSection[] = L":kvwatermark:";
 const DWORD kWatermarkTitleChars = 34;
 
@@ -93,8 +92,7 @@ void FillSheetFlags(UiSession* session, const PROPSHEETUI_INFO* info,
     sheet->userDefault = (header->fMode & DM_USER_DEFAULT) ? 1 : 0;
     sheet->statusMonitorAvailable = IsStatusMonitorAvailable();
     sheet->remoteToolAvailable = IsRemoteToolAvailable();
-    sheet->trayPageEnabled = IsSaveSettingEnabled(
-        session->exDefaultFile[0] ? session->exDefaultFile : kDefaultExDefaultFile) ? 1 : 0;
+    sheet->trayPageEnabled = IsSaveSettingEnabled(ExDefaultFileOf(session)) ? 1 : 0;
     sheet->bscWord = PrinterDataWord(session->printer, L"BSC");
     sheet->wuWord = PrinterDataWord(session->printer, L"WU");
 }

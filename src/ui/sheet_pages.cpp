@@ -1,8 +1,10 @@
 // Steps shared by the document and the printer property sheets.
 #include "ui/sheet_pages.h"
 
+#include "core/module_entry.h"
 #include "core/module_state.h"
 #include "resources/resource_ids.h"
+#include "settings/profile_settings.h"
 
 #include <cwchar>
 
@@ -133,4 +135,18 @@ void ReportPageApplied(UiSession* session, SheetSlot slot)
     if (sheet->hostCallback)
         sheet->hostCallback(sheet->host, CPSFUNC_SET_RESULT,
                             reinterpret_cast<LPARAM>(sheet->pages[slot]), CPSUI_OK);
+}
+
+const WCHAR* ExDefaultFileOf(const UiSession* session)
+{
+    return session->exDefaultFile[0] ? session->exDefaultFile : L"KVE3390N.DAT";
+}
+
+void SaveRequestedProfile(UiSession* session)
+{
+    const WCHAR* name = ExDefaultFileOf(session);
+    WCHAR profile[MAX_PATH];
+    if (!IsSaveSettingEnabled(name) || !ModuleSiblingPath(name, profile, MAX_PATH))
+        return;
+    SaveSettingsToProfile(&session->devmode.pub, &session->devmode.priv, session->printer, profile, L"1");
 }

@@ -49,3 +49,11 @@ inline const SheetSession* SheetOf(const UiSession* session)
 // Tells the host that the page's settings were applied: the host then
 // delivers the sheet's result.
 void ReportPageApplied(UiSession* session, SheetSlot slot);
+
+// The model's profile file (ExDefaultInformation), by name, beside this
+// module.
+const WCHAR* ExDefaultFileOf(const UiSession* session);
+
+// When the model's profile asks for it ("SaveSetting"), the confirmed
+// settings become its saved defaults; the request is then cleared.
+void SaveRequestedProfile(UiSession* session);

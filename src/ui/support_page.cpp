@@ -184,6 +184,7 @@ INT_PTR OnSupportNotify(HWND page, UiSession* session, const NMHDR* header)
     if (header->code != PSN_APPLY)
         return FALSE;
     ReportPageApplied(session, kSlotSupport);
+    SaveRequestedProfile(session);
     SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
     return TRUE;
 }

@@ -354,6 +354,34 @@ TEST_F(PropertySheets, OkBringsTheQuickSetupFileUpToDate)
     MoveFileExW(kept.c_str(), program.c_str(), MOVEFILE_REPLACE_EXISTING);
 }
 
+// A save requested in the model's profile beside the driver is carried out
+// by the next confirmed sheet, once; a cancelled sheet leaves it pending.
+TEST_F(PropertySheets, OkCarriesOutARequestedProfileSave)
+{
+    const std::wstring profile = TestBinDirectory() + L"\\KVE3390N.DAT";
+    ASSERT_TRUE(WritePrivateProfileStringW(L"Default Setting", L"SaveSetting", L"1", profile.c_str()));
+    in_.priv.multiPage = 4;
+    in_.pub.dmCopies = 3;
+    WCHAR text[16];
+    const struct {
+        int button;
+        const wchar_t* saveSetting;   // after the sheet
+        const wchar_t* copies;
+    } cases[] = {{PSBTN_CANCEL, L"1", L""}, {PSBTN_OK, L"0", L"3"}};
+    for (const auto& c : cases) {
+        const int button = c.button;
+        host_.Script({[button](HWND sheet) { Press(sheet, button); }});
+        Preferences(kPrompt | DM_IN_BUFFER);
+        GetPrivateProfileStringW(L"Default Setting", L"SaveSetting", L"", text, 16, profile.c_str());
+        EXPECT_STREQ(text, c.saveSetting) << c.button;
+        GetPrivateProfileStringW(L"Default Setting", L"copies", L"", text, 16, profile.c_str());
+        EXPECT_STREQ(text, c.copies) << c.button;
+    }
+    GetPrivateProfileStringW(L"Default Setting", L"MultiPage", L"", text, 16, profile.c_str());
+    EXPECT_STREQ(text, L"4");
+    DeleteFileW(profile.c_str());
+}
+
 TEST_F(PropertySheets, RefusedPageEndsInitAndTheHostFails)
 {
     host_.RefusePagesFrom(0);
