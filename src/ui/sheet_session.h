@@ -32,6 +32,15 @@ struct SheetSession {
     DWORD modelDataReserved;
     HGLOBAL globals[kSheetGlobalBlocks];   // blocks the pages allocate
     HGLOBAL deviceOptions;             // the printer page's option block
+    // The pages keep each other consistent through these: a page's window
+    // is null until the page has been created, and a refresh mask collects
+    // what the page must redraw when it becomes active again.
+    HWND basicWindow;
+    HWND advancedWindow;
+    DWORD basicRefresh;
+    DWORD advancedRefresh;
+    HWND helpWindow;                   // the page help's HTML Help window
+    HWND contextHelpWindow;            // the control help's HTML Help window
 };
 static_assert(sizeof(SheetSession) <= sizeof(UiSheetState::pageState), "fits the page state");
 static_assert(offsetof(UiSession, sheet) % alignof(SheetSession) == 0, "page state alignment");
