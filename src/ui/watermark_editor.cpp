@@ -482,8 +482,13 @@ void InitEditor(HWND dialog, Editor* editor)
     if (editor->isNew) {
         SetDlgItemTextW(dialog, kIdWatermarkTitle, L"");
         editor->filling = TRUE;
+        // A new watermark starts as a text; the rest of the current one's
+        // values are its starting point.
         SetDlgItemTextW(dialog, kIdText, L"");
         SelectFace(dialog, L"Arial");
+        CheckRadioButton(dialog, kIdTextStyle, kIdBitmapStyle, kIdTextStyle);
+        SetDlgItemTextW(dialog, kIdBitmapFile, L"");
+        ReplacePreviewBitmap(editor, nullptr);
         editor->filling = FALSE;
         EnableControls(dialog, editor);
     }

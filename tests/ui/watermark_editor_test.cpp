@@ -637,6 +637,11 @@ TEST_F(WatermarkEditor, BitmapWatermarkDrawsFromAPrivateCopy)
     EXPECT_TRUE(state->isBitmap);
     EXPECT_TRUE(state->bitmap);
     EXPECT_EQ(DevmodeText(), "");
+    // A new watermark is a text, whatever the current one is.
+    EXPECT_EQ(AddText(L"Plain", L"PLAIN"), 1);
+    EXPECT_EQ(Read(store_, L"Plain", L"File"), L"");
+    EXPECT_EQ(Read(store_, L"Plain", L"Strings"), L"PLAIN");
+    ChooseOnPage(0);
 
     // The copy goes when the watermark becomes a text.
     EXPECT_EQ(Edit(FALSE, {Click(kTextStyle), Type(kText, L"WORDS"), Click(IDOK)}), 0);
