@@ -51,7 +51,10 @@ int PaperToPixels(int tenths, const RECT& page, SIZE paper)
     return MulDiv(tenths, page.bottom - page.top, paper.cy);
 }
 
-void DrawWatermarkText(HDC dc, const RECT& page, SIZE paper, const WatermarkDefinition& definition)
+// The text turns with its font, so it draws as the printer's text does;
+// its baseline is placed so that the middle of its cell lies on centre.
+void DrawWatermarkText(HDC dc, const RECT& page, SIZE paper, POINT centre,
+                       const WatermarkDefinition& definition)
 {
     if (!definition.text[0])
         return;
@@ -59,6 +62,7 @@ void DrawWatermarkText(HDC dc, const RECT& page, SIZE paper, const WatermarkDefi
     // Points to tenths of a millimetre: 254 per 72 points.
     const int height = PaperToPixels(MulDiv(definition.size, 254, 72), page, paper);
     font.lfHeight = -(height > 0 ? height : 1);
+    font.lfEscapement = font.lfOrientation = definition.escapement;
     font.lfWeight = (definition.style & 2) ? FW_BOLD : FW_NORMAL;
     font.lfItalic = static_cast<BYTE>(definition.style & 1);
     font.lfCharSet = DEFAULT_CHARSET;
@@ -67,13 +71,17 @@ void DrawWatermarkText(HDC dc, const RECT& page, SIZE paper, const WatermarkDefi
     if (!handle)
         return;
     HGDIOBJ previous = SelectObject(dc, handle);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    const double radians = definition.escapement / 10.0 * kPi / 180.0;
+    const double lift = (metrics.tmAscent - metrics.tmDescent) / 2.0;
+    const int x = centre.x + static_cast<int>(std::lround(lift * std::sin(radians)));
+    const int y = centre.y + static_cast<int>(std::lround(lift * std::cos(radians)));
     const int level = 255 - MulDiv(Clamp(definition.darkness, 0, 100), 255, 100);
     SetTextColor(dc, RGB(level, level, level));
     SetBkMode(dc, TRANSPARENT);
-    const int length = lstrlenW(definition.text);
-    SIZE extent = {};
-    GetTextExtentPoint32W(dc, definition.text, length, &extent);
-    TextOutW(dc, -extent.cx / 2, -extent.cy / 2, definition.text, length);
+    SetTextAlign(dc, TA_CENTER | TA_BASELINE | TA_NOUPDATECP);
+    TextOutW(dc, x, y, definition.text, lstrlenW(definition.text));
     SelectObject(dc, previous);
     DeleteObject(handle);
 }
@@ -132,10 +140,12 @@ void DrawWatermarkPreview(HDC dc, const RECT& client, SIZE paper,
 
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, page.left + 1, page.top + 1, page.right - 1, page.bottom - 1);
-    RotateAbout(dc, WatermarkCentre(page, definition), definition.escapement);
-    if (definition.file[0] && dib)
+    const POINT centre = WatermarkCentre(page, definition);
+    if (definition.file[0] && dib) {
+        RotateAbout(dc, centre, definition.escapement);
         DrawWatermarkBitmap(dc, page, paper, definition, dib);
-    else if (!definition.file[0])
-        DrawWatermarkText(dc, page, paper, definition);
+    } else if (!definition.file[0]) {
+        DrawWatermarkText(dc, page, paper, centre, definition);
+    }
     RestoreDC(dc, saved);
 }

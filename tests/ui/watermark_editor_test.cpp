@@ -3,6 +3,7 @@
 // filled from the store as the page fills them), answered message boxes,
 // and the store and shared files read back through the profile functions.
 #include "ui/watermark_editor.h"
+#include "ui/watermark_editor_parts.h"
 
 #include "core/module_state.h"
 #include "core/ui_session.h"
@@ -703,6 +704,123 @@ TEST_F(WatermarkEditor, OpeningAndClosingLeavesNothingBehind)
     EXPECT_LT(growth.handles, 10);
     EXPECT_LT(growth.gdiObjects, 10) << "fonts, brushes or bitmaps of the preview";
     EXPECT_LT(growth.heapBlocks, 10);
+}
+
+// --- The preview's drawing ---
+
+struct Ink {
+    RECT box;       // where the page is darker than its white
+    int darkest;    // the darkest grey level there, 255 when there is no ink
+};
+
+// The ink on the page outline, its frame left out.
+Ink InkOnPage(const PaintTarget& target, const RECT& page)
+{
+    Ink ink = {{LONG_MAX, LONG_MAX, -1, -1}, 255};
+    for (int y = page.top + 2; y < page.bottom - 2; ++y)
+        for (int x = page.left + 2; x < page.right - 2; ++x) {
+            const int level = GetRValue(target.Pixel(x, y));
+            if (level > 200)
+                continue;
+            ink.darkest = level < ink.darkest ? level : ink.darkest;
+            ink.box = {x < ink.box.left ? x : ink.box.left, y < ink.box.top ? y : ink.box.top,
+                       x > ink.box.right ? x : ink.box.right, y > ink.box.bottom ? y : ink.box.bottom};
+        }
+    return ink;
+}
+
+HGLOBAL BlackBitmap(int side)
+{
+    const DWORD stride = ((side * 24 + 31) / 32) * 4;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(BITMAPINFOHEADER) + stride * side);
+    auto* header = static_cast<BITMAPINFOHEADER*>(GlobalLock(block));
+    header->biSize = sizeof(*header), header->biWidth = side, header->biHeight = side;
+    header->biPlanes = 1, header->biBitCount = 24;
+    GlobalUnlock(block);
+    return block;
+}
+
+TEST(WatermarkPreviewDrawing, PlacesTurnsShadesAndScalesTheWatermarkOnThePage)
+{
+    struct Case {
+        const char* name;
+        int offsetX, offsetY, escapement, darkness, scale;
+        BOOL autoCentre, bitmap;
+        int centreX, centreY;   // where the ink's centre lies, in quarters of the page from its centre
+        bool taller;            // the ink is taller than wide
+        int darkestLow, darkestHigh;
+        int width;              // of a bitmap's ink, 0 when not checked
+    };
+    const Case cases[] = {
+        {"centred", 0, 0, 0, 100, 100, FALSE, FALSE, 0, 0, false, 0, 40, 0},
+        {"right and down", 50, 50, 0, 100, 100, FALSE, FALSE, 1, 1, false, 0, 40, 0},
+        {"left and up", -50, -50, 0, 100, 100, FALSE, FALSE, -1, -1, false, 0, 40, 0},
+        {"centred automatically", 50, 50, 0, 100, 100, TRUE, FALSE, 0, 0, false, 0, 40, 0},
+        {"turned upright", 0, 0, 900, 100, 100, FALSE, FALSE, 0, 0, true, 0, 40, 0},
+        {"half dark", 0, 0, 0, 50, 100, FALSE, FALSE, 0, 0, false, 120, 136, 0},
+        {"bitmap", 0, 0, 0, 100, 100, FALSE, TRUE, 0, 0, false, 0, 40, 22},
+        {"bitmap at twice its size", 0, 0, 0, 100, 200, FALSE, TRUE, 0, 0, false, 0, 40, 45},
+    };
+    const RECT client = {0, 0, 200, 300};
+    const SIZE paper = {2100, 2970};
+    const RECT page = PreviewPageRect(client, paper);
+    const LONG quarterX = (page.right - page.left) / 4, quarterY = (page.bottom - page.top) / 4;
+    const POINT centre = {(page.left + page.right) / 2, (page.top + page.bottom) / 2};
+    HGLOBAL bitmap = BlackBitmap(300);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WatermarkDefinition d = {};
+        lstrcpyW(d.face, L"Arial"), lstrcpyW(d.text, L"HHHHHH");
+        d.size = 72, d.offsetX = c.offsetX, d.offsetY = c.offsetY, d.escapement = c.escapement;
+        d.darkness = c.darkness, d.scale = c.scale, d.autoCentre = c.autoCentre;
+        if (c.bitmap)
+            lstrcpyW(d.file, L"C:\\black.bmp");
+        PaintTarget target(client.right, client.bottom);
+        DrawWatermarkPreview(target.dc(), client, paper, d, c.bitmap ? bitmap : nullptr);
+        const Ink ink = InkOnPage(target, page);
+        ASSERT_LT(ink.darkest, 255) << "nothing drawn";
+        EXPECT_NEAR((ink.box.left + ink.box.right) / 2, centre.x + c.centreX * quarterX, 4);
+        EXPECT_NEAR((ink.box.top + ink.box.bottom) / 2, centre.y + c.centreY * quarterY, 4);
+        EXPECT_EQ(ink.box.bottom - ink.box.top > ink.box.right - ink.box.left, c.taller);
+        EXPECT_GE(ink.darkest, c.darkestLow);
+        EXPECT_LE(ink.darkest, c.darkestHigh);
+        if (c.width) {
+            EXPECT_NEAR(ink.box.right - ink.box.left + 1, c.width, 2);
+        }
+    }
+    GlobalFree(bitmap);
+
+    WatermarkDefinition blank = {};
+    lstrcpyW(blank.face, L"Arial"), lstrcpyW(blank.text, L"HHHHHH");
+    blank.size = 72, blank.scale = 100, blank.darkness = 0;
+    PaintTarget target(client.right, client.bottom);
+    DrawWatermarkPreview(target.dc(), client, paper, blank, nullptr);
+    EXPECT_EQ(InkOnPage(target, page).darkest, 255) << "darkness 0 leaves the page white";
+}
+
+TEST(WatermarkPreviewDrawing, DraggedPointsBecomeOffsetsWithinTheirRange)
+{
+    const RECT client = {0, 0, 200, 300};
+    const SIZE paper = {2100, 2970};
+    const RECT page = PreviewPageRect(client, paper);
+    EXPECT_LT(page.right - page.left, page.bottom - page.top) << "portrait paper, upright outline";
+    struct Case {
+        POINT at;
+        POINT offsets;
+    };
+    const POINT middle = {(page.left + page.right) / 2, (page.top + page.bottom) / 2};
+    const Case cases[] = {
+        {middle, {0, 0}},
+        {{page.right, page.bottom}, {100, 100}},
+        {{page.left, page.top}, {-100, -100}},
+        {{-50, 400}, {-100, 100}},
+        {{middle.x + (page.right - page.left) / 4, middle.y}, {50, 0}},
+    };
+    for (const Case& c : cases) {
+        const POINT offsets = PreviewOffsetsAt(client, paper, c.at);
+        EXPECT_NEAR(offsets.x, c.offsets.x, 2) << c.at.x << "," << c.at.y;
+        EXPECT_NEAR(offsets.y, c.offsets.y, 2) << c.at.x << "," << c.at.y;
+    }
 }
 
 } // namespace
