@@ -651,12 +651,10 @@ void OnOk(HWND dialog, Editor* editor)
     }
     if (!SheetOf(session)->watermarkStoreWritable)
         return;
-    if (definition.file[0] || IsChecked(dialog, kIdBitmapStyle)) {
-        if (!LoadPreviewBitmap(editor, definition.file)) {
-            ShowBitmapFailure(dialog, editor);
-            SetFocus(GetDlgItem(dialog, kIdBitmapFile));
-            return;
-        }
+    if (IsChecked(dialog, kIdBitmapStyle) && !LoadPreviewBitmap(editor, definition.file)) {
+        ShowBitmapFailure(dialog, editor);
+        SetFocus(GetDlgItem(dialog, kIdBitmapFile));
+        return;
     }
     WatermarkState* state = session->sheet.watermark;
     const int index = SaveWatermarkDefinition(editor->page, dialog, session, definition);

@@ -7,7 +7,6 @@
 #include "core/module_state.h"
 #include "ui/sheet_session.h"
 
-#include <cwchar>
 #include <functional>
 
 namespace {
