@@ -9,11 +9,36 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace {
 
 const WCHAR kHelpWindowCaption[] = L"Zentari TX-3390N series Help";
 
-TEST_F(PropertySheets, HelpButtonOpensTheHelpFileAndCancelClosesIt)
+// The platform's HTML Help, loaded by its full path before the sheet asks
+// for it by name: a recording stand-in of it may lie beside the program,
+// where a load by name would find it first.
+class PlatformHelp : public PropertySheets {
+protected:
+    void SetUp() override
+    {
+        PropertySheets::SetUp();
+        WCHAR system[MAX_PATH];
+        ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH), 0u);
+        htmlHelp_ = LoadLibraryW((std::wstring(system) + L"\\hhctrl.ocx").c_str());
+        ASSERT_NE(htmlHelp_, nullptr);
+    }
+    void TearDown() override
+    {
+        if (htmlHelp_)
+            FreeLibrary(htmlHelp_);
+        PropertySheets::TearDown();
+    }
+
+    HMODULE htmlHelp_ = nullptr;
+};
+
+TEST_F(PlatformHelp, HelpButtonOpensTheHelpFileAndCancelClosesIt)
 {
     HWND help = nullptr;
     BOOL shown = FALSE;
