@@ -22,6 +22,9 @@ kv_ensure_packages() {
     command -v ninja >/dev/null || missing+=(ninja-build)
     [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=(googletest)
     command -v xmllint >/dev/null || missing+=(libxml2-utils)
+    # The help file's compiler and its lister (the help test reads the CHM).
+    command -v chmcmd >/dev/null || missing+=(fp-utils)
+    command -v python3 >/dev/null || missing+=(python3)
     # Screenshots of the property sheets (tools/show-sheets.sh) only.
     if [ "${KV_SCREENSHOTS:-0}" = 1 ]; then
         command -v import >/dev/null || missing+=(imagemagick)
@@ -66,9 +69,10 @@ kv_build() {
         -DCMAKE_TOOLCHAIN_FILE="$KV_ROOT/cmake/mingw-w64-x86_64.cmake" \
         -DCMAKE_BUILD_TYPE=${KV_BUILD_TYPE:-RelWithDebInfo} >/dev/null
     cmake --build "$KV_BUILD"
-    # The driver package as an installer sees it: modules and model files.
+    # The driver package as an installer sees it: modules, help file and
+    # model files.
     rm -rf "$KV_PACKAGE" && mkdir -p "$KV_PACKAGE"
-    cp "$KV_BUILD"/bin/*.DLL "$KV_ROOT"/model/* "$KV_PACKAGE"/
+    cp "$KV_BUILD"/bin/*.DLL "$KV_BUILD"/bin/KVUIDRV.CHM "$KV_ROOT"/model/* "$KV_PACKAGE"/
 }
 
 kv_testbed_stop() {

@@ -86,9 +86,10 @@ TEST_F(Sessions, HoldWhatThePrinterAndItsModelFilesSay)
     EXPECT_STREQ(s.driverName, kDriverName);
     EXPECT_STREQ(s.portName, L"FILE:");
     EXPECT_EQ(s.usesDriverProcessor, 0u);
-    // The sample installs no help file: the spooler's fallback name is used.
+    // The installed driver's own help file, as the spooler reports it.
     const std::wstring help = s.helpFile;
-    EXPECT_EQ(help.substr(help.size() - 12), L"\\pscript.hlp");
+    ASSERT_GE(help.size(), 14u);
+    EXPECT_EQ(help.substr(help.size() - 14), L"\\3\\KVUIDRV.CHM");
 
     const std::wstring names[] = {s.watermarkFile, s.commonOptionFile, s.defaultFile,
                                   s.exDefaultFile, s.printerInfoFile, s.atomName};

@@ -297,6 +297,9 @@ TEST_F(Companions, PackageVersionListNamesTheFilesThatExist)
     const std::wstring helper = BinFile(L"KVRH.EXE");
     ASSERT_TRUE(CopyFileW(BinFile(L"kvrbtool-none.exe").c_str(), helper.c_str(), FALSE));
     SetFileTimeLocal(helper, kOldPackageTime);
+    // The installed help file has no version resource either.
+    ASSERT_NE(session->helpFile, nullptr);
+    SetFileTimeLocal(session->helpFile, kOldPackageTime);
 
     WCHAR text[4096];
     ASSERT_TRUE(BuildPackageVersionList(printer, session, text, ARRAYSIZE(text)));
@@ -304,6 +307,7 @@ TEST_F(Companions, PackageVersionListNamesTheFilesThatExist)
               L"KVUIDRV.DLL\t1.0.0.1\r\n"
               L"KVUILANG.DLL\t1.0.0.1\r\n"
               L"KVUIMODL.DLL\t1.0.0.1\r\n"
+              L"KVUIDRV.CHM\t03/07/2009 14:05:09\r\n"
               L"KVRBTOOL.EXE\t0.1.3.3\r\n"
               L"KVRH.EXE\t03/07/2009 14:05:09");
 

@@ -77,8 +77,10 @@ TEST_F(InstalledPrinter, DriverFilesAreTheInstalledPackage)
     EXPECT_TRUE(EndsWithNoCase(driver->pDataFile, L"\\3\\KV3390N.PPD")) << driver->pDataFile;
     EXPECT_TRUE(EndsWithNoCase(driver->pConfigFile, L"\\3\\KVUIDRV.DLL")) << driver->pConfigFile;
     EXPECT_TRUE(EndsWithNoCase(driver->pDriverPath, L"\\3\\KVUIDRV.DLL"));
-    EXPECT_NE(GetFileAttributesW(driver->pDataFile), INVALID_FILE_ATTRIBUTES);
-    EXPECT_NE(GetFileAttributesW(driver->pConfigFile), INVALID_FILE_ATTRIBUTES);
+    ASSERT_NE(driver->pHelpFile, nullptr);
+    EXPECT_TRUE(EndsWithNoCase(driver->pHelpFile, L"\\3\\KVUIDRV.CHM")) << driver->pHelpFile;
+    for (const WCHAR* file : {driver->pDataFile, driver->pConfigFile, driver->pHelpFile})
+        EXPECT_NE(GetFileAttributesW(file), INVALID_FILE_ATTRIBUTES) << testing::PrintToString(std::wstring(file));
 
     std::vector<std::wstring> dependents;
     for (const WCHAR* f = driver->pDependentFiles; f && *f; f += wcslen(f) + 1)

@@ -2,11 +2,12 @@
 //
 //   kvinstall PACKAGE-DIR [QUEUE-NAME]
 //
-// Copies the package into the spooler's driver directory (and the two
-// model files that live elsewhere into their directories), adds the driver
-// at level 3, adds the queue on port FILE:, registers the print-ticket
-// provider as an in-process server, and then makes the initialisation
-// calls the Windows spooler makes to a freshly installed driver.
+// Copies the package (modules, help file, model files) into the spooler's
+// driver directory (and the two model files that live elsewhere into their
+// directories), adds the driver at level 3, adds the queue on port FILE:,
+// registers the print-ticket provider as an in-process server, and then
+// makes the initialisation calls the Windows spooler makes to a freshly
+// installed driver.
 #include <windows.h>
 #include <winspool.h>
 #include <winddiui.h>
@@ -21,14 +22,16 @@ const WCHAR kDriverName[] = L"Zentari TX-3390N series";
 const WCHAR kDefaultQueue[] = L"Zentari TX-3390N";
 const WCHAR kDriverModule[] = L"KVUIDRV.DLL";
 const WCHAR kDataFile[] = L"KV3390N.PPD";
+const WCHAR kHelpFile[] = L"KVUIDRV.CHM";
 const WCHAR kProviderClsid[] = L"{46AC151B-8490-4531-96CC-55BF2BF19E11}";
 
-// Files copied into the driver directory; all but the module and the data
-// file are listed as dependent files.
+// Files copied into the driver directory; all but the module, the data
+// file and the help file are listed as dependent files.
 const WCHAR* const kDriverFiles[] = {
-    kDriverModule, kDataFile, L"KVUILANG.DLL", L"KVUIMODL.DLL",
+    kDriverModule, kDataFile, kHelpFile, L"KVUILANG.DLL", L"KVUIMODL.DLL",
     L"KV3390N.DAT", L"KVE3390N.DAT", L"KVW3390N.INI",
 };
+const size_t kFirstDependentFile = 3;
 // The installation defaults live in the 32-bit system directory and the
 // printer information file in the Windows directory, where the driver
 // looks for them.
@@ -123,7 +126,7 @@ int wmain(int argc, WCHAR** argv)
 
     // Dependent files: a list of names, each terminated, ending in an empty one.
     std::wstring dependents;
-    for (size_t i = 2; i < ARRAYSIZE(kDriverFiles); ++i)
+    for (size_t i = kFirstDependentFile; i < ARRAYSIZE(kDriverFiles); ++i)
         dependents.append(kDriverFiles[i]).push_back(L'\0');
     dependents.push_back(L'\0');
 
@@ -134,6 +137,7 @@ int wmain(int argc, WCHAR** argv)
     driver.pDriverPath = const_cast<LPWSTR>(kDriverModule);
     driver.pConfigFile = const_cast<LPWSTR>(kDriverModule);
     driver.pDataFile = const_cast<LPWSTR>(kDataFile);
+    driver.pHelpFile = const_cast<LPWSTR>(kHelpFile);
     driver.pDependentFiles = &dependents[0];
     driver.pDefaultDataType = const_cast<LPWSTR>(L"RAW");
     if (!AddPrinterDriverExW(nullptr, 3, reinterpret_cast<LPBYTE>(&driver), APD_COPY_NEW_FILES))
@@ -165,8 +169,10 @@ int wmain(int argc, WCHAR** argv)
     // Hand the event the installed paths, as the spooler would.
     std::wstring dir3 = std::wstring(driverDir) + L"\\3\\";
     std::wstring dataPath = dir3 + kDataFile;
+    std::wstring helpPath = dir3 + kHelpFile;
     driver.pDriverPath = driver.pConfigFile = &installed[0];
     driver.pDataFile = &dataPath[0];
+    driver.pHelpFile = &helpPath[0];
     SendInstallEvents(installed, &driver, queue);
 
     wprintf(L"installed \"%ls\" on FILE: with driver \"%ls\"\n", queue, kDriverName);

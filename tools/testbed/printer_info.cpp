@@ -297,6 +297,7 @@ int wmain(int argc, WCHAR** argv)
     wprintf(L"  driver module:    %ls\n", d->pDriverPath);
     wprintf(L"  config module:    %ls\n", d->pConfigFile);
     wprintf(L"  data file:        %ls\n", d->pDataFile);
+    wprintf(L"  help file:        %ls\n", d->pHelpFile ? d->pHelpFile : L"(none)");
     for (const WCHAR* f = d->pDependentFiles; f && *f; f += wcslen(f) + 1)
         wprintf(L"  dependent file:   %ls\n", f);
     PrintProductVersion(d->pConfigFile);
