@@ -150,8 +150,11 @@ void InitMacroDialog(HWND dialog, UiSession* session, MacroDialog* state)
     // then put the record's choice back.
     SetDlgItemInt(dialog, kIdPage, priv.macroCount, FALSE);
     ShowFlags(dialog, priv.macroFlags);
-    if (SheetOf(session)->remoteToolAvailable && StartMacroInquiry(session, &state->inquiry))
+    // While the printer is asked, its names are not there to choose from.
+    if (SheetOf(session)->remoteToolAvailable && StartMacroInquiry(session, &state->inquiry)) {
+        EnableWindow(GetDlgItem(dialog, kIdMacroName), FALSE);
         SetTimer(dialog, kMacroInquiryTimer, kMacroInquiryTickMs, nullptr);
+    }
 }
 
 void OnInquiryTick(HWND dialog, UiSession* session, MacroDialog* state)
@@ -160,6 +163,7 @@ void OnInquiryTick(HWND dialog, UiSession* session, MacroDialog* state)
         return;
     KillTimer(dialog, kMacroInquiryTimer);
     TakeInquiryResult(dialog, session, state);
+    EnableWindow(GetDlgItem(dialog, kIdMacroName), TRUE);
 }
 
 void OnIdChosen(HWND dialog, WORD code)

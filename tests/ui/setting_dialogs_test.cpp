@@ -5,6 +5,7 @@
 #include "ui/setting_dialogs.h"
 
 #include "core/ui_session.h"
+#include "lifecycle/companion_programs.h"
 #include "settings/devmode_defaults.h"
 #include "support/process_usage.h"
 #include "support/test_paths.h"
@@ -151,6 +152,15 @@ Step Scroll(int id, WORD code, SHORT position = 0)
 Step Check(std::function<void(HWND)> check)
 {
     return [check] { check(Facing()); };
+}
+
+// Waits, tick by tick, until the dialog shows what the test waits for.
+Step Until(std::function<bool(HWND)> shown)
+{
+    return [shown] {
+        if (!shown(Facing()))
+            --g_next;
+    };
 }
 
 std::wstring Text(HWND window, int id)
@@ -374,6 +384,121 @@ TEST_F(SettingDialogs, MacroMessagesCarryTheirTitles)
     ASSERT_EQ(g_messages.size(), 2u);
     EXPECT_EQ(g_messages[0].title, L"");
     EXPECT_EQ(g_messages[1].title, L"Warning");
+}
+
+// With the remote-setup tool: the stand-in answers with the list the test
+// leaves beside it.
+class MacroTool : public SettingDialogs {
+protected:
+    void SetUp() override
+    {
+        SettingDialogs::SetUp();
+        RecordCompanionVersions();   // as a sheet does when it opens: the data folder
+        ASSERT_TRUE(CopyFileW((TestBinDirectory() + L"\\kvrbtool-macros.exe").c_str(), Tool(L"KVRBTOOL.EXE").c_str(),
+                              FALSE));
+        SheetOf(session_)->remoteToolAvailable = 1;
+    }
+    void TearDown() override
+    {
+        DeleteFileW(Tool(L"KVRBTOOL.EXE").c_str());
+        DeleteFileW(Tool(L"macro-answer.ini").c_str());
+        SettingDialogs::TearDown();
+    }
+    static std::wstring Tool(const WCHAR* name)
+    {
+        WCHAR folder[MAX_PATH];
+        GetSystemWow64DirectoryW(folder, MAX_PATH);
+        return std::wstring(folder) + L"\\" + name;
+    }
+    static void LeaveAnswer(const char* text)
+    {
+        const std::wstring path = Tool(L"macro-answer.ini");
+        DeleteFileW(path.c_str());
+        if (text)
+            std::ofstream(std::string(path.begin(), path.end()), std::ios::binary) << text;
+    }
+};
+
+const char kTwoMacros[] = "[Model]\r\nMacResult=1\r\n[MACROS]\r\nIDLIST0=12,300\r\n"
+                          "[MACROCONFIG]\r\n12=Letterhead\r\n300=Form B\r\n";
+
+// The names can be chosen once the printer's answer is in.
+Step UntilAnswered()
+{
+    return Until([](HWND dialog) { return IsWindowEnabled(GetDlgItem(dialog, 570)) != FALSE; });
+}
+
+Step UntilNames(LRESULT count)
+{
+    return Until([count](HWND dialog) { return SendDlgItemMessageW(dialog, 570, CB_GETCOUNT, 0, 0) == count; });
+}
+
+std::wstring SelectedName(HWND dialog)
+{
+    WCHAR name[64] = {};
+    const LRESULT at = SendDlgItemMessageW(dialog, 570, CB_GETCURSEL, 0, 0);
+    if (at >= 0)
+        SendDlgItemMessageW(dialog, 570, CB_GETLBTEXT, at, reinterpret_cast<LPARAM>(name));
+    return name;
+}
+
+TEST_F(MacroTool, IdAndNameFollowEachOther)
+{
+    LeaveAnswer(kTwoMacros);
+    std::vector<std::wstring> names;
+    std::wstring idOfName;
+    auto name = [&names] { return Check([&names](HWND dialog) { names.push_back(SelectedName(dialog)); }); };
+    Run(RunMacroDialog, {UntilAnswered(), UntilNames(2), Type(kMacroId, L"300"), name(), Type(kMacroId, L"12"), name(),
+                         Type(kMacroId, L"999"), name(), SelectIndex(570, 0),
+                         Check([&](HWND dialog) { idOfName = Text(dialog, kMacroId); }), Press(IDCANCEL)});
+    EXPECT_EQ(names, (std::vector<std::wstring>{L"Form B", L"Letterhead", L"Form B"}))
+        << "an unknown id shows the last name";
+    EXPECT_EQ(idOfName, L"12");
+}
+
+TEST_F(MacroTool, TheListDecidesTheQuestions)
+{
+    struct Case {
+        const char* what;
+        const char* answer;
+        const WCHAR* id;
+        int box;
+        std::vector<const char*> messages;
+        bool accepted;
+        const WCHAR* name;
+    } const cases[] = {
+        {"saving over a listed macro", kTwoMacros, L"12", kSave, {"Specified Macro ID already exists"}, true, L"Letterhead"},
+        {"saving a new macro", kTwoMacros, L"13", kSave, {}, true, L"Form B"},
+        {"inserting a listed macro", kTwoMacros, L"300", kInsert, {}, true, L"Form B"},
+        {"inserting an unknown macro", kTwoMacros, L"13", kInsert, {"Printer does not have the specified"}, false, nullptr},
+        {"damaged list: nothing is in it", "[Model]\r\nMacResult=1\r\n[MACROS]\r\nIDLIST0=zz\r\n", L"12", kInsert,
+         {"Printer does not have the specified"}, false, nullptr},
+        {"tool reported failure", "[Model]\r\nMacResult=0\r\n", L"12", kSave, {"If the same Macro ID"}, true, L"Old"},
+        {"tool left no answer", nullptr, L"12", kSave, {"If the same Macro ID"}, true, L"Old"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LeaveAnswer(c.answer);
+        Priv().macroFlags = 0;
+        lstrcpyW(Priv().macroName, L"Old");
+        g_messages.clear();
+        const LRESULT listed = c.answer == kTwoMacros ? 2 : 0;
+        std::vector<Step> steps = {UntilAnswered(), UntilNames(listed),
+            Type(kMacroId, c.id), Click(c.box), Press(IDOK)};
+        for (size_t i = 0; i < c.messages.size(); ++i)
+            steps.push_back(Answer(IDOK));
+        if (!c.accepted)
+            steps.push_back(Press(IDCANCEL));
+        const INT_PTR result = Run(RunMacroDialog, steps);
+        ASSERT_EQ(g_messages.size(), c.messages.size());
+        for (size_t i = 0; i < c.messages.size(); ++i)
+            EXPECT_EQ(g_messages[i].text.substr(0, strlen(c.messages[i])), Narrowless(c.messages[i]));
+        EXPECT_EQ(result, c.accepted ? IDOK : IDCANCEL);
+        if (c.accepted) {
+            EXPECT_EQ(Priv().macroId, static_cast<DWORD>(_wtoi(c.id)));
+            EXPECT_STREQ(Priv().macroName, c.name);
+        }
+    }
 }
 
 TEST(PrinterMacroExchange, ReadsTheToolsAnswer)
