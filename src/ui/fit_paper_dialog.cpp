@@ -24,7 +24,7 @@ void InitFitPaper(HWND dialog, UiSession* session)
 
 // Both the document and the output cannot be user-defined: the one
 // user-defined size would have to describe two papers.
-void ConfirmFitPaper(HWND dialog, UiSession* session)
+bool ConfirmFitPaper(HWND dialog, UiSession* session)
 {
     HWND combo = GetDlgItem(dialog, kIdOutputPaper);
     const LRESULT output = SelectedComboData(combo, session->devmode.priv.fitPaperSize);
@@ -32,33 +32,18 @@ void ConfirmFitPaper(HWND dialog, UiSession* session)
         ShowSettingMessage(dialog, session, kUserPaperClash, kErrorTitle, MB_OK | MB_ICONHAND);
         SelectComboByData(combo, session->devmode.priv.fitPaperSize);
         SetFocus(combo);
-        return;
+        return false;
     }
     session->devmode.priv.fitPaperSize = static_cast<WORD>(output);
-    EndDialog(dialog, IDOK);
+    return true;
 }
 
-INT_PTR CALLBACK FitPaperProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        if (UiSession* session = BeginSettingDialog(dialog, lParam))
-            InitFitPaper(dialog, session);
-        return TRUE;
-    }
-    UiSession* session = SettingDialogSession(dialog);
-    if (!session || message != WM_COMMAND)
-        return FALSE;
-    switch (LOWORD(wParam)) {
-    case IDOK: ConfirmFitPaper(dialog, session); return TRUE;
-    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
-    case IDHELP: ShowHelpTopic(session, dialog, kHelpFitToPaperSize); return TRUE;
-    default: return FALSE;
-    }
-}
+const SettingDialogKind kFitPaperDialog = {kFitPaperTemplate, kHelpFitToPaperSize, InitFitPaper,
+                                           ConfirmFitPaper, nullptr, nullptr};
 
 } // namespace
 
 INT_PTR RunFitToPaperDialog(HWND owner, UiSession* session)
 {
-    return RunSettingDialog(owner, session, kFitPaperTemplate, FitPaperProc);
+    return RunSettingDialog(owner, session, kFitPaperDialog);
 }

@@ -343,13 +343,13 @@ void ReloadHeaderFooterDefaults(HWND dialog, UiSession* session)
     ShowHeaderFooter(dialog, session);
 }
 
-void ConfirmHeaderFooter(HWND dialog, UiSession* session)
+bool ConfirmHeaderFooter(HWND dialog, UiSession* session)
 {
     ProcessorBlock& block = Block(session);
     WCHAR name[ARRAYSIZE(block.idWatermarkName)] = {};
     GetDlgItemTextW(dialog, kIdCustomName, name, ARRAYSIZE(name));
     memcpy(block.idWatermarkName, name, sizeof(block.idWatermarkName));
-    EndDialog(dialog, IDOK);
+    return true;
 }
 
 // Radios: the flag bits each one sets within its group's mask.
@@ -444,24 +444,11 @@ void DrawPreview(HWND dialog, UiSession* session, const DRAWITEMSTRUCT* item)
         DeleteObject(font);
 }
 
-INT_PTR CALLBACK HeaderFooterProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR HandleHeaderFooter(HWND dialog, UiSession* session, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    if (message == WM_INITDIALOG) {
-        if (UiSession* session = BeginSettingDialog(dialog, lParam))
-            InitHeaderFooter(dialog, session);
-        return TRUE;
-    }
-    UiSession* session = SettingDialogSession(dialog);
-    if (!session)
-        return FALSE;
     switch (message) {
     case WM_COMMAND:
-        switch (LOWORD(wParam)) {
-        case IDOK: ConfirmHeaderFooter(dialog, session); break;
-        case IDCANCEL: EndDialog(dialog, IDCANCEL); break;
-        case IDHELP: ShowHelpTopic(session, dialog, kHelpHeaderFooterSetting); break;
-        default: OnHeaderFooterChange(dialog, session, LOWORD(wParam), HIWORD(wParam)); break;
-        }
+        OnHeaderFooterChange(dialog, session, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_VSCROLL:
         OnDarknessSpin(dialog, reinterpret_cast<HWND>(lParam), wParam);
@@ -476,9 +463,12 @@ INT_PTR CALLBACK HeaderFooterProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     }
 }
 
+const SettingDialogKind kHeaderFooterDialog = {kHeaderFooterTemplate, kHelpHeaderFooterSetting, InitHeaderFooter,
+                                               ConfirmHeaderFooter, HandleHeaderFooter, nullptr};
+
 } // namespace
 
 INT_PTR RunHeaderFooterDialog(HWND owner, UiSession* session)
 {
-    return RunSettingDialog(owner, session, kHeaderFooterTemplate, HeaderFooterProc);
+    return RunSettingDialog(owner, session, kHeaderFooterDialog);
 }

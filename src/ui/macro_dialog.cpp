@@ -45,11 +45,7 @@ const LONG kMinPage = 1;
 const LONG kMaxPage = 255;
 
 // A check box or radio and the flag bit it stands for when checked.
-struct FlagButton {
-    int id;
-    BYTE bit;
-};
-const FlagButton kFlagButtons[] = {
+const ButtonBit kFlagButtons[] = {
     {kIdSave, kMacroSave},           {kIdInsert, kMacroInsert},   {kIdToStorage, kMacroToStorage},
     {kIdOnePage, kMacroOnePage},     {kIdEndOfPage, kMacroAtEnd},
 };
@@ -65,11 +61,7 @@ struct MacroDialog {
 
 BYTE FlagsOfButtons(HWND dialog)
 {
-    BYTE flags = 0;
-    for (const FlagButton& button : kFlagButtons)
-        if (IsDlgButtonChecked(dialog, button.id) == BST_CHECKED)
-            flags |= button.bit;
-    return flags;
+    return static_cast<BYTE>(CheckedButtonBits(dialog, kFlagButtons, ARRAYSIZE(kFlagButtons)));
 }
 
 void EnableChoices(HWND dialog)
@@ -140,8 +132,14 @@ void TakeInquiryResult(HWND dialog, UiSession* session, MacroDialog* state)
     }
 }
 
-void InitMacroDialog(HWND dialog, UiSession* session, MacroDialog* state)
+MacroDialog* StateOf(HWND dialog)
 {
+    return static_cast<MacroDialog*>(SettingDialogState(dialog));
+}
+
+void InitMacroDialog(HWND dialog, UiSession* session)
+{
+    MacroDialog* state = StateOf(dialog);
     const PrivateSettings& priv = session->devmode.priv;
     SendDlgItemMessageW(dialog, kIdMacroId, CB_LIMITTEXT, 5, 0);
     SendDlgItemMessageW(dialog, kIdPage, EM_LIMITTEXT, 3, 0);
@@ -230,8 +228,9 @@ void StoreSelectedName(HWND dialog, PrivateSettings* priv)
     lstrcpynW(priv->macroName, name, kMacroNameLimit + 1);
 }
 
-void ConfirmMacro(HWND dialog, UiSession* session, const MacroDialog* state)
+bool ConfirmMacro(HWND dialog, UiSession* session)
 {
+    const MacroDialog* state = StateOf(dialog);
     PrivateSettings& priv = session->devmode.priv;
     const BYTE flags = FlagsOfButtons(dialog);
     if (flags & (kMacroSave | kMacroInsert)) {
@@ -240,18 +239,18 @@ void ConfirmMacro(HWND dialog, UiSession* session, const MacroDialog* state)
         LONG id = 0;
         if (!ReadWholeNumber(text, &id) || id > kMaxMacroId) {
             RefuseEntry(dialog, session, kIdMacroId, kOutOfRange, 0);
-            return;
+            return false;
         }
         if ((flags & kMacroSave) && !SaveConfirmed(dialog, session, state, id))
-            return;
+            return false;
         if ((flags & kMacroInsert) && !InsertAccepted(dialog, session, state, id))
-            return;
+            return false;
         LONG page = priv.macroCount;
         if (flags & kMacroOnePage) {
             GetDlgItemTextW(dialog, kIdPage, text, ARRAYSIZE(text));
             if (!ReadWholeNumber(text, &page) || page < kMinPage || page > kMaxPage) {
                 RefuseEntry(dialog, session, kIdPage, kPageOutOfRange, kErrorTitle);
-                return;
+                return false;
             }
         }
         priv.macroId = static_cast<DWORD>(id);
@@ -259,36 +258,49 @@ void ConfirmMacro(HWND dialog, UiSession* session, const MacroDialog* state)
         StoreSelectedName(dialog, &priv);
     }
     priv.macroFlags = flags;
-    EndDialog(dialog, IDOK);
+    return true;
 }
 
-INT_PTR OnMacroCommand(HWND dialog, UiSession* session, MacroDialog* state, WORD id, WORD code)
+void OnMacroCommand(HWND dialog, WORD id, WORD code)
 {
     switch (id) {
-    case IDOK: ConfirmMacro(dialog, session, state); return TRUE;
-    case IDCANCEL: EndDialog(dialog, IDCANCEL); return TRUE;
-    case IDHELP: ShowHelpTopic(session, dialog, kHelpMacroSetting); return TRUE;
     case kIdMacroId:
         if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE)
             OnIdChosen(dialog, code);
-        return TRUE;
+        break;
     case kIdMacroName:
         if (code == CBN_SELCHANGE)
             OnNameChosen(dialog);
-        return TRUE;
+        break;
     case kIdPage:
         if (code == EN_CHANGE)
             CheckRadioButton(dialog, kIdAllPages, kIdOnePage, kIdOnePage);
-        return TRUE;
+        break;
     default:
         if (code == BN_CLICKED)
             EnableChoices(dialog);
-        return TRUE;
+        break;
     }
 }
 
-void EndMacroDialog(HWND dialog, UiSession* session, MacroDialog* state)
+INT_PTR HandleMacro(HWND dialog, UiSession* session, UINT message, WPARAM wParam, LPARAM)
 {
+    switch (message) {
+    case WM_COMMAND:
+        OnMacroCommand(dialog, LOWORD(wParam), HIWORD(wParam));
+        return TRUE;
+    case WM_TIMER:
+        if (wParam == kMacroInquiryTimer)
+            OnInquiryTick(dialog, session, StateOf(dialog));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void EndMacroDialog(HWND dialog, UiSession* session)
+{
+    MacroDialog* state = StateOf(dialog);
     KillTimer(dialog, kMacroInquiryTimer);
     EndMacroInquiry(&state->inquiry);
     if (state->list)
@@ -296,39 +308,13 @@ void EndMacroDialog(HWND dialog, UiSession* session, MacroDialog* state)
     state->list = nullptr;
 }
 
-INT_PTR CALLBACK MacroProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        if (UiSession* session = BeginSettingDialog(dialog, lParam))
-            InitMacroDialog(dialog, session, static_cast<MacroDialog*>(SettingDialogState(dialog)));
-        return TRUE;
-    }
-    UiSession* session = SettingDialogSession(dialog);
-    auto* state = static_cast<MacroDialog*>(SettingDialogState(dialog));
-    if (!session || !state)
-        return FALSE;
-    switch (message) {
-    case WM_COMMAND:
-        return OnMacroCommand(dialog, session, state, LOWORD(wParam), HIWORD(wParam));
-    case WM_TIMER:
-        if (wParam == kMacroInquiryTimer)
-            OnInquiryTick(dialog, session, state);
-        return TRUE;
-    case WM_DESTROY:
-        EndMacroDialog(dialog, session, state);
-        return FALSE;
-    case WM_NCDESTROY:
-        EndSettingDialog(dialog);
-        return FALSE;
-    default:
-        return FALSE;
-    }
-}
+const SettingDialogKind kMacroDialog = {kMacroTemplate, kHelpMacroSetting, InitMacroDialog, ConfirmMacro,
+                                        HandleMacro, EndMacroDialog};
 
 } // namespace
 
 INT_PTR RunMacroDialog(HWND owner, UiSession* session)
 {
     MacroDialog state = {};
-    return RunSettingDialog(owner, session, kMacroTemplate, MacroProc, &state);
+    return RunSettingDialog(owner, session, kMacroDialog, &state);
 }

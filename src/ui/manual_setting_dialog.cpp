@@ -255,49 +255,27 @@ void OnClick(HWND dialog, UiSession* session, int id)
     RefreshEnabling(dialog, session);
 }
 
-INT_PTR OnManualCommand(HWND dialog, UiSession* session, WORD id, WORD code)
+INT_PTR HandleManual(HWND dialog, UiSession* session, UINT message, WPARAM wParam, LPARAM lParam)
 {
-    switch (id) {
-    case IDOK:
-    case IDCANCEL:
-        EndDialog(dialog, id);
-        return TRUE;
-    case IDHELP:
-        ShowHelpTopic(session, dialog, kHelpManualSetting);
-        return TRUE;
-    default:
-        if (code == CBN_SELCHANGE)
-            OnSelection(dialog, session, id);
-        else if (code == BN_CLICKED)
-            OnClick(dialog, session, id);
-        return TRUE;
-    }
-}
-
-INT_PTR CALLBACK ManualSettingProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG) {
-        if (UiSession* session = BeginSettingDialog(dialog, lParam))
-            InitManualSetting(dialog, session);
-        return TRUE;
-    }
-    UiSession* session = SettingDialogSession(dialog);
-    if (!session)
-        return FALSE;
-    switch (message) {
-    case WM_COMMAND:
-        return OnManualCommand(dialog, session, LOWORD(wParam), HIWORD(wParam));
-    case WM_HSCROLL:
+    if (message == WM_HSCROLL) {
         OnLevelScroll(dialog, session, reinterpret_cast<HWND>(lParam), wParam);
         return TRUE;
-    default:
-        return FALSE;
     }
+    if (message != WM_COMMAND)
+        return FALSE;
+    if (HIWORD(wParam) == CBN_SELCHANGE)
+        OnSelection(dialog, session, LOWORD(wParam));
+    else if (HIWORD(wParam) == BN_CLICKED)
+        OnClick(dialog, session, LOWORD(wParam));
+    return TRUE;
 }
+
+const SettingDialogKind kManualSettingDialog = {kManualSettingTemplate, kHelpManualSetting, InitManualSetting,
+                                                nullptr, HandleManual, nullptr};
 
 } // namespace
 
 INT_PTR RunManualSettingDialog(HWND owner, UiSession* session)
 {
-    return RunSettingDialog(owner, session, kManualSettingTemplate, ManualSettingProc);
+    return RunSettingDialog(owner, session, kManualSettingDialog);
 }

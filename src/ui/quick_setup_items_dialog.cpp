@@ -28,11 +28,7 @@ const DWORD kItemBits = kQuickSetupPaperSource | kQuickSetupMediaType | kQuickSe
                         kQuickSetupDuplex | kQuickSetupTonerSave;
 const DWORD kDuplexUnitFeatures = 0x0000000C;   // modelFeatures bits 2-3
 
-struct ItemBox {
-    int id;
-    DWORD bit;
-};
-const ItemBox kItemBoxes[] = {
+const ButtonBit kItemBoxes[] = {
     {kIdMultiPage, kQuickSetupMultiPage}, {kIdDuplex, kQuickSetupDuplex},
     {559, kQuickSetupTonerSave},          {kIdPaperSource, kQuickSetupPaperSource},
     {kIdMediaType, kQuickSetupMediaType},
@@ -40,11 +36,7 @@ const ItemBox kItemBoxes[] = {
 
 DWORD CheckedItems(HWND dialog)
 {
-    DWORD mask = 0;
-    for (const ItemBox& box : kItemBoxes)
-        if (IsDlgButtonChecked(dialog, box.id) == BST_CHECKED)
-            mask |= box.bit;
-    return mask;
+    return CheckedButtonBits(dialog, kItemBoxes, ARRAYSIZE(kItemBoxes));
 }
 
 // Without the paper source item, media type takes its place so that the
@@ -61,9 +53,10 @@ void HidePaperSource(HWND dialog)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void InitQuickSetupItems(HWND dialog, UiSession* session, DWORD mask)
+void InitQuickSetupItems(HWND dialog, UiSession* session)
 {
-    for (const ItemBox& box : kItemBoxes)
+    const DWORD mask = *static_cast<const DWORD*>(SettingDialogState(dialog));
+    for (const ButtonBit& box : kItemBoxes)
         CheckDlgButton(dialog, box.id, (mask & box.bit) ? BST_CHECKED : BST_UNCHECKED);
     if (!(mask & kShowsPaperSource))
         HidePaperSource(dialog);
@@ -75,42 +68,23 @@ void InitQuickSetupItems(HWND dialog, UiSession* session, DWORD mask)
 
 // At least one item stays chosen: the click that would clear the last one
 // is taken back.
-void KeepOneItem(HWND dialog, int id)
+INT_PTR KeepOneItem(HWND dialog, UiSession*, UINT message, WPARAM wParam, LPARAM)
 {
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED)
+        return FALSE;
     if (CheckedItems(dialog) == 0)
-        CheckDlgButton(dialog, id, BST_CHECKED);
+        CheckDlgButton(dialog, LOWORD(wParam), BST_CHECKED);
+    return TRUE;
 }
 
-INT_PTR CALLBACK QuickSetupItemsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+bool StoreItems(HWND dialog, UiSession*)
 {
-    if (message == WM_INITDIALOG) {
-        if (UiSession* session = BeginSettingDialog(dialog, lParam))
-            InitQuickSetupItems(dialog, session, *static_cast<DWORD*>(SettingDialogState(dialog)));
-        return TRUE;
-    }
-    UiSession* session = SettingDialogSession(dialog);
-    if (message == WM_NCDESTROY)
-        EndSettingDialog(dialog);
-    if (!session || message != WM_COMMAND)
-        return FALSE;
-    auto* mask = static_cast<DWORD*>(SettingDialogState(dialog));
-    switch (LOWORD(wParam)) {
-    case IDOK:
-        *mask = CheckedItems(dialog);
-        EndDialog(dialog, IDOK);
-        return TRUE;
-    case IDCANCEL:
-        EndDialog(dialog, IDCANCEL);
-        return TRUE;
-    case IDHELP:
-        ShowHelpTopic(session, dialog, kHelpQuickSetupItems);
-        return TRUE;
-    default:
-        if (HIWORD(wParam) == BN_CLICKED)
-            KeepOneItem(dialog, LOWORD(wParam));
-        return FALSE;
-    }
+    *static_cast<DWORD*>(SettingDialogState(dialog)) = CheckedItems(dialog);
+    return true;
 }
+
+const SettingDialogKind kQuickSetupItemsDialog = {kQuickSetupItemsTemplate, kHelpQuickSetupItems,
+                                                  InitQuickSetupItems, StoreItems, KeepOneItem, nullptr};
 
 } // namespace
 
@@ -125,8 +99,7 @@ INT_PTR RunQuickSetupItemsDialog(HWND owner, UiSession* session)
         mask |= kShownWithTrays;
     else
         mask = (mask & ~kQuickSetupPaperSource) | kShownWithoutTrays;
-    const INT_PTR result = RunSettingDialog(owner, session, kQuickSetupItemsTemplate,
-                                            QuickSetupItemsProc, &mask);
+    const INT_PTR result = RunSettingDialog(owner, session, kQuickSetupItemsDialog, &mask);
     mask &= kItemBits;
     if (result == IDOK && mask != (stored & kItemBits))
         SetPrinterDataReopened(session->printer, kItemMaskValue, REG_DWORD, &mask, sizeof(mask));

@@ -3,6 +3,7 @@
 
 #include "core/module_state.h"
 #include "settings/devmode_defaults.h"
+#include "ui/context_help.h"
 #include "ui/dialog_placement.h"
 #include "ui/sheet_session.h"
 
@@ -23,33 +24,83 @@ BOOL LoadSettingString(const UiSession* session, UINT id, WCHAR* text, int capac
 namespace {
 
 const WCHAR kStateProperty[] = L"KvSettingDialogState";
+const WCHAR kKindProperty[] = L"KvSettingDialogKind";
 
 struct DialogStart {
     UiSession* session;
+    const SettingDialogKind* kind;
     void* state;
 };
 
+const SettingDialogKind* KindOf(HWND dialog)
+{
+    return static_cast<const SettingDialogKind*>(GetPropW(dialog, kKindProperty));
+}
+
+void BeginSettingDialog(HWND dialog, const DialogStart* start)
+{
+    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(start->session));
+    SetPropW(dialog, kKindProperty, const_cast<SettingDialogKind*>(start->kind));
+    if (start->state)
+        SetPropW(dialog, kStateProperty, start->state);
+    PlaceDialog(dialog);
+    start->kind->init(dialog, start->session);
+}
+
+INT_PTR OnSettingCommand(HWND dialog, UiSession* session, const SettingDialogKind& kind, WPARAM wParam,
+                         LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case IDOK:
+        if (!kind.confirm || kind.confirm(dialog, session))
+            EndDialog(dialog, IDOK);
+        return TRUE;
+    case IDCANCEL:
+        EndDialog(dialog, IDCANCEL);
+        return TRUE;
+    case IDHELP:
+        ShowHelpTopic(session, dialog, kind.helpContext);
+        return TRUE;
+    default:
+        return kind.handle ? kind.handle(dialog, session, WM_COMMAND, wParam, lParam) : FALSE;
+    }
+}
+
+INT_PTR CALLBACK SettingDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        BeginSettingDialog(dialog, reinterpret_cast<const DialogStart*>(lParam));
+        return TRUE;
+    }
+    auto* session = reinterpret_cast<UiSession*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    const SettingDialogKind* kind = KindOf(dialog);
+    if (!session || !kind)
+        return FALSE;
+    switch (message) {
+    case WM_COMMAND:
+        return OnSettingCommand(dialog, session, *kind, wParam, lParam);
+    case WM_DESTROY:
+        if (kind->end)
+            kind->end(dialog, session);
+        return FALSE;
+    case WM_NCDESTROY:
+        RemovePropW(dialog, kKindProperty);
+        RemovePropW(dialog, kStateProperty);
+        return FALSE;
+    default:
+        return kind->handle ? kind->handle(dialog, session, message, wParam, lParam) : FALSE;
+    }
+}
+
 } // namespace
 
-INT_PTR RunSettingDialog(HWND owner, UiSession* session, WORD templateId, DLGPROC procedure,
-                         void* state)
+INT_PTR RunSettingDialog(HWND owner, UiSession* session, const SettingDialogKind& kind, void* state)
 {
     if (!IsUiSession(session))
         return -1;
-    DialogStart start = {session, state};
-    return DialogBoxParamW(SettingStrings(session), MAKEINTRESOURCEW(templateId), owner, procedure,
-                           reinterpret_cast<LPARAM>(&start));
-}
-
-UiSession* BeginSettingDialog(HWND dialog, LPARAM lParam)
-{
-    const auto* start = reinterpret_cast<const DialogStart*>(lParam);
-    UiSession* session = start && IsUiSession(start->session) ? start->session : nullptr;
-    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(session));
-    if (session && start->state)
-        SetPropW(dialog, kStateProperty, start->state);
-    PlaceDialog(dialog);
-    return session;
+    DialogStart start = {session, &kind, state};
+    return DialogBoxParamW(SettingStrings(session), MAKEINTRESOURCEW(kind.templateId), owner,
+                           SettingDialogProc, reinterpret_cast<LPARAM>(&start));
 }
 
 void* SettingDialogState(HWND dialog)
@@ -57,15 +108,13 @@ void* SettingDialogState(HWND dialog)
     return GetPropW(dialog, kStateProperty);
 }
 
-void EndSettingDialog(HWND dialog)
+DWORD CheckedButtonBits(HWND dialog, const ButtonBit* buttons, size_t count)
 {
-    RemovePropW(dialog, kStateProperty);
-}
-
-UiSession* SettingDialogSession(HWND dialog)
-{
-    auto* session = reinterpret_cast<UiSession*>(GetWindowLongPtrW(dialog, DWLP_USER));
-    return IsUiSession(session) ? session : nullptr;
+    DWORD bits = 0;
+    for (size_t i = 0; i < count; ++i)
+        if (IsDlgButtonChecked(dialog, buttons[i].id) == BST_CHECKED)
+            bits |= buttons[i].bit;
+    return bits;
 }
 
 int ShowSettingMessage(HWND dialog, const UiSession* session, UINT textId, UINT titleId, UINT style)

@@ -14,26 +14,37 @@ HMODULE SettingStrings(const UiSession* session);
 // String id of the language module; FALSE (and an empty text) when missing.
 BOOL LoadSettingString(const UiSession* session, UINT id, WCHAR* text, int capacity);
 
-// Runs the modal dialog of templateId over owner for the session, with
-// state as the dialog's own working record (may be null); -1 when the
-// dialog cannot be created.
-INT_PTR RunSettingDialog(HWND owner, UiSession* session, WORD templateId, DLGPROC procedure,
+// What makes one setting dialog: its template and help, and what it does
+// beyond what every setting dialog does (keep the session as DWLP_USER,
+// place itself over its owner, end with Cancel, open its help).
+struct SettingDialogKind {
+    WORD templateId;
+    DWORD helpContext;
+    void (*init)(HWND dialog, UiSession* session);
+    // OK: stores what the dialog keeps until then; false keeps it open.
+    // Null: OK just ends the dialog.
+    bool (*confirm)(HWND dialog, UiSession* session);
+    // Every other message after WM_INITDIALOG; null when there are none.
+    INT_PTR (*handle)(HWND dialog, UiSession* session, UINT message, WPARAM wParam, LPARAM lParam);
+    // WM_DESTROY, or null.
+    void (*end)(HWND dialog, UiSession* session);
+};
+
+// Runs the modal dialog of kind over owner for the session, with state as
+// the dialog's own working record (may be null); -1 when the dialog cannot
+// be created.
+INT_PTR RunSettingDialog(HWND owner, UiSession* session, const SettingDialogKind& kind,
                          void* state = nullptr);
-
-// WM_INITDIALOG of every setting dialog: keeps the session as DWLP_USER and
-// the working record as a window property, and places the dialog over its
-// owner. Returns the session, null when the dialog was not started by
-// RunSettingDialog with an open session.
-UiSession* BeginSettingDialog(HWND dialog, LPARAM lParam);
-
-// The session a setting dialog keeps, null before WM_INITDIALOG.
-UiSession* SettingDialogSession(HWND dialog);
 
 // The working record given to RunSettingDialog.
 void* SettingDialogState(HWND dialog);
 
-// WM_NCDESTROY: drops the working record's property.
-void EndSettingDialog(HWND dialog);
+// Check boxes and radios that each stand for a bit when checked.
+struct ButtonBit {
+    int id;
+    DWORD bit;
+};
+DWORD CheckedButtonBits(HWND dialog, const ButtonBit* buttons, size_t count);
 
 // Shows message textId titled titleId (0: no title) and returns the answer.
 int ShowSettingMessage(HWND dialog, const UiSession* session, UINT textId, UINT titleId, UINT style);
