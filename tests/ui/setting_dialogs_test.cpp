@@ -149,6 +149,15 @@ Step Scroll(int id, WORD code, SHORT position = 0)
     };
 }
 
+// A step of the driver's spin as the user's click announces it.
+Step SpinTo(int id, SHORT position)
+{
+    return [id, position] {
+        PostMessageW(Facing(), WM_VSCROLL, MAKEWPARAM(1, static_cast<WORD>(position)),
+                     reinterpret_cast<LPARAM>(Item(id)));
+    };
+}
+
 Step Check(std::function<void(HWND)> check)
 {
     return [check] { check(Facing()); };
@@ -456,6 +465,19 @@ TEST_F(MacroTool, IdAndNameFollowEachOther)
     EXPECT_EQ(idOfName, L"12");
 }
 
+TEST_F(MacroTool, ClosingWhileThePrinterIsAskedEndsTheWait)
+{
+    LeaveAnswer("HOLD");   // the tool keeps its atom: it is still working
+    const WCHAR* atom = session_->atomName;
+    bool waiting = false;
+    Run(RunMacroDialog, {Check([&](HWND dialog) {
+                             waiting = GlobalFindAtomW(atom) != 0 && !IsWindowEnabled(GetDlgItem(dialog, 570));
+                         }),
+                         Press(IDCANCEL)});
+    EXPECT_TRUE(waiting);
+    EXPECT_EQ(GlobalFindAtomW(atom), 0) << "the atom goes with the dialog";
+}
+
 TEST_F(MacroTool, TheListDecidesTheQuestions)
 {
     struct Case {
@@ -548,7 +570,7 @@ TEST(PrinterMacroExchange, ReadsTheToolsAnswer)
 // ---------------------------------------------------------------------------
 // Header-footer
 
-const int kDarkness = 546, kDate = 590, kTime = 592, kFont = 594, kRight = 599, kCenter = 598,
+const int kDarkness = 546, kDarknessSpin = 547, kColour = 595, kDate = 590, kTime = 592, kFont = 594, kRight = 599, kCenter = 598,
           kBottom = 603, kTop = 602, kOpaque = 605, kTransparent = 606, kDefault = 607, kIdPrint = 609,
           kCustom = 611, kPreview = 587;
 
@@ -590,6 +612,11 @@ TEST_F(SettingDialogs, HeaderFooterControlsChangeTheirFieldsOnly)
          }},
         {"darkness not a number", {Click(kOpaque), Type(kDarkness, L"4x")},
          [](DriverDevmode& dm) { dm.priv.processor.headerFooterFlags |= 8; }},
+        {"darkness by the spin", {Click(kOpaque), SpinTo(kDarknessSpin, 80)},
+         [](DriverDevmode& dm) {
+             dm.priv.processor.headerFooterFlags |= 8;
+             dm.priv.processor.headerFooterBackColor = RGB(51, 51, 51);
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -647,12 +674,15 @@ TEST_F(SettingDialogs, HeaderFooterTakesAFontThatDoesNotExist)
 {
     lstrcpyW(Block().headerFooterFont.lfFaceName, L"No Such Face Zq");
     Block().headerFooterFont.lfHeight = -10;
-    std::wstring fontTitle;
+    std::wstring fontTitle, colourTitle;
     EXPECT_EQ(Run(RunHeaderFooterDialog,
                   {Check([](HWND dialog) { UpdateWindow(GetDlgItem(dialog, kPreview)); }), Click(kFont),
-                   Check([&](HWND chooser) { fontTitle = Title(chooser); }), Press(IDCANCEL), Press(IDOK)}),
+                   Check([&](HWND chooser) { fontTitle = Title(chooser); }), Press(IDCANCEL), Click(kColour),
+                   Check([&](HWND chooser) { colourTitle = Title(chooser); }), Press(IDCANCEL), Press(IDOK)}),
               IDOK);
     EXPECT_EQ(fontTitle, L"Font") << "the system font dialog opened";
+    EXPECT_EQ(colourTitle, L"Color") << "the system colour dialog opened";
+    ExpectOnly([](DriverDevmode&) {});
     EXPECT_STREQ(Block().headerFooterFont.lfFaceName, L"No Such Face Zq");
     EXPECT_EQ(Block().headerFooterFont.lfHeight, -10);
 }
@@ -731,6 +761,22 @@ TEST_F(SettingDialogs, ManualChoicesSetTheirRenderBitsOnly)
         EXPECT_EQ(Run(RunManualSettingDialog, steps), IDOK);
         ExpectOnly([&](DriverDevmode& dm) { dm.priv.renderFlags = (dm.priv.renderFlags & ~0x7D8080u) | c.expected; });
     }
+}
+
+TEST_F(SettingDialogs, ManualDefaultReloadsTheProfileSettings)
+{
+    const DWORD manualBits = 0x7D8080;
+    DriverDevmode defaults;
+    ASSERT_TRUE(BuildDefaultDevmode(&defaults.pub, session_->driverName, session_->model, IsA4Locale(), printer_));
+    Priv().grayLevelLow = static_cast<WORD>(defaults.priv.grayLevelLow + 9);
+    Priv().grayLevelHigh = static_cast<WORD>(defaults.priv.grayLevelHigh - 9);
+    Priv().renderFlags = (Priv().renderFlags & ~manualBits) | (~defaults.priv.renderFlags & manualBits);
+    EXPECT_EQ(Run(RunManualSettingDialog, {Click(16), Press(IDOK)}), IDOK);
+    ExpectOnly([&](DriverDevmode& dm) {
+        dm.priv.grayLevelLow = defaults.priv.grayLevelLow;
+        dm.priv.grayLevelHigh = defaults.priv.grayLevelHigh;
+        dm.priv.renderFlags = (dm.priv.renderFlags & ~manualBits) | (defaults.priv.renderFlags & manualBits);
+    });
 }
 
 TEST_F(SettingDialogs, SystemHalftoneTakesOverTheGraphicsControls)
