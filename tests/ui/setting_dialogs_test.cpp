@@ -10,6 +10,7 @@
 #include "support/process_usage.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
+#include "ui/context_help.h"
 #include "ui/printer_macros.h"
 #include "ui/sheet_session.h"
 
@@ -403,8 +404,12 @@ protected:
     {
         SettingDialogs::SetUp();
         RecordCompanionVersions();   // as a sheet does when it opens: the data folder
-        ASSERT_TRUE(CopyFileW((TestBinDirectory() + L"\\kvrbtool-macros.exe").c_str(), Tool(L"KVRBTOOL.EXE").c_str(),
-                              FALSE));
+        // A tool started by the test before may still be finishing.
+        const std::wstring standIn = TestBinDirectory() + L"\\kvrbtool-macros.exe";
+        bool copied = false;
+        for (int i = 0; i < 100 && !(copied = CopyFileW(standIn.c_str(), Tool(L"KVRBTOOL.EXE").c_str(), FALSE)); ++i)
+            Sleep(20);
+        ASSERT_TRUE(copied);
         SheetOf(session_)->remoteToolAvailable = 1;
     }
     void TearDown() override
@@ -896,6 +901,38 @@ TEST_F(SettingDialogs, QuickSetupItemsShowWhatThePrinterOffers)
         EXPECT_EQ(moved, c.mediaInSourcePlace);
         EXPECT_EQ(label, c.duplexLabel);
     }
+}
+
+// ---------------------------------------------------------------------------
+// Help
+
+TEST_F(SettingDialogs, HelpOpensEachDialogsTopic)
+{
+    struct Case {
+        INT_PTR (*dialog)(HWND, UiSession*);
+        DWORD context;
+    } const cases[] = {
+        {RunFitToPaperDialog, kHelpFitToPaperSize},        {RunMacroDialog, kHelpMacroSetting},
+        {RunHeaderFooterDialog, kHelpHeaderFooterSetting}, {RunManualSettingDialog, kHelpManualSetting},
+        {RunQuickSetupItemsDialog, kHelpQuickSetupItems},
+    };
+    // The topics open only from a help file that exists.
+    ASSERT_TRUE(session_->helpFile);
+    const bool madeHelpFile = GetFileAttributesW(session_->helpFile) == INVALID_FILE_ATTRIBUTES;
+    if (madeHelpFile)
+        CloseHandle(CreateFileW(session_->helpFile, GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    RemoveTestPrinterData(kTestQueueName, kItemMaskValue);
+    for (const Case& c : cases) {
+        SheetOf(session_)->helpWindow = nullptr;
+        std::wstring shown;
+        Run(c.dialog, {Press(IDHELP), Press(IDCANCEL)});
+        if (HWND topic = SheetOf(session_)->helpWindow)
+            shown = Title(topic);
+        EXPECT_NE(shown.find(HelpTopicOf(c.context)), std::wstring::npos) << "context " << c.context << ": " << shown;
+        CloseHelpWindows(session_);
+    }
+    if (madeHelpFile)
+        DeleteFileW(session_->helpFile);
 }
 
 // ---------------------------------------------------------------------------
