@@ -133,7 +133,12 @@ void RefuseEntry(HWND dialog, const UiSession* session, int controlId, UINT text
     ShowSettingMessage(dialog, session, textId, titleId, MB_OK | MB_ICONHAND);
     HWND control = GetDlgItem(dialog, controlId);
     SetFocus(control);
-    SendMessageW(control, EM_SETSEL, 0, -1);
+    WCHAR name[16];
+    GetClassNameW(control, name, ARRAYSIZE(name));
+    if (lstrcmpiW(name, L"ComboBox") == 0)
+        SendMessageW(control, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    else
+        SendMessageW(control, EM_SETSEL, 0, -1);
 }
 
 DriverDevmode* BuildSessionDefaults(UiSession* session)
