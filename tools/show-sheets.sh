@@ -22,7 +22,7 @@ watch_tour() {
         if [ -f "$tour/request" ]; then
             read -r name x y w h < "$tour/request"
             import -window root -crop "${w}x${h}+${x}+${y}" +repage "$shots/$name.png"
-            kv_log "saved docs/sheets/$name.png"
+            kv_log "saved ${shots#$KV_ROOT/}/$name.png"
             rm -f "$tour/request"
         fi
         sleep 0.1
@@ -50,4 +50,12 @@ wine "$KV_BUILD/bin/kvinstall.exe" "$(winepath -w "$about")" "$KV_QUEUE (About)"
 rm -f "$WINEPREFIX/drive_c/windows/system32/spool/drivers/x64/3/KV3390N.BDD"
 kv_log "printer properties of a model without a tray page"
 run_sheets "$KV_QUEUE (About)" 0 printer
+
+# The same pages at 120 DPI: nothing may be clipped when the font grows.
+kv_log "Printing Preferences at 120 DPI"
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 120 /f >/dev/null 2>&1
+shots=$KV_ROOT/docs/sheets/120dpi
+mkdir -p "$shots"
+run_sheets "$KV_QUEUE" 1
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 rm -rf "$tour"

@@ -19,3 +19,8 @@
 
 // This module: the printer-settings page sent from the Support page.
 #define IDR_SETTINGS_PAGE     4783
+
+// Model resource module: the maker's logo and the picture of the printer
+// on the Support page and the About dialog.
+#define IDB_MAKER_LOGO        13600
+#define IDB_MODEL_PICTURE     13601

@@ -145,8 +145,14 @@ TEST_F(PropertySheets, SupportPageShowsIdentityAndHonoursPermission)
     for (const auto& c : cases) {
         std::wstring version, date, model;
         BOOL supplies = -1;
+        BITMAP logo = {}, picture = {};
         host_.Script({[&](HWND sheet) {
             HWND page = CurrentPage(sheet);
+            auto image = [page](int id) {
+                return reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(page, id, STM_GETIMAGE, IMAGE_BITMAP, 0));
+            };
+            GetObjectW(image(kIdLogo), sizeof(logo), &logo);
+            GetObjectW(image(kIdModelPicture), sizeof(picture), &picture);
             version = ControlText(page, kIdVersionText);
             date = ControlText(page, kIdBuildDate);
             model = ControlText(page, kIdModelName);
@@ -158,7 +164,112 @@ TEST_F(PropertySheets, SupportPageShowsIdentityAndHonoursPermission)
         EXPECT_EQ(date, L"Apr 3, 2009");
         EXPECT_EQ(model, L"Zentari TX-3390N series");
         EXPECT_EQ(supplies, c.suppliesEnabled) << c.mode;
+        // The model module's pictures are shown.
+        EXPECT_GT(logo.bmWidth * logo.bmHeight, 0);
+        EXPECT_GT(picture.bmWidth * picture.bmHeight, 0);
     }
+}
+
+// The web links launch the address through the shell's handler of web
+// addresses: the browser's stand-in records what it is asked to open.
+class WebAddressHandler {
+public:
+    explicit WebAddressHandler(const std::wstring& log)
+    {
+        RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\https\\shell\\open\\command", 0, nullptr, 0,
+                        KEY_ALL_ACCESS, nullptr, &key_, nullptr);
+        DWORD size = sizeof(previous_);
+        hadPrevious_ = RegQueryValueExW(key_, nullptr, nullptr, nullptr,
+                                        reinterpret_cast<BYTE*>(previous_), &size) == ERROR_SUCCESS;
+        const std::wstring command =
+            L"\"" + TestBinDirectory() + L"\\url_recorder.exe\" \"" + log + L"\" \"%1\"";
+        RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(command.c_str()),
+                       static_cast<DWORD>((command.size() + 1) * sizeof(WCHAR)));
+    }
+    ~WebAddressHandler()
+    {
+        if (hadPrevious_)
+            RegSetValueExW(key_, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(previous_),
+                           static_cast<DWORD>((wcslen(previous_) + 1) * sizeof(WCHAR)));
+        else
+            RegDeleteValueW(key_, nullptr);
+        RegCloseKey(key_);
+    }
+
+private:
+    HKEY key_ = nullptr;
+    WCHAR previous_[1024] = {};
+    bool hadPrevious_ = false;
+};
+
+// The lines of a file once it has count of them (launches are
+// asynchronous), or what it has after ten seconds.
+std::vector<std::wstring> WaitForLines(const std::wstring& path, size_t count)
+{
+    std::vector<std::wstring> lines;
+    for (int tries = 0; tries < 200 && lines.size() < count; ++tries) {
+        Sleep(50);
+        lines.clear();
+        std::wifstream file(path.c_str());
+        for (std::wstring line; std::getline(file, line);)
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+std::wstring LocaleText(LCTYPE type)
+{
+    WCHAR text[16] = {};
+    GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, ARRAYSIZE(text));
+    return text;
+}
+
+TEST_F(PropertySheets, WebLinksOpenTheMakersAddresses)
+{
+    const std::wstring log = CreateScratchDirectory() + L"\\addresses.txt";
+    WebAddressHandler handler(log);
+    host_.Script({[](HWND sheet) { SendDlgItemMessageW(CurrentPage(sheet), kIdSupportSite, BM_CLICK, 0, 0); },
+                  [](HWND sheet) { SendDlgItemMessageW(CurrentPage(sheet), kIdSuppliesSite, BM_CLICK, 0, 0); },
+                  [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
+    Preferences(kPrompt);
+
+    const std::vector<std::wstring> opened = WaitForLines(log, 2);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[0], L"https://support.zentari.example/cgi-bin/solutions.cgi?MDL=TX3390N&LNG=en&SRC=DRIVER");
+    EXPECT_EQ(opened[1], L"https://supplies.zentari.example/genuine/redirect/index.aspx?CTRY=" +
+                             LocaleText(LOCALE_SABBREVCTRYNAME) + L"&LANG=" +
+                             LocaleText(LOCALE_SABBREVLANGNAME) + L"&MDL=TX3390N");
+}
+
+// The settings page goes to the printer as one raw job: a queue whose port
+// pipes its jobs into a file shows what the printer receives.
+TEST_F(PropertySheets, PrintSettingsSendsTheSettingsPage)
+{
+    const std::string unixPath = "/tmp/kv-settings-page-" + std::to_string(GetCurrentProcessId()) + ".prn";
+    const std::wstring port = L"|cat > " + std::wstring(unixPath.begin(), unixPath.end());
+    const std::wstring windowsPath = L"Z:" + std::wstring(unixPath.begin(), unixPath.end());
+    const WCHAR* queue = L"Zentari TX-3390N (Jobs)";
+    ASSERT_TRUE(AddTestQueue(queue, L"Zentari TX-3390N series", port.c_str()));
+    HANDLE jobs = OpenTestPrinter(queue);
+    ASSERT_NE(jobs, nullptr);
+
+    host_.Script({[](HWND sheet) { SendDlgItemMessageW(CurrentPage(sheet), kIdPrintSettings, BM_CLICK, 0, 0); },
+                  [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
+    // Through the spooler, so that the installed module (and its copy of the
+    // page) answers.
+    DocumentPropertiesW(nullptr, jobs, const_cast<WCHAR*>(queue), &out_.pub, nullptr, kPrompt);
+
+    std::string printed;
+    for (int tries = 0; tries < 200 && printed.size() < 4783; ++tries) {
+        Sleep(50);
+        std::ifstream file(windowsPath.c_str(), std::ios::binary);
+        printed.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    }
+    DeleteFileW(windowsPath.c_str());
+    DeletePrinter(jobs);
+    ClosePrinter(jobs);
+    EXPECT_EQ(printed.size(), 4783u);
+    EXPECT_EQ(printed.substr(0, 4), std::string("PK\x03\x04", 4)) << "an XPS package";
 }
 
 // The check-setting button opens the summary over the sheet; OK closes it.

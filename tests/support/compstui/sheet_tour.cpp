@@ -8,14 +8,36 @@
 
 namespace {
 
-// Buttons that open a dialog, and the name of the dialog's picture.
+// Buttons that open a dialog, and the name of the dialog's picture. A
+// button is pressed only where it is visible and enabled; a disabled one
+// may first need its enabling choice (a radio button) made.
 struct DialogButton {
     WORD id;
+    WORD enabledBy;      // 0 when nothing needs choosing first
     const WCHAR* name;
 };
 const DialogButton kDialogButtons[] = {
-    {494, L"check-setting"},
+    {494, 0, L"check-setting"},
+    {253, 249, L"manual-setting"},
+    {296, 0, L"new-watermark"},
+    {351, 0, L"quick-setup-items"},
+    {347, 0, L"macro-setting"},
+    {383, 0, L"header-footer-setting"},
 };
+
+// Paper choices of the Basic page that open a dialog.
+struct PaperDialog {
+    LRESULT paper;
+    const WCHAR* name;
+};
+const PaperDialog kPaperDialogs[] = {
+    {DMPAPER_A3, L"fit-to-paper-size"},
+    {DMPAPER_USER, L"user-defined-size"},
+};
+const WORD kPaperCombo = 170;
+const WORD kFirstCategoryButton = 194;
+const WORD kLastCategoryButton = 199;
+const WORD kFunctionList = 317;
 
 const DWORD kSettleMs = 400;
 const DWORD kScreenshotTimeoutMs = 30000;
@@ -91,23 +113,108 @@ HWND WaitForOwnedDialog(HWND sheet)
     return nullptr;
 }
 
+bool IsUsable(HWND control)
+{
+    return control && IsWindowVisible(control) && IsWindowEnabled(control);
+}
+
+// Waits for the dialog to open, takes its picture and cancels it.
+void SnapshotDialog(HWND sheet, const WCHAR* pageSlug, const WCHAR* dialogName)
+{
+    HWND dialog = WaitForOwnedDialog(sheet);
+    if (!dialog)
+        return;
+    WCHAR name[128];
+    swprintf(name, ARRAYSIZE(name), L"%ls-%ls", pageSlug, dialogName);
+    Snapshot(dialog, name);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    while (IsWindow(dialog))
+        Sleep(50);
+}
+
 void ShowPageDialogs(HWND sheet, HWND page, const WCHAR* pageSlug)
 {
     for (const DialogButton& button : kDialogButtons) {
         HWND control = GetDlgItem(page, button.id);
-        if (!control || !IsWindowEnabled(control))
+        if (control && IsWindowVisible(control) && !IsWindowEnabled(control) && button.enabledBy) {
+            PostMessageW(GetDlgItem(page, button.enabledBy), BM_CLICK, 0, 0);
+            Sleep(kSettleMs);
+        }
+        if (!IsUsable(control))
             continue;
         PostMessageW(control, BM_CLICK, 0, 0);
-        HWND dialog = WaitForOwnedDialog(sheet);
-        if (!dialog)
-            continue;
-        WCHAR name[96];
-        swprintf(name, ARRAYSIZE(name), L"%ls-%ls", pageSlug, button.name);
-        Snapshot(dialog, name);
-        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-        while (IsWindow(dialog))
-            Sleep(50);
+        SnapshotDialog(sheet, pageSlug, button.name);
     }
+}
+
+void ShowPaperDialogs(HWND sheet, HWND page, const WCHAR* pageSlug)
+{
+    HWND combo = GetDlgItem(page, kPaperCombo);
+    if (!IsUsable(combo))
+        return;
+    const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (const PaperDialog& paper : kPaperDialogs) {
+        for (LRESULT i = 0; i < count; ++i) {
+            if (SendMessageW(combo, CB_GETITEMDATA, i, 0) != paper.paper)
+                continue;
+            SendMessageW(combo, CB_SETCURSEL, i, 0);
+            PostMessageW(page, WM_COMMAND, MAKEWPARAM(kPaperCombo, CBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(combo));
+            SnapshotDialog(sheet, pageSlug, paper.name);
+            break;
+        }
+    }
+}
+
+// A view of a page: its picture, then the dialogs it opens.
+void ShowView(HWND sheet, HWND page, const WCHAR* name)
+{
+    Snapshot(sheet, name);
+    ShowPageDialogs(sheet, page, name);
+}
+
+void ShowFunctions(HWND sheet, HWND page, const WCHAR* pageSlug)
+{
+    HWND list = GetDlgItem(page, kFunctionList);
+    if (!IsUsable(list))
+        return;
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        WCHAR text[64] = {}, slug[64], name[128];
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) >= static_cast<LRESULT>(ARRAYSIZE(text)))
+            continue;
+        SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(text));
+        SendMessageW(list, LB_SETCURSEL, i, 0);
+        PostMessageW(page, WM_COMMAND, MAKEWPARAM(kFunctionList, LBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(list));
+        Sleep(kSettleMs);
+        Slug(text, slug, ARRAYSIZE(slug));
+        swprintf(name, ARRAYSIZE(name), L"%ls-%ls", pageSlug, slug);
+        ShowView(sheet, page, name);
+    }
+}
+
+// The category buttons of a page, each showing its own part of the page.
+bool ShowCategories(HWND sheet, HWND page, const WCHAR* pageSlug)
+{
+    bool any = false;
+    for (WORD id = kFirstCategoryButton; id <= kLastCategoryButton; ++id) {
+        HWND button = GetDlgItem(page, id);
+        if (!IsUsable(button))
+            continue;
+        any = true;
+        WCHAR text[64] = {}, slug[64], name[128];
+        GetWindowTextW(button, text, ARRAYSIZE(text));
+        Slug(text, slug, ARRAYSIZE(slug));
+        PostMessageW(button, BM_CLICK, 0, 0);
+        Sleep(kSettleMs);
+        swprintf(name, ARRAYSIZE(name), L"%ls-%ls", pageSlug, slug);
+        if (GetDlgItem(page, kFunctionList) && IsWindowVisible(GetDlgItem(page, kFunctionList)))
+            ShowFunctions(sheet, page, name);
+        else
+            ShowView(sheet, page, name);
+    }
+    return any;
 }
 
 DWORD WINAPI RunTour(void*)
@@ -126,8 +233,11 @@ DWORD WINAPI RunTour(void*)
         SendMessageW(tabs, TCM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
         Slug(title, slug, ARRAYSIZE(slug));
         swprintf(name, ARRAYSIZE(name), L"page-%ls", slug);
-        Snapshot(sheet, name);
-        ShowPageDialogs(sheet, PropSheet_GetCurrentPageHwnd(sheet), name);
+        HWND page = PropSheet_GetCurrentPageHwnd(sheet);
+        if (!ShowCategories(sheet, page, name)) {
+            ShowView(sheet, page, name);
+            ShowPaperDialogs(sheet, page, name);
+        }
     }
     PostMessageW(sheet, PSM_PRESSBUTTON, PSBTN_CANCEL, 0);
     return 0;
