@@ -30,6 +30,12 @@
 
 namespace {
 
+// The Support page is the last tab.
+void ShowLastPage(HWND sheet)
+{
+    PropSheet_SetCurSel(sheet, nullptr, TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)) - 1);
+}
+
 
 TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
 {
@@ -48,11 +54,14 @@ TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
     EXPECT_TRUE(call.headerInstance);
     EXPECT_STREQ(call.headerTitle, kTestQueueName);
 
-    // Only the Support page exists: inserted first, as the host is asked to.
-    ASSERT_EQ(call.pageCount, 1);
-    const StandInPage& page = call.pages[0];
+    // The Advanced and Support pages exist, inserted in tab order as the
+    // host is asked to.
+    ASSERT_EQ(call.pageCount, 2);
+    EXPECT_EQ(call.pages[0].templateId, 146);
+    EXPECT_EQ(call.pages[0].position, 0);
+    const StandInPage& page = call.pages[1];
     EXPECT_EQ(page.function, UINT(CPSFUNC_INSERT_PSUIPAGEW));
-    EXPECT_EQ(page.position, 0);
+    EXPECT_EQ(page.position, 1);
     EXPECT_EQ(page.insertSize, 32);
     EXPECT_EQ(page.insertType, PSUIPAGEINSERT_PROPSHEETPAGE);
     EXPECT_EQ(page.insertMode, INSPSUIPAGE_MODE_INDEX);
@@ -61,10 +70,11 @@ TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
     EXPECT_EQ(page.templateId, kSupportTemplate);
     EXPECT_STREQ(page.title, L"Support");
 
-    // The page reported OK with its own handle.
-    ASSERT_EQ(call.setResultCount, 1);
-    EXPECT_EQ(call.setResults[0].page, page.handle);
-    EXPECT_EQ(call.setResults[0].result, CPSUI_OK);
+    // Each page reported OK with its own handle.
+    ASSERT_EQ(call.setResultCount, 2);
+    EXPECT_EQ(call.setResults[0].page, call.pages[0].handle);
+    EXPECT_EQ(call.setResults[1].page, page.handle);
+    EXPECT_EQ(call.setResults[1].result, CPSUI_OK);
     EXPECT_EQ(call.destroyParam, 1);
 
     EXPECT_TRUE(IsDriverDevmode(&out_.pub, sizeof(out_)));
@@ -145,7 +155,7 @@ TEST_F(PropertySheets, SupportPageShowsIdentityAndHonoursPermission)
     for (const auto& c : cases) {
         std::wstring version, date, model;
         BOOL supplies = -1;
-        host_.Script({[&](HWND sheet) {
+        host_.Script({ShowLastPage, [&](HWND sheet) {
             HWND page = CurrentPage(sheet);
             version = ControlText(page, kIdVersionText);
             date = ControlText(page, kIdBuildDate);
@@ -166,7 +176,8 @@ TEST_F(PropertySheets, CheckSettingShowsTheSummary)
 {
     in_.pub.dmCopies = 3;
     std::wstring summary;
-    host_.Script({[](HWND sheet) { PostMessageW(GetDlgItem(CurrentPage(sheet), kIdCheckSetting), BM_CLICK, 0, 0); },
+    host_.Script({ShowLastPage,
+                  [](HWND sheet) { PostMessageW(GetDlgItem(CurrentPage(sheet), kIdCheckSetting), BM_CLICK, 0, 0); },
                   [&](HWND sheet) {
                       HWND dialog = GetLastActivePopup(sheet);
                       summary = ControlText(dialog, kIdSummaryText);
@@ -319,11 +330,11 @@ TEST_F(SheetPageVariants, SuppressionBitsChooseThePages)
         std::vector<WORD> documentPages;
         std::vector<WORD> devicePages;
     } cases[] = {
-        {kTestQueueName, {kSupportTemplate}, {}},
-        {L"KV Sheets Basic Hidden", {kSupportTemplate}, {}},
+        {kTestQueueName, {146, kSupportTemplate}, {}},
+        {L"KV Sheets Basic Hidden", {146, kSupportTemplate}, {}},
         {L"KV Sheets Advanced Hidden", {kSupportTemplate}, {}},
-        {L"KV Sheets About", {kSupportTemplate}, {143}},
-        {L"KV Sheets Support Hidden", {}, {}},
+        {L"KV Sheets About", {146, kSupportTemplate}, {143}},
+        {L"KV Sheets Support Hidden", {146}, {}},
     };
     for (const auto& c : cases) {
         HANDLE printer = OpenTestPrinter(c.queue);
