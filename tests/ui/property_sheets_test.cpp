@@ -70,11 +70,10 @@ TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
     EXPECT_EQ(page.templateId, kSupportTemplate);
     EXPECT_STREQ(page.title, L"Support");
 
-    // Each page reported OK with its own handle.
-    ASSERT_EQ(call.setResultCount, 2);
+    // The page the sheet created reported OK with its own handle.
+    ASSERT_EQ(call.setResultCount, 1);
     EXPECT_EQ(call.setResults[0].page, call.pages[0].handle);
-    EXPECT_EQ(call.setResults[1].page, page.handle);
-    EXPECT_EQ(call.setResults[1].result, CPSUI_OK);
+    EXPECT_EQ(call.setResults[0].result, CPSUI_OK);
     EXPECT_EQ(call.destroyParam, 1);
 
     EXPECT_TRUE(IsDriverDevmode(&out_.pub, sizeof(out_)));
@@ -453,13 +452,13 @@ TEST(SheetEntryPoints, MissingLanguageModuleFallsBackToTheDriver)
     HANDLE printer = OpenTestPrinter(kTestQueueName);
     DriverDevmode out = {};
     std::wstring version;
-    host.Script({[&](HWND sheet) {
+    host.Script({ShowLastPage, [&](HWND sheet) {
         version = ControlText(CurrentPage(sheet), kIdVersionText);
         Press(sheet, PSBTN_OK);
     }});
     EXPECT_EQ(properties(nullptr, printer, const_cast<WCHAR*>(kTestQueueName), &out.pub, nullptr, kPrompt), IDOK);
-    EXPECT_EQ(Templates(host.Last()), std::vector<WORD>{kSupportTemplate});
-    EXPECT_STREQ(host.Last().pages[0].title, L"Support");
+    EXPECT_EQ(Templates(host.Last()), (std::vector<WORD>{146, kSupportTemplate}));
+    EXPECT_STREQ(host.Last().pages[1].title, L"Support");
     EXPECT_EQ(version, L"Version 1.07");
     ClosePrinter(printer);
     FreeLibrary(alone);
