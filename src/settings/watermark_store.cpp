@@ -104,15 +104,6 @@ void ForgetBitmap(WatermarkState* state)
     FreeBlock(&state->tempPath);
 }
 
-// Every user's sessions read the private copy of a bitmap watermark.
-void OpenToEveryone(const WCHAR* path)
-{
-    SECURITY_DESCRIPTOR descriptor;
-    if (InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
-        SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE))
-        SetFileSecurityW(path, DACL_SECURITY_INFORMATION, &descriptor);
-}
-
 void ReportBitmapFailure(const WatermarkState* state)
 {
     if (!state->showLoadErrors || !state->advancedPage)
@@ -139,7 +130,7 @@ void LoadBitmapFiles(WatermarkState* state, const WCHAR* section, const WCHAR* f
         ReportBitmapFailure(state);
         return;
     }
-    OpenToEveryone(temp);
+    ShareWatermarkCopy(temp);
     state->tempPath = NewPathBlock(temp);
 }
 
@@ -389,4 +380,23 @@ BOOL TruncateWatermarkStore(const WCHAR* storePath)
         return FALSE;
     CloseHandle(file);
     return TRUE;
+}
+
+int CountWatermarkListEntries(const WCHAR* path)
+{
+    return CountListEntries(path);
+}
+
+BOOL HasWatermarkSection(const WCHAR* path, const WCHAR* name)
+{
+    return HasSection(path, name);
+}
+
+// Every user's sessions read the private copy of a bitmap watermark.
+void ShareWatermarkCopy(const WCHAR* path)
+{
+    SECURITY_DESCRIPTOR descriptor;
+    if (InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION) &&
+        SetSecurityDescriptorDacl(&descriptor, TRUE, nullptr, FALSE))
+        SetFileSecurityW(path, DACL_SECURITY_INFORMATION, &descriptor);
 }

@@ -96,3 +96,9 @@ void WriteWatermarkSection(const WCHAR* path, const WatermarkDefinition& definit
 void CopyWatermarkSection(const WCHAR* fromPath, const WCHAR* toPath, const WCHAR* name);
 void RemoveWatermarkSection(const WCHAR* path, const WCHAR* name);
 BOOL TruncateWatermarkStore(const WCHAR* storePath);
+// How many names the list of the store (or shared file) at path holds.
+int CountWatermarkListEntries(const WCHAR* path);
+// TRUE when path holds a section of that name.
+BOOL HasWatermarkSection(const WCHAR* path, const WCHAR* name);
+// Opens the private copy of a bitmap to every user (null DACL).
+void ShareWatermarkCopy(const WCHAR* path);
