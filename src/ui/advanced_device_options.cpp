@@ -7,9 +7,11 @@
 #include "settings/devmode_bits.h"
 #include "ui/controls.h"
 #include "ui/paper_choices.h"
+#include "ui/setting_dialogs.h"
 #include "ui/sheet_session.h"
 
 #include <cstdio>
+#include <cstring>
 #include <cwchar>
 
 namespace {
@@ -244,6 +246,45 @@ void OnSpoolingCommand(HWND page, UiSession* session, WORD id, WORD code)
     }
 }
 
+// The macro and header-footer dialogs edit the record in place; Cancel
+// puts back what they may have changed.
+void RunMacroSetting(HWND page, UiSession* session)
+{
+    PrivateSettings& priv = session->devmode.priv;
+    const BYTE flags = priv.macroFlags, count = priv.macroCount;
+    const DWORD id = priv.macroId;
+    WCHAR name[ARRAYSIZE(priv.macroName)];
+    memcpy(name, priv.macroName, sizeof(name));
+    if (RunMacroDialog(page, session) == IDOK)
+        return;
+    priv.macroFlags = flags;
+    priv.macroCount = count;
+    priv.macroId = id;
+    memcpy(priv.macroName, name, sizeof(name));
+}
+
+void RunHeaderFooterSetting(HWND page, UiSession* session)
+{
+    ProcessorBlock& block = session->devmode.priv.processor;
+    const DWORD flags = block.headerFooterFlags, colour = block.headerFooterColor;
+    const DWORD backColour = block.headerFooterBackColor;
+    const LOGFONTW font = block.headerFooterFont;
+    const BYTE idWatermark = block.idWatermark;
+    WCHAR idName[ARRAYSIZE(block.idWatermarkName)];
+    memcpy(idName, block.idWatermarkName, sizeof(idName));
+    if (RunHeaderFooterDialog(page, session) != IDOK) {
+        block.headerFooterFlags = flags;
+        block.headerFooterColor = colour;
+        block.headerFooterBackColor = backColour;
+        block.headerFooterFont = font;
+        block.idWatermark = idWatermark;
+        memcpy(block.idWatermarkName, idName, sizeof(idName));
+    }
+    AdvancedStateOf(page)->loading = TRUE;
+    LoadCategoryRows(page, session, kCategoryDeviceOptions);
+    AdvancedStateOf(page)->loading = FALSE;
+}
+
 bool SpoolingShown(HWND page, const AdvancedState* state)
 {
     return CurrentCategory(state) == kCategoryDeviceOptions && state->function == kFunctionSpooling &&
@@ -356,6 +397,12 @@ void OnDeviceOptionCommand(HWND page, UiSession* session, AdvancedState* state, 
     }
     if (code != BN_CLICKED)
         return;
+    switch (id) {
+    case kIdQuickSetupItems: RunQuickSetupItemsDialog(page, session); break;
+    case kIdMacroSetting: RunMacroSetting(page, session); break;
+    case kIdHeaderFooterSetting: RunHeaderFooterSetting(page, session); break;
+    default: break;
+    }
     if (const FunctionGroup* group = GroupOf(state->function))
         EnableFunction(page, session, *group);
 }

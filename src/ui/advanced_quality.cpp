@@ -3,6 +3,7 @@
 #include "ui/advanced_page_internal.h"
 
 #include "settings/devmode_bits.h"
+#include "ui/setting_dialogs.h"
 #include "ui/sheet_session.h"
 
 namespace {
@@ -27,6 +28,20 @@ void ShowResolutionName(HWND page, const UiSession* session)
     StripAccelerators(label, name, ARRAYSIZE(name));
     SetDlgItemTextW(page, kIdQualityLabel, name);
     InvalidateRect(GetDlgItem(page, kIdQualityPicture), nullptr, TRUE);
+}
+
+// The manual settings dialog edits the record in place; Cancel puts back
+// what it may have changed.
+void RunManualSetting(HWND page, UiSession* session)
+{
+    PrivateSettings& priv = session->devmode.priv;
+    const DWORD renderFlags = priv.renderFlags;
+    const WORD low = priv.grayLevelLow, high = priv.grayLevelHigh;
+    if (RunManualSettingDialog(page, session) == IDOK)
+        return;
+    priv.renderFlags = renderFlags;
+    priv.grayLevelLow = low;
+    priv.grayLevelHigh = high;
 }
 
 } // namespace
@@ -54,6 +69,10 @@ void RefreshQuality(HWND page, UiSession* session)
 
 void OnQualityCommand(HWND page, UiSession* session, WORD id)
 {
+    if (id == kIdManualSetting) {
+        RunManualSetting(page, session);
+        return;
+    }
     if (id == kIdResolution1200 || id == kIdResolution600 || id == kIdResolution300) {
         DEVMODEW& pub = session->devmode.pub;
         session->devmode.priv.resExt = ResExtOfPrintQuality(pub.dmPrintQuality);

@@ -4,6 +4,7 @@
 
 #include "ui/paper_choices.h"
 #include "ui/sheet_session.h"
+#include "ui/watermark_editor.h"
 
 namespace {
 
@@ -118,7 +119,15 @@ void RefreshWatermark(HWND page, UiSession* session)
 
 void OnWatermarkCommand(HWND page, UiSession* session, WORD id, WORD code)
 {
-    if (id == kIdWatermarkList && code == LBN_SELCHANGE) {
+    if (code == BN_CLICKED && (id == kIdWatermarkNew || id == kIdWatermarkEdit || id == kIdWatermarkDelete)) {
+        if (id == kIdWatermarkDelete)
+            DeleteWatermarkFromPage(page, session, (GetKeyState(VK_SHIFT) & 0x8000) != 0);
+        else
+            RunWatermarkEditor(page, session, id == kIdWatermarkNew);
+        AdvancedStateOf(page)->loading = TRUE;
+        RefreshWatermark(page, session);
+        AdvancedStateOf(page)->loading = FALSE;
+    } else if (id == kIdWatermarkList && code == LBN_SELCHANGE) {
         ChooseWatermark(page, session);
     } else if (id == kIdWatermarkPages && code == CBN_SELCHANGE) {
         DWORD& pages = session->devmode.priv.processor.watermarkPages;

@@ -459,6 +459,60 @@ TEST_F(AdvancedPage, HostileXpsFileDoesNotBreakThePage)
     RemoveDirectoryW(path.c_str());
 }
 
+// The setting dialogs open over the page; their Cancel leaves the record
+// as it was, their OK keeps what was changed in them.
+TEST_F(AdvancedPage, SettingDialogsKeepOnlyConfirmedChanges)
+{
+    const DriverDevmode baseline = Baseline();
+    const struct {
+        const char* name;
+        Kind kind;
+        WORD function;
+        int button;
+        int dialogControl;
+        const WCHAR* title;
+        int answer;
+        FieldRange field;
+        DWORD mask;
+    } cases[] = {
+        {"macro kept", kDeviceOptions, 4, 347, 563, L"Macro Setting", IDOK, FIELD(priv.macroFlags), 0x02},
+        {"macro cancelled", kDeviceOptions, 4, 347, 563, L"Macro Setting", IDCANCEL, FIELD(priv.macroFlags), 0x02},
+        {"manual setting cancelled", kQuality, kNoFunction, 253, 507, L"Manual Setting", IDCANCEL,
+         FIELD(priv.renderFlags), 0xFFFFFFFF},
+        {"new watermark cancelled", kWatermark, kNoFunction, 296, 535, L"Watermark Setting", IDCANCEL,
+         FIELD(priv.processor.watermark.on), 0xFFFFFFFF},
+    };
+    for (const auto& c : cases) {
+        std::wstring title;
+        std::vector<SheetStep> steps = {Category(c.kind)};
+        if (c.function != kNoFunction)
+            steps.push_back(Function(c.function));
+        if (c.button == 253)
+            steps.push_back(ClickStep(249));   // Manual print setting enables the button
+        steps.push_back(ClickStep(c.button));
+        steps.push_back([&](HWND sheet) {
+            HWND dialog = GetLastActivePopup(sheet);
+            WCHAR text[128] = {};
+            GetWindowTextW(dialog, text, ARRAYSIZE(text));
+            title = text;
+            PostMessageW(GetDlgItem(dialog, c.dialogControl), BM_CLICK, 0, 0);
+        });
+        steps.push_back([&](HWND sheet) { PostMessageW(GetLastActivePopup(sheet), WM_COMMAND, c.answer, 0); });
+        // Saving a macro asks before it may replace one in the printer.
+        MessageSeen replace;
+        if (c.answer == IDOK)
+            steps.push_back(Answer(&replace, IDOK));
+        ASSERT_EQ(RunThenOk(steps), IDOK) << c.name;
+        EXPECT_EQ(title, c.title) << c.name;
+        const DWORD before = ReadBits(baseline, c.field) & c.mask;
+        const DWORD after = ReadBits(out_, c.field) & c.mask;
+        if (c.answer == IDOK)
+            EXPECT_NE(after, before) << c.name;
+        else
+            EXPECT_EQ(after, before) << c.name;
+    }
+}
+
 // Opening the sheet with this page and walking its categories holds
 // nothing more.
 TEST_F(AdvancedPage, RepeatedOpeningsLeakNothing)
