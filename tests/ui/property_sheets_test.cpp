@@ -30,12 +30,6 @@
 
 namespace {
 
-// The Support page is the last tab.
-void ShowLastPage(HWND sheet)
-{
-    PropSheet_SetCurSel(sheet, nullptr, TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)) - 1);
-}
-
 
 TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
 {
