@@ -41,6 +41,11 @@ void Press(HWND sheet, int button)
     PostMessageW(sheet, PSM_PRESSBUTTON, button, 0);
 }
 
+void ShowLastPage(HWND sheet)
+{
+    PropSheet_SetCurSel(sheet, nullptr, TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)) - 1);
+}
+
 HWND CurrentPage(HWND sheet)
 {
     return PropSheet_GetCurrentPageHwnd(sheet);

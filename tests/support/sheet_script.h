@@ -25,6 +25,8 @@ const DWORD kPrompt = DM_IN_PROMPT | DM_OUT_BUFFER;
 using SheetStep = std::function<void(HWND sheet)>;
 
 void Press(HWND sheet, int button);
+// Brings the last tab (the Support page) to the front.
+void ShowLastPage(HWND sheet);
 HWND CurrentPage(HWND sheet);
 std::wstring ControlText(HWND dialog, int id);
 

@@ -129,7 +129,7 @@ void AskContextMenu(HWND page, int control, std::initializer_list<WPARAM> keys)
 
 TEST_F(ContextHelp, PageHelpOpensThePageTopicAndCancelClosesIt)
 {
-    host_.Script({[](HWND sheet) { Press(sheet, PSBTN_HELP); },
+    host_.Script({ShowLastPage, [](HWND sheet) { Press(sheet, PSBTN_HELP); },
                   [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
     ASSERT_EQ(Preferences(kPrompt | DM_IN_BUFFER), IDCANCEL);
 
@@ -140,7 +140,8 @@ TEST_F(ContextHelp, PageHelpOpensThePageTopicAndCancelClosesIt)
 
 TEST_F(ContextHelp, ControlHelpOpensTheControlsTopic)
 {
-    host_.Script({[](HWND sheet) {
+    host_.Script({ShowLastPage,
+                  [](HWND sheet) {
                       HWND button = GetDlgItem(CurrentPage(sheet), kCheckSettingButton);
                       HELPINFO info = {sizeof(info), HELPINFO_WINDOW, kCheckSettingButton, button, 0,
                                        CentreOf(button)};

@@ -48,11 +48,14 @@ TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
     EXPECT_TRUE(call.headerInstance);
     EXPECT_STREQ(call.headerTitle, kTestQueueName);
 
-    // Only the Support page exists: inserted first, as the host is asked to.
-    ASSERT_EQ(call.pageCount, 1);
-    const StandInPage& page = call.pages[0];
+    // The Advanced and Support pages exist, inserted in tab order as the
+    // host is asked to.
+    ASSERT_EQ(call.pageCount, 2);
+    EXPECT_EQ(call.pages[0].templateId, 146);
+    EXPECT_EQ(call.pages[0].position, 0);
+    const StandInPage& page = call.pages[1];
     EXPECT_EQ(page.function, UINT(CPSFUNC_INSERT_PSUIPAGEW));
-    EXPECT_EQ(page.position, 0);
+    EXPECT_EQ(page.position, 1);
     EXPECT_EQ(page.insertSize, 32);
     EXPECT_EQ(page.insertType, PSUIPAGEINSERT_PROPSHEETPAGE);
     EXPECT_EQ(page.insertMode, INSPSUIPAGE_MODE_INDEX);
@@ -61,9 +64,9 @@ TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
     EXPECT_EQ(page.templateId, kSupportTemplate);
     EXPECT_STREQ(page.title, L"Support");
 
-    // The page reported OK with its own handle.
+    // The page the sheet created reported OK with its own handle.
     ASSERT_EQ(call.setResultCount, 1);
-    EXPECT_EQ(call.setResults[0].page, page.handle);
+    EXPECT_EQ(call.setResults[0].page, call.pages[0].handle);
     EXPECT_EQ(call.setResults[0].result, CPSUI_OK);
     EXPECT_EQ(call.destroyParam, 1);
 
@@ -146,7 +149,7 @@ TEST_F(PropertySheets, SupportPageShowsIdentityAndHonoursPermission)
         std::wstring version, date, model;
         BOOL supplies = -1;
         BITMAP logo = {}, picture = {};
-        host_.Script({[&](HWND sheet) {
+        host_.Script({ShowLastPage, [&](HWND sheet) {
             HWND page = CurrentPage(sheet);
             auto image = [page](int id) {
                 return reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(page, id, STM_GETIMAGE, IMAGE_BITMAP, 0));
@@ -228,7 +231,8 @@ TEST_F(PropertySheets, WebLinksOpenTheMakersAddresses)
 {
     const std::wstring log = CreateScratchDirectory() + L"\\addresses.txt";
     WebAddressHandler handler(log);
-    host_.Script({[](HWND sheet) { SendDlgItemMessageW(CurrentPage(sheet), kIdSupportSite, BM_CLICK, 0, 0); },
+    host_.Script({ShowLastPage,
+                  [](HWND sheet) { SendDlgItemMessageW(CurrentPage(sheet), kIdSupportSite, BM_CLICK, 0, 0); },
                   [](HWND sheet) { SendDlgItemMessageW(CurrentPage(sheet), kIdSuppliesSite, BM_CLICK, 0, 0); },
                   [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
     Preferences(kPrompt);
@@ -253,7 +257,8 @@ TEST_F(PropertySheets, PrintSettingsSendsTheSettingsPage)
     HANDLE jobs = OpenTestPrinter(queue);
     ASSERT_NE(jobs, nullptr);
 
-    host_.Script({[](HWND sheet) { SendDlgItemMessageW(CurrentPage(sheet), kIdPrintSettings, BM_CLICK, 0, 0); },
+    host_.Script({ShowLastPage,
+                  [](HWND sheet) { SendDlgItemMessageW(CurrentPage(sheet), kIdPrintSettings, BM_CLICK, 0, 0); },
                   [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
     // Through the spooler, so that the installed module (and its copy of the
     // page) answers.
@@ -277,7 +282,8 @@ TEST_F(PropertySheets, CheckSettingShowsTheSummary)
 {
     in_.pub.dmCopies = 3;
     std::wstring summary;
-    host_.Script({[](HWND sheet) { PostMessageW(GetDlgItem(CurrentPage(sheet), kIdCheckSetting), BM_CLICK, 0, 0); },
+    host_.Script({ShowLastPage,
+                  [](HWND sheet) { PostMessageW(GetDlgItem(CurrentPage(sheet), kIdCheckSetting), BM_CLICK, 0, 0); },
                   [&](HWND sheet) {
                       HWND dialog = GetLastActivePopup(sheet);
                       summary = ControlText(dialog, kIdSummaryText);
@@ -430,11 +436,11 @@ TEST_F(SheetPageVariants, SuppressionBitsChooseThePages)
         std::vector<WORD> documentPages;
         std::vector<WORD> devicePages;
     } cases[] = {
-        {kTestQueueName, {kSupportTemplate}, {}},
-        {L"KV Sheets Basic Hidden", {kSupportTemplate}, {}},
+        {kTestQueueName, {146, kSupportTemplate}, {}},
+        {L"KV Sheets Basic Hidden", {146, kSupportTemplate}, {}},
         {L"KV Sheets Advanced Hidden", {kSupportTemplate}, {}},
-        {L"KV Sheets About", {kSupportTemplate}, {143}},
-        {L"KV Sheets Support Hidden", {}, {}},
+        {L"KV Sheets About", {146, kSupportTemplate}, {143}},
+        {L"KV Sheets Support Hidden", {146}, {}},
     };
     for (const auto& c : cases) {
         HANDLE printer = OpenTestPrinter(c.queue);
@@ -553,13 +559,13 @@ TEST(SheetEntryPoints, MissingLanguageModuleFallsBackToTheDriver)
     HANDLE printer = OpenTestPrinter(kTestQueueName);
     DriverDevmode out = {};
     std::wstring version;
-    host.Script({[&](HWND sheet) {
+    host.Script({ShowLastPage, [&](HWND sheet) {
         version = ControlText(CurrentPage(sheet), kIdVersionText);
         Press(sheet, PSBTN_OK);
     }});
     EXPECT_EQ(properties(nullptr, printer, const_cast<WCHAR*>(kTestQueueName), &out.pub, nullptr, kPrompt), IDOK);
-    EXPECT_EQ(Templates(host.Last()), std::vector<WORD>{kSupportTemplate});
-    EXPECT_STREQ(host.Last().pages[0].title, L"Support");
+    EXPECT_EQ(Templates(host.Last()), (std::vector<WORD>{146, kSupportTemplate}));
+    EXPECT_STREQ(host.Last().pages[1].title, L"Support");
     EXPECT_EQ(version, L"Version 1.07");
     ClosePrinter(printer);
     FreeLibrary(alone);

@@ -1,0 +1,531 @@
+// The Advanced page as a user drives it: category buttons, radios, checks
+// and typed values through the host stand-in's real sheet, the result read
+// from the DEVMODE that OK returns, message boxes found and answered.
+#include "platform/driverui.h"
+
+#include "settings/driver_devmode.h"
+#include "support/process_usage.h"
+#include "support/sheet_script.h"
+#include "support/test_printers.h"
+
+#include <commctrl.h>
+#include <prsht.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+enum Kind { kQuality = 0, kDuplex, kWatermark, kPageSetting, kDeviceOptions };
+const int kFirstCategoryButton = 194;
+const int kFunctionList = 317;
+const WORD kNoFunction = 0xFFFF;
+
+void Click(HWND page, int id)
+{
+    PostMessageW(GetDlgItem(page, id), BM_CLICK, 0, 0);
+}
+
+// The sample model has no category resource: button i is kind i.
+SheetStep Category(Kind kind)
+{
+    return [kind](HWND sheet) { Click(CurrentPage(sheet), kFirstCategoryButton + kind); };
+}
+
+SheetStep Function(WORD code)
+{
+    return [code](HWND sheet) {
+        HWND page = CurrentPage(sheet);
+        HWND list = GetDlgItem(page, kFunctionList);
+        const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            if (SendMessageW(list, LB_GETITEMDATA, i, 0) != code)
+                continue;
+            SendMessageW(list, LB_SETCURSEL, i, 0);
+            PostMessageW(page, WM_COMMAND, MAKEWPARAM(kFunctionList, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+        }
+    };
+}
+
+SheetStep ClickStep(int id)
+{
+    return [id](HWND sheet) { Click(CurrentPage(sheet), id); };
+}
+
+// Typing replaces the text; the edit itself announces the change.
+SheetStep Type(int id, const WCHAR* text)
+{
+    return [id, text](HWND sheet) { SetDlgItemTextW(CurrentPage(sheet), id, text); };
+}
+
+SheetStep Leave(int id)
+{
+    return [id](HWND sheet) {
+        HWND page = CurrentPage(sheet);
+        PostMessageW(page, WM_COMMAND, MAKEWPARAM(id, EN_KILLFOCUS), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
+    };
+}
+
+SheetStep PressStep(int button)
+{
+    return [button](HWND sheet) { Press(sheet, button); };
+}
+
+struct MessageSeen {
+    std::wstring title;
+    std::wstring text;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM found)
+{
+    if (IsWindowVisible(window) && GetDlgItem(window, 0xFFFF)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Answers the message box the previous step raised, recording it.
+SheetStep Answer(MessageSeen* seen, int button)
+{
+    return [seen, button](HWND) {
+        HWND box = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(&box));
+        if (!box)
+            return;
+        WCHAR title[256] = {};
+        GetWindowTextW(box, title, ARRAYSIZE(title));
+        seen->title = title;
+        seen->text = ControlText(box, 0xFFFF);
+        PostMessageW(box, WM_COMMAND, button, 0);
+    };
+}
+
+struct FieldRange {
+    size_t offset;
+    size_t size;
+};
+#define FIELD(path) FieldRange{offsetof(DriverDevmode, path), sizeof(DriverDevmode::path)}
+
+DWORD ReadBits(const DriverDevmode& record, FieldRange field)
+{
+    DWORD value = 0;
+    memcpy(&value, reinterpret_cast<const BYTE*>(&record) + field.offset, field.size);
+    return value;
+}
+
+std::wstring XpsFile()
+{
+    WCHAR folder[MAX_PATH];
+    SHGetFolderPathW(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+    return std::wstring(folder) + L"\\Zentari\\PrtDrv\\KVEXT07.INI";
+}
+
+std::wstring XpsValue(const WCHAR* key)
+{
+    WCHAR text[64];
+    GetPrivateProfileStringW(L"Rip", key, L"<none>", text, ARRAYSIZE(text), XpsFile().c_str());
+    return text;
+}
+
+class AdvancedPage : public PropertySheets {
+protected:
+    // Runs the steps, then OK; the sheet's answer.
+    LONG RunThenOk(std::vector<SheetStep> steps, DWORD mode = kPrompt | DM_IN_BUFFER)
+    {
+        steps.push_back(PressStep(PSBTN_OK));
+        return Run(std::move(steps), mode);
+    }
+    LONG Run(std::vector<SheetStep> steps, DWORD mode = kPrompt | DM_IN_BUFFER)
+    {
+        memset(&out_, kFill, sizeof(out_));
+        host_.Script(std::move(steps));
+        return Preferences(mode);
+    }
+    DriverDevmode Baseline()
+    {
+        EXPECT_EQ(RunThenOk({}), IDOK);
+        return out_;
+    }
+};
+
+// Each control edits its own bits: compared with an untouched OK, the
+// record differs only in the control's field and in the fields derived
+// from the settings (the job processor's block, the public duplex).
+TEST_F(AdvancedPage, EachControlChangesOnlyItsField)
+{
+    const DriverDevmode baseline = Baseline();
+    const struct {
+        const char* name;
+        Kind kind;
+        WORD function;
+        int control;
+        FieldRange field;
+        DWORD mask;
+        DWORD value;
+        FieldRange alsoChanged;
+    } cases[] = {
+        {"300 dpi", kQuality, kNoFunction, 242, FIELD(pub.dmPrintQuality), 0xFFFF, 300, FIELD(pub.dmYResolution)},
+        {"toner save on", kQuality, kNoFunction, 246, FIELD(priv.economy), 0xFFFF, 1, FIELD(priv.economy)},
+        {"graphics setting", kQuality, kNoFunction, 251, FIELD(priv.defaultSet), 0xFF, 2, FIELD(priv.defaultSet)},
+        {"duplex on", kDuplex, kNoFunction, 261, FIELD(priv.duplex), 0x100, 0x100, FIELD(priv.duplex)},
+        {"flip on top", kDuplex, kNoFunction, 268, FIELD(priv.duplex), 0xFF, 2, FIELD(priv.duplex)},
+        {"binding offset on", kDuplex, kNoFunction, 273, FIELD(priv.bindFlags), 0x02, 0x02, FIELD(priv.bindFlags)},
+        {"opaque watermark", kWatermark, kNoFunction, 291, FIELD(priv.processor.watermarkRop), 0xFFFFFFFF,
+         0x00CC0020, FIELD(priv.processor.watermarkRop)},
+        {"mirror", kPageSetting, kNoFunction, 222, FIELD(priv.imageProcess), 0x01, 0x01, FIELD(priv.imageProcess)},
+        {"reverse", kPageSetting, kNoFunction, 231, FIELD(priv.imageProcess), 0x02, 0x02, FIELD(priv.imageProcess)},
+        {"reprint off", kDeviceOptions, 0, 366, FIELD(priv.mopy), 0x100, 0, FIELD(priv.mopy)},
+        {"quick setup on", kDeviceOptions, 1, 349, FIELD(priv.qps), 0xFF, 1, FIELD(priv.qps)},
+        {"manual sleep", kDeviceOptions, 2, 328, FIELD(priv.sleepMode), 0xFFFF, 3, FIELD(priv.sleepMode)},
+        {"density manual", kDeviceOptions, 9, 408, FIELD(priv.biasOn), 0xFFFF, 0, FIELD(priv.biasOn)},
+        {"error printout on", kDeviceOptions, 14, 417, FIELD(priv.errorPrint), 0xFFFF, 1, FIELD(priv.errorPrint)},
+        {"reduce curl", kDeviceOptions, 15, 422, FIELD(priv.paperHandling), 0x01, 0x01, FIELD(priv.paperHandling)},
+        {"header-footer on", kDeviceOptions, 8, 382, FIELD(priv.processor.headerFooterFlags), 0x80, 0x80,
+         FIELD(priv.processor.headerFooterFlags)},
+    };
+    const FieldRange derived[] = {FIELD(priv.processor), FIELD(pub.dmDuplex)};
+    for (const auto& c : cases) {
+        ASSERT_NE(ReadBits(baseline, c.field) & c.mask, c.value) << c.name << ": the default already has it";
+        std::vector<SheetStep> steps = {Category(c.kind)};
+        if (c.function != kNoFunction)
+            steps.push_back(Function(c.function));
+        steps.push_back(ClickStep(c.control));
+        ASSERT_EQ(RunThenOk(steps), IDOK) << c.name;
+        EXPECT_EQ(ReadBits(out_, c.field) & c.mask, c.value) << c.name;
+        const auto* now = reinterpret_cast<const BYTE*>(&out_);
+        const auto* before = reinterpret_cast<const BYTE*>(&baseline);
+        for (size_t at = 0; at < sizeof(DriverDevmode); ++at) {
+            bool allowed = (at >= c.field.offset && at < c.field.offset + c.field.size) ||
+                           (at >= c.alsoChanged.offset && at < c.alsoChanged.offset + c.alsoChanged.size);
+            for (const FieldRange& range : derived)
+                allowed = allowed || (at >= range.offset && at < range.offset + range.size);
+            if (!allowed && now[at] != before[at]) {
+                ADD_FAILURE() << c.name << " also changed the byte at " << at;
+                break;
+            }
+        }
+    }
+}
+
+TEST_F(AdvancedPage, DefaultRestoresOnlyTheCurrentCategory)
+{
+    const DriverDevmode baseline = Baseline();
+    ASSERT_EQ(RunThenOk({Category(kDuplex), ClickStep(261), Category(kPageSetting), ClickStep(222),
+                         ClickStep(16)}),
+              IDOK);
+    EXPECT_EQ(out_.priv.imageProcess, baseline.priv.imageProcess);
+    EXPECT_EQ(out_.priv.duplex & 0x100, 0x100);
+
+    ASSERT_EQ(RunThenOk({Category(kPageSetting), ClickStep(222), Category(kDuplex), ClickStep(261),
+                         ClickStep(268), ClickStep(16)}),
+              IDOK);
+    EXPECT_EQ(out_.priv.duplex, baseline.priv.duplex);
+    EXPECT_EQ(out_.priv.imageProcess & 1, 1);
+}
+
+// The sample model has a duplex unit (bit 2) and no 1200 mode; a caller
+// without permission may not change toner save, watermarks or spooling.
+TEST_F(AdvancedPage, ModelWordsAndPermissionDecideTheControls)
+{
+    const struct {
+        Kind kind;
+        WORD function;
+        int control;
+        bool visible;
+        bool enabledPermitted;
+        bool enabledWithout;
+    } cases[] = {
+        {kQuality, kNoFunction, 239, false, false, false},
+        {kQuality, kNoFunction, 241, true, true, true},
+        {kQuality, kNoFunction, 245, true, true, false},
+        {kDuplex, kNoFunction, 262, true, true, true},
+        {kDuplex, kNoFunction, 263, true, true, true},
+        {kWatermark, kNoFunction, 290, true, true, false},
+        {kWatermark, kNoFunction, 291, true, true, true},
+        {kPageSetting, kNoFunction, 222, true, true, true},
+        {kDeviceOptions, 0, 366, true, true, false},
+        {kDeviceOptions, 0, 384, false, false, false},
+        {kDeviceOptions, 14, 417, true, true, false},
+        {kDeviceOptions, kNoFunction, 222, false, false, false},   // other categories' controls
+    };
+    for (DWORD mode : {DWORD(kPrompt), DWORD(kPrompt | DM_NOPERMISSION)}) {
+        for (const auto& c : cases) {
+            int visible = -1, enabled = -1;
+            std::vector<SheetStep> steps = {Category(c.kind)};
+            if (c.function != kNoFunction)
+                steps.push_back(Function(c.function));
+            steps.push_back([&](HWND sheet) {
+                HWND control = GetDlgItem(CurrentPage(sheet), c.control);
+                visible = IsWindowVisible(control) ? 1 : 0;
+                enabled = IsWindowEnabled(control) ? 1 : 0;
+            });
+            steps.push_back(PressStep(PSBTN_CANCEL));
+            Run(steps, mode);
+            const bool permitted = !(mode & DM_NOPERMISSION);
+            EXPECT_EQ(visible, c.visible ? 1 : 0) << c.control;
+            EXPECT_EQ(enabled, (permitted ? c.enabledPermitted : c.enabledWithout) ? 1 : 0)
+                << c.control << (permitted ? " permitted" : " without permission");
+        }
+    }
+}
+
+// Secure print needs a four-digit password before the page may be left.
+TEST_F(AdvancedPage, SecurePrintPasswordKeepsTheUserOnThePage)
+{
+    const struct {
+        const WCHAR* pin;
+        bool accepted;
+        SHORT stored;
+    } cases[] = {
+        {L"123", false, 0}, {L"12a4", false, 0}, {L"", false, 0}, {L"0123", true, 123}, {L"9876", true, 9876},
+    };
+    in_.priv.mopy = 0x100;   // reprint on, last job
+    for (const auto& c : cases) {
+        MessageSeen seen;
+        std::vector<SheetStep> steps = {Category(kDeviceOptions), Function(0), ClickStep(368),
+                                        Type(378, c.pin), PressStep(PSBTN_OK)};
+        if (!c.accepted) {
+            steps.push_back(Answer(&seen, IDOK));
+            steps.push_back(PressStep(PSBTN_CANCEL));
+        }
+        const LONG result = Run(steps);
+        EXPECT_EQ(result, c.accepted ? IDOK : IDCANCEL);
+        if (c.accepted) {
+            EXPECT_EQ(out_.priv.mopyPin, c.stored);
+            EXPECT_EQ(out_.priv.mopy & 0x107, 0x101);
+        } else {
+            EXPECT_EQ(seen.title, L"Password error");
+            EXPECT_NE(seen.text.find(L"must be 4 digits"), std::wstring::npos);
+        }
+    }
+
+    // Leaving the category is refused the same way.
+    MessageSeen seen;
+    int listShown = -1;
+    Run({Category(kDeviceOptions), Function(0), ClickStep(368), Type(378, L"12"), Category(kQuality),
+         Answer(&seen, IDOK),
+         [&](HWND sheet) { listShown = IsWindowVisible(GetDlgItem(CurrentPage(sheet), kFunctionList)) ? 1 : 0; },
+         PressStep(PSBTN_CANCEL)});
+    EXPECT_EQ(seen.title, L"Password error");
+    EXPECT_EQ(listShown, 1);
+}
+
+// Models that keep jobs under the user's own names need both names.
+TEST_F(AdvancedPage, OwnNamesMustBeGiven)
+{
+    in_.priv.resourceNumber = 12;
+    in_.priv.mopy = 0x302;   // reprint on, public, own names
+    MessageSeen user, job;
+    ASSERT_EQ(Run({Category(kDeviceOptions), Function(0), Type(372, L""), Type(375, L""), PressStep(PSBTN_OK),
+                   Answer(&user, IDOK), Type(372, L"alice"), PressStep(PSBTN_OK), Answer(&job, IDOK),
+                   PressStep(PSBTN_CANCEL)}),
+              IDCANCEL);
+    EXPECT_EQ(user.title, L"Error");
+    EXPECT_NE(user.text.find(L"User Name"), std::wstring::npos);
+    EXPECT_NE(job.text.find(L"Job Name"), std::wstring::npos);
+
+    ASSERT_EQ(RunThenOk({Category(kDeviceOptions), Function(0), Type(372, L"alice"), Type(375, L"report")}), IDOK);
+    EXPECT_STREQ(out_.priv.mopyUser, L"alice");
+    EXPECT_STREQ(out_.priv.mopyJob, L"report");
+}
+
+TEST_F(AdvancedPage, FreeScalingStaysWithinItsRange)
+{
+    const struct {
+        const WCHAR* typed;
+        bool leave;
+        const WCHAR* shown;
+        WORD stored;
+    } cases[] = {
+        {L"500", false, L"400", 400}, {L"10", true, L"25", 25}, {L"120", false, L"120", 120}, {L"x", true, L"25", 25},
+    };
+    for (const auto& c : cases) {
+        std::wstring shown;
+        std::vector<SheetStep> steps = {Category(kPageSetting), ClickStep(213), Type(218, c.typed)};
+        if (c.leave)
+            steps.push_back(Leave(218));
+        steps.push_back([&](HWND sheet) { shown = ControlText(CurrentPage(sheet), 218); });
+        ASSERT_EQ(RunThenOk(steps), IDOK);
+        EXPECT_EQ(shown, c.shown) << c.typed;
+        EXPECT_EQ(out_.priv.scaling, 2);
+        EXPECT_EQ(out_.priv.scalingSize, c.stored) << c.typed;
+    }
+}
+
+TEST_F(AdvancedPage, BindingOffsetIsKeptInItsRange)
+{
+    const struct {
+        const char* name;
+        bool inches;
+        const WCHAR* typed;
+        bool outOfRange;
+        WORD stored;
+    } cases[] = {
+        {"millimetres", false, L"12.5", false, 125},
+        {"too far", false, L"300", true, 2032},
+        {"inches", true, L"1", false, 254},
+        {"too far in inches", true, L"9", true, 2032},
+    };
+    for (const auto& c : cases) {
+        MessageSeen seen;
+        std::vector<SheetStep> steps = {Category(kDuplex), ClickStep(273), ClickStep(c.inches ? 277 : 276)};
+        steps.push_back(Type(274, c.typed));
+        steps.push_back(Leave(274));
+        if (c.outOfRange)
+            steps.push_back(Answer(&seen, IDOK));
+        ASSERT_EQ(RunThenOk(steps), IDOK) << c.name;
+        EXPECT_EQ(out_.priv.bindingOffset, c.stored) << c.name;
+        EXPECT_EQ(out_.priv.bindFlags & 0x03, c.inches ? 0x03 : 0x02) << c.name;
+        EXPECT_EQ(seen.title, c.outOfRange ? L"Binding Offset" : L"") << c.name;
+    }
+}
+
+TEST_F(AdvancedPage, BookletFollowsDuplex)
+{
+    const DriverDevmode baseline = Baseline();
+    ASSERT_EQ(baseline.priv.duplex & 0x100, 0);
+    in_.priv.scaling = 3;
+    ASSERT_EQ(RunThenOk({Category(kDuplex), ClickStep(261), ClickStep(284)}), IDOK);
+    EXPECT_EQ(out_.priv.booklet & 1, 1);
+    EXPECT_EQ(out_.priv.multiPage, 2);
+    EXPECT_EQ(out_.priv.anotherTray, DMBIN_AUTO);
+    EXPECT_EQ(out_.priv.scaling, 0);
+    EXPECT_EQ(out_.priv.bookletLayout, 1);
+
+    ASSERT_EQ(RunThenOk({Category(kDuplex), ClickStep(261), ClickStep(284), ClickStep(261)}), IDOK);
+    EXPECT_EQ(out_.priv.booklet & 1, 0);
+    EXPECT_EQ(out_.priv.multiPage, baseline.priv.multiPage);
+    EXPECT_EQ(out_.priv.bookletLayout, 0);
+}
+
+// The XPS values: offsets clamped into the record, memory and halftone
+// into the machine-wide file.
+TEST_F(AdvancedPage, XpsValuesAreClampedAndWritten)
+{
+    in_.priv.serviceItems = 0x20;
+    const struct {
+        const WCHAR* x;
+        const WCHAR* y;
+        const WCHAR* memory;
+        bool halftone;
+        LONG storedX;
+        LONG storedY;
+        const WCHAR* memoryKey;
+        const WCHAR* halftoneKey;
+    } cases[] = {
+        {L"-20000000", L"4000000", L"256", true, -14224000, 3556000, L"256", L"1"},
+        {L"-5", L"12", L"lots", false, -5, 12, L"<none>", L"0"},
+    };
+    for (const auto& c : cases) {
+        std::vector<SheetStep> steps = {Category(kDeviceOptions), Function(263), Type(1058, c.x), Type(1060, c.y),
+                                        Type(1062, c.memory)};
+        steps.push_back([&c](HWND sheet) {
+            CheckDlgButton(CurrentPage(sheet), 1064, c.halftone ? BST_CHECKED : BST_UNCHECKED);
+        });
+        ASSERT_EQ(RunThenOk(steps), IDOK);
+        EXPECT_EQ(out_.priv.savedCode1, c.storedX);
+        EXPECT_EQ(out_.priv.savedCode2, c.storedY);
+        EXPECT_EQ(XpsValue(L"Memory"), c.memoryKey);
+        EXPECT_EQ(XpsValue(L"Halftone"), c.halftoneKey);
+    }
+}
+
+// A damaged or unwritable file does not stop the page.
+TEST_F(AdvancedPage, HostileXpsFileDoesNotBreakThePage)
+{
+    in_.priv.serviceItems = 0x20;
+    const std::wstring path = XpsFile();
+    {
+        std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
+        file << "[Rip]\r\nMemory=" << std::string(5000, '9') << "\r\nHalftone=\x01\xff\r\n";
+    }
+    std::wstring memory;
+    ASSERT_EQ(RunThenOk({Category(kDeviceOptions), Function(263),
+                         [&](HWND sheet) { memory = ControlText(CurrentPage(sheet), 1062); }, Type(1058, L"7")}),
+              IDOK);
+    EXPECT_LE(memory.size(), 15u);
+    EXPECT_EQ(out_.priv.savedCode1, 7);
+
+    DeleteFileW(path.c_str());
+    ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
+    ASSERT_EQ(RunThenOk({Category(kDeviceOptions), Function(263), Type(1058, L"8")}), IDOK);
+    EXPECT_EQ(out_.priv.savedCode1, 8);
+    RemoveDirectoryW(path.c_str());
+}
+
+// The setting dialogs open over the page; their Cancel leaves the record
+// as it was, their OK keeps what was changed in them.
+TEST_F(AdvancedPage, SettingDialogsKeepOnlyConfirmedChanges)
+{
+    const DriverDevmode baseline = Baseline();
+    const struct {
+        const char* name;
+        Kind kind;
+        WORD function;
+        int button;
+        int dialogControl;
+        const WCHAR* title;
+        int answer;
+        FieldRange field;
+        DWORD mask;
+    } cases[] = {
+        {"macro kept", kDeviceOptions, 4, 347, 563, L"Macro Setting", IDOK, FIELD(priv.macroFlags), 0x02},
+        {"macro cancelled", kDeviceOptions, 4, 347, 563, L"Macro Setting", IDCANCEL, FIELD(priv.macroFlags), 0x02},
+        {"manual setting cancelled", kQuality, kNoFunction, 253, 507, L"Manual Setting", IDCANCEL,
+         FIELD(priv.renderFlags), 0xFFFFFFFF},
+        {"new watermark cancelled", kWatermark, kNoFunction, 296, 535, L"Watermark Setting", IDCANCEL,
+         FIELD(priv.processor.watermark.on), 0xFFFFFFFF},
+    };
+    for (const auto& c : cases) {
+        std::wstring title;
+        std::vector<SheetStep> steps = {Category(c.kind)};
+        if (c.function != kNoFunction)
+            steps.push_back(Function(c.function));
+        if (c.button == 253)
+            steps.push_back(ClickStep(249));   // Manual print setting enables the button
+        steps.push_back(ClickStep(c.button));
+        steps.push_back([&](HWND sheet) {
+            HWND dialog = GetLastActivePopup(sheet);
+            WCHAR text[128] = {};
+            GetWindowTextW(dialog, text, ARRAYSIZE(text));
+            title = text;
+            PostMessageW(GetDlgItem(dialog, c.dialogControl), BM_CLICK, 0, 0);
+        });
+        steps.push_back([&](HWND sheet) { PostMessageW(GetLastActivePopup(sheet), WM_COMMAND, c.answer, 0); });
+        // Saving a macro asks before it may replace one in the printer.
+        MessageSeen replace;
+        if (c.answer == IDOK)
+            steps.push_back(Answer(&replace, IDOK));
+        ASSERT_EQ(RunThenOk(steps), IDOK) << c.name;
+        EXPECT_EQ(title, c.title) << c.name;
+        const DWORD before = ReadBits(baseline, c.field) & c.mask;
+        const DWORD after = ReadBits(out_, c.field) & c.mask;
+        if (c.answer == IDOK)
+            EXPECT_NE(after, before) << c.name;
+        else
+            EXPECT_EQ(after, before) << c.name;
+    }
+}
+
+// Opening the sheet with this page and walking its categories holds
+// nothing more.
+TEST_F(AdvancedPage, RepeatedOpeningsLeakNothing)
+{
+    const UsageGrowth growth = MeasureUsageGrowth(
+        [this] {
+            RunThenOk({Category(kDuplex), Category(kWatermark), Category(kPageSetting), Category(kDeviceOptions),
+                       Function(9), Category(kQuality)});
+        },
+        3, 20);
+    EXPECT_LT(growth.handles, 20);
+    EXPECT_LT(growth.gdiObjects, 20);
+    EXPECT_LT(growth.heapBlocks, 20);
+}
+
+} // namespace
