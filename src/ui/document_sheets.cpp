@@ -13,6 +13,7 @@
 #include "settings/printer_data.h"
 #include "settings/printer_setup.h"
 #include "settings/watermark_store.h"
+#include "ui/basic_page.h"
 #include "ui/quick_setup_sync.h"
 #include "ui/sheet_pages.h"
 #include "ui/support_page.h"
@@ -29,7 +30,7 @@ struct PageRow {
     DLGPROC procedure;
 };
 const PageRow kPageTable[kSheetSlots] = {
-    {591, 145, nullptr},            // Basic
+    {591, kBasicTemplate, BasicPageProc},
     {592, 146, nullptr},            // Advanced
     {kTraySettingsTitle, kTraySettingsTemplate, nullptr},
     {594, kSupportTemplate, SupportPageProc},
