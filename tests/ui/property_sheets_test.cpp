@@ -30,6 +30,12 @@
 
 namespace {
 
+// The Support page, the sheet's last tab, brought to the front.
+HWND ShowSupportPage(HWND sheet)
+{
+    PropSheet_SetCurSel(sheet, nullptr, TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)) - 1);
+    return CurrentPage(sheet);
+}
 
 TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
 {
@@ -48,22 +54,28 @@ TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
     EXPECT_TRUE(call.headerInstance);
     EXPECT_STREQ(call.headerTitle, kTestQueueName);
 
-    // Only the Support page exists: inserted first, as the host is asked to.
-    ASSERT_EQ(call.pageCount, 1);
-    const StandInPage& page = call.pages[0];
-    EXPECT_EQ(page.function, UINT(CPSFUNC_INSERT_PSUIPAGEW));
-    EXPECT_EQ(page.position, 0);
-    EXPECT_EQ(page.insertSize, 32);
-    EXPECT_EQ(page.insertType, PSUIPAGEINSERT_PROPSHEETPAGE);
-    EXPECT_EQ(page.insertMode, INSPSUIPAGE_MODE_INDEX);
-    EXPECT_EQ(page.pageSize, 104u);
-    EXPECT_EQ(page.pageFlags, DWORD(PSP_USETITLE | PSP_HASHELP));
-    EXPECT_EQ(page.templateId, kSupportTemplate);
-    EXPECT_STREQ(page.title, L"Support");
+    // The Basic and Support pages, inserted in tab order, as the host is asked to.
+    ASSERT_EQ(call.pageCount, 2);
+    const struct {
+        WORD templateId;
+        const WCHAR* title;
+    } expected[] = {{145, L"Basic"}, {kSupportTemplate, L"Support"}};
+    for (int i = 0; i < call.pageCount; ++i) {
+        const StandInPage& page = call.pages[i];
+        EXPECT_EQ(page.function, UINT(CPSFUNC_INSERT_PSUIPAGEW));
+        EXPECT_EQ(page.position, i);
+        EXPECT_EQ(page.insertSize, 32);
+        EXPECT_EQ(page.insertType, PSUIPAGEINSERT_PROPSHEETPAGE);
+        EXPECT_EQ(page.insertMode, INSPSUIPAGE_MODE_INDEX);
+        EXPECT_EQ(page.pageSize, 104u);
+        EXPECT_EQ(page.pageFlags, DWORD(PSP_USETITLE | PSP_HASHELP));
+        EXPECT_EQ(page.templateId, expected[i].templateId);
+        EXPECT_STREQ(page.title, expected[i].title);
+    }
 
-    // The page reported OK with its own handle.
+    // The page shown reported OK with its own handle.
     ASSERT_EQ(call.setResultCount, 1);
-    EXPECT_EQ(call.setResults[0].page, page.handle);
+    EXPECT_EQ(call.setResults[0].page, call.pages[0].handle);
     EXPECT_EQ(call.setResults[0].result, CPSUI_OK);
     EXPECT_EQ(call.destroyParam, 1);
 
@@ -146,7 +158,7 @@ TEST_F(PropertySheets, SupportPageShowsIdentityAndHonoursPermission)
         std::wstring version, date, model;
         BOOL supplies = -1;
         host_.Script({[&](HWND sheet) {
-            HWND page = CurrentPage(sheet);
+            HWND page = ShowSupportPage(sheet);
             version = ControlText(page, kIdVersionText);
             date = ControlText(page, kIdBuildDate);
             model = ControlText(page, kIdModelName);
@@ -166,7 +178,7 @@ TEST_F(PropertySheets, CheckSettingShowsTheSummary)
 {
     in_.pub.dmCopies = 3;
     std::wstring summary;
-    host_.Script({[](HWND sheet) { PostMessageW(GetDlgItem(CurrentPage(sheet), kIdCheckSetting), BM_CLICK, 0, 0); },
+    host_.Script({[](HWND sheet) { PostMessageW(GetDlgItem(ShowSupportPage(sheet), kIdCheckSetting), BM_CLICK, 0, 0); },
                   [&](HWND sheet) {
                       HWND dialog = GetLastActivePopup(sheet);
                       summary = ControlText(dialog, kIdSummaryText);
@@ -319,11 +331,11 @@ TEST_F(SheetPageVariants, SuppressionBitsChooseThePages)
         std::vector<WORD> documentPages;
         std::vector<WORD> devicePages;
     } cases[] = {
-        {kTestQueueName, {kSupportTemplate}, {}},
+        {kTestQueueName, {145, kSupportTemplate}, {}},
         {L"KV Sheets Basic Hidden", {kSupportTemplate}, {}},
-        {L"KV Sheets Advanced Hidden", {kSupportTemplate}, {}},
-        {L"KV Sheets About", {kSupportTemplate}, {143}},
-        {L"KV Sheets Support Hidden", {}, {}},
+        {L"KV Sheets Advanced Hidden", {145, kSupportTemplate}, {}},
+        {L"KV Sheets About", {145, kSupportTemplate}, {143}},
+        {L"KV Sheets Support Hidden", {145}, {}},
     };
     for (const auto& c : cases) {
         HANDLE printer = OpenTestPrinter(c.queue);
@@ -443,12 +455,12 @@ TEST(SheetEntryPoints, MissingLanguageModuleFallsBackToTheDriver)
     DriverDevmode out = {};
     std::wstring version;
     host.Script({[&](HWND sheet) {
-        version = ControlText(CurrentPage(sheet), kIdVersionText);
+        version = ControlText(ShowSupportPage(sheet), kIdVersionText);
         Press(sheet, PSBTN_OK);
     }});
     EXPECT_EQ(properties(nullptr, printer, const_cast<WCHAR*>(kTestQueueName), &out.pub, nullptr, kPrompt), IDOK);
-    EXPECT_EQ(Templates(host.Last()), std::vector<WORD>{kSupportTemplate});
-    EXPECT_STREQ(host.Last().pages[0].title, L"Support");
+    EXPECT_EQ(Templates(host.Last()), (std::vector<WORD>{145, kSupportTemplate}));
+    EXPECT_STREQ(host.Last().pages[1].title, L"Support");
     EXPECT_EQ(version, L"Version 1.07");
     ClosePrinter(printer);
     FreeLibrary(alone);
