@@ -17,7 +17,6 @@
 
 namespace {
 
-const WCHAR kBrushProperty[] = L"KvBasicBrush";
 const int kCopiesDigits = 3;
 const SHORT kDefaultPagesPerSheet[] = {1, 2, 4};
 
@@ -197,7 +196,6 @@ void InitBasicPage(HWND page, const PROPSHEETPAGEW* sheetPage)
     SetWindowLongPtrW(page, DWLP_USER, reinterpret_cast<LONG_PTR>(session));
     if (!IsUiSession(session))
         return;
-    SetPropW(page, kBrushProperty, CreateSolidBrush(GetSysColor(COLOR_BTNFACE)));
     SheetOf(session)->basicWindow = page;
     TellAdvancedBookletState(session);
     SendDlgItemMessageW(page, kIdCopies, EM_LIMITTEXT, kCopiesDigits, 0);
@@ -211,8 +209,6 @@ void InitBasicPage(HWND page, const PROPSHEETPAGEW* sheetPage)
 
 void DestroyBasicPage(HWND page)
 {
-    if (HANDLE brush = RemovePropW(page, kBrushProperty))
-        DeleteObject(brush);
     UiSession* session = BasicSessionOf(page);
     if (!session)
         return;
@@ -263,13 +259,26 @@ INT_PTR OnBasicNotify(HWND page, UiSession* session, const NMHDR* header)
     }
 }
 
-INT_PTR OnColourStatic(HWND page, HDC dc, HWND control)
+// The summary is blue on whatever the page is painted with (a theme may
+// paint pages differently from the dialog colour), so it draws no
+// background of its own; a new text erases the old through the page.
+INT_PTR OnColourStatic(HDC dc, HWND control)
 {
     if (GetDlgCtrlID(control) != kIdBasicSummary)
         return FALSE;
     SetTextColor(dc, RGB(0, 0, 255));
-    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-    return reinterpret_cast<INT_PTR>(GetPropW(page, kBrushProperty));
+    SetBkMode(dc, TRANSPARENT);
+    return reinterpret_cast<INT_PTR>(GetStockObject(NULL_BRUSH));
+}
+
+void SetSummaryText(HWND page, const WCHAR* text)
+{
+    HWND summary = Item(page, kIdBasicSummary);
+    SetWindowTextW(summary, text);
+    RECT area;
+    GetWindowRect(summary, &area);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
+    RedrawWindow(page, &area, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
 }
 
 } // namespace
@@ -410,7 +419,7 @@ void ShowScalingSummary(HWND page, const UiSession* session)
     const LRESULT selected = SendMessageW(combo, CB_GETCURSEL, 0, 0);
     if (selected >= 0 && SendMessageW(combo, CB_GETLBTEXTLEN, selected, 0) < LRESULT(ARRAYSIZE(paper)))
         SendMessageW(combo, CB_GETLBTEXT, selected, reinterpret_cast<LPARAM>(paper));
-    SetDlgItemTextW(page, kIdBasicSummary, paper);
+    SetSummaryText(page, paper);
 }
 
 void NoteChange(HWND page)
@@ -474,7 +483,7 @@ INT_PTR CALLBACK BasicPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
         SetWindowLongPtrW(page, DWLP_MSGRESULT, TRUE);
         return TRUE;
     case WM_CTLCOLORSTATIC:
-        return OnColourStatic(page, reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+        return OnColourStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY:
         return OnBasicNotify(page, session, reinterpret_cast<const NMHDR*>(lParam));
     default:
