@@ -103,6 +103,9 @@ kv_testbed_start() {
     # Without a window manager Wine waits seconds whenever a managed window
     # is hidden; unmanaged windows let the sheets open and close at once.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    # Wine prefers its own HTML Help even to one beside the program; the
+    # tests place a recording stand-in there (Wine's needs a browser engine).
+    wine reg add 'HKCU\Software\Wine\DllOverrides' /v hhctrl.ocx /d native,builtin /f >/dev/null 2>&1
     wineserver -w
     # One persistent server for the run: each program then starts in tens of
     # milliseconds instead of hundreds.

@@ -24,18 +24,6 @@ BOOL InSystemDirectory(const WCHAR* path)
     return wcsncmp(path, system, length) == 0;
 }
 
-int ReadListedIds(const WCHAR* file, WORD* ids)
-{
-    int count = 0;
-    WCHAR key[16], text[kIdListChars + 1];
-    for (int index = 0;; ++index) {
-        wsprintfW(key, kIdListKey, index);
-        if (!GetPrivateProfileStringW(kMacroSection, key, L"", text, ARRAYSIZE(text), file) ||
-            !ParseMacroIds(text, ids, &count, kMaxListedMacros))
-            return count;
-    }
-}
-
 void WriteListedIds(const WCHAR* file, const WORD* ids, int count)
 {
     WCHAR key[16], text[kMacroIdsPerKey * 8];
@@ -58,6 +46,18 @@ BOOL MacroListPath(const PrivateSettings* settings, WCHAR* path, size_t capacity
     WCHAR folder[MAX_PATH];
     return UserDataFolder(folder, MAX_PATH) ? PrintBounded(path, capacity, L"%ls\\%ls", folder, name)
                                             : PrintBounded(path, capacity, L"%ls", name);
+}
+
+int ReadMacroIdLists(const WCHAR* file, WORD* ids, int capacity)
+{
+    int count = 0;
+    WCHAR key[16], text[kIdListChars + 1];
+    for (int index = 0;; ++index) {
+        wsprintfW(key, kIdListKey, index);
+        if (!GetPrivateProfileStringW(kMacroSection, key, L"", text, ARRAYSIZE(text), file) ||
+            !ParseMacroIds(text, ids, &count, capacity))
+            return count;
+    }
 }
 
 BOOL ParseMacroIds(const WCHAR* text, WORD* ids, int* count, int capacity)
@@ -91,7 +91,7 @@ void RegisterMacro(const PrivateSettings* settings)
     if (!ids)
         return;
     const WORD id = LOWORD(settings->macroId);
-    const int count = ReadListedIds(file, ids);
+    const int count = ReadMacroIdLists(file, ids, kMaxListedMacros);
     if (std::find(ids, ids + count, id) == ids + count) {
         ids[count] = id;
         std::sort(ids, ids + count + 1);

@@ -19,6 +19,12 @@ BOOL MacroListPath(const PrivateSettings* settings, WCHAR* path, size_t capacity
 // capacity - *count ids to ids; returns FALSE when some did not fit.
 BOOL ParseMacroIds(const WCHAR* text, WORD* ids, int* count, int capacity);
 
+// Reads the ids of the "IDLIST0", "IDLIST1", ... keys of section "MACROS"
+// in file, in order, up to the first missing key; at most capacity ids.
+// The printer's own list, as the remote-setup tool reports it, has the same
+// layout. Returns the number read.
+int ReadMacroIdLists(const WCHAR* file, WORD* ids, int capacity);
+
 // Lists the settings' macro in the user's list file and records its name.
 // Does nothing when the file would land in the system directory.
 void RegisterMacro(const PrivateSettings* settings);
