@@ -9,6 +9,7 @@
 #include "ui/context_help.h"
 #include "ui/controls.h"
 #include "ui/paper_choices.h"
+#include "ui/setting_dialogs.h"
 #include "ui/sheet_session.h"
 #include "ui/support_page.h"
 
@@ -21,7 +22,7 @@ const WCHAR kQuietProperty[] = L"KvBasicQuiet";
 const int kMessageChars = 512;
 
 // The Advanced page's controls this page keeps in step.
-const WORD kAdvancedBooklet = 284;
+const WORD kAdvancedOutputPaper = 207;
 const WORD kAdvancedScaleSize = 208;
 const WORD kAdvancedScalingFirst = 211;
 const WORD kAdvancedScalingLast = 214;
@@ -193,6 +194,41 @@ void StorePaper(HWND page, UiSession* session, int paper)
         ReselectByData(page, kIdMediaType, MediaField(session));
 }
 
+// An oversize paper prints reduced to the paper the user picks; with the
+// pick made, one page goes on each sheet. The dialog sees the new paper,
+// so that its own checks judge the paper being chosen.
+bool ConfirmFitToPaper(HWND page, UiSession* session, int paper)
+{
+    DEVMODEW& pub = session->devmode.pub;
+    PrivateSettings& priv = session->devmode.priv;
+    const short previous = pub.dmPaperSize;
+    const WORD keptFitPaper = priv.fitPaperSize;
+    pub.dmPaperSize = static_cast<short>(paper);
+    const INT_PTR answer = RunFitToPaperDialog(page, session);
+    pub.dmPaperSize = previous;
+    if (answer != IDOK) {
+        priv.fitPaperSize = keptFitPaper;
+        return false;
+    }
+    HWND multiPage = Item(page, kIdMultiPage);
+    SendMessageW(multiPage, CB_SETCURSEL, 0, 0);
+    PostMessageW(page, WM_COMMAND, MAKEWPARAM(kIdMultiPage, CBN_SELCHANGE), reinterpret_cast<LPARAM>(multiPage));
+    priv.scaling = kScalingFitPaper;
+    if (HWND advanced = SheetOf(session)->advancedWindow) {
+        WCHAR name[64] = {};
+        HWND papers = Item(page, kIdPaperSize);
+        const LRESULT count = SendMessageW(papers, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            if (SendMessageW(papers, CB_GETITEMDATA, i, 0) == priv.fitPaperSize &&
+                SendMessageW(papers, CB_GETLBTEXTLEN, i, 0) < LRESULT(ARRAYSIZE(name)))
+                SendMessageW(papers, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
+        }
+        SetDlgItemTextW(advanced, kAdvancedOutputPaper, name);
+        CheckRadioButton(advanced, kAdvancedScalingFirst, kAdvancedScalingLast, kAdvancedScalingFirst + kScalingFitPaper);
+    }
+    return true;
+}
+
 void OnPaperChange(HWND page, UiSession* session)
 {
     const int previous = session->devmode.pub.dmPaperSize;
@@ -209,6 +245,10 @@ void OnPaperChange(HWND page, UiSession* session)
     }
     if (checks & kPaperRefusedByScaling) {
         AskWithString(page, session, kStrErrorTitle, kStrUserSizeScaling, MB_OK | MB_ICONHAND);
+        ReselectByData(page, kIdPaperSize, previous);
+        return;
+    }
+    if ((checks & kPaperAsksFitToPaper) && !ConfirmFitToPaper(page, session, paper)) {
         ReselectByData(page, kIdPaperSize, previous);
         return;
     }

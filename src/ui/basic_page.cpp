@@ -18,6 +18,7 @@
 namespace {
 
 const int kCopiesDigits = 3;
+const WORD kAdvancedBooklet = 284;   // the Advanced page's "Booklet Printing"
 const SHORT kDefaultPagesPerSheet[] = {1, 2, 4};
 
 const ControlHelp kBasicHelp[] = {
@@ -186,7 +187,7 @@ void TellAdvancedBookletState(UiSession* session)
     HWND advanced = SheetOf(session)->advancedWindow;
     if (!advanced || (session->devmode.priv.booklet & kBookletOn))
         return;
-    CheckDlgButton(advanced, 284, BST_UNCHECKED);
+    CheckDlgButton(advanced, kAdvancedBooklet, BST_UNCHECKED);
     InvalidateRect(advanced, nullptr, FALSE);
 }
 
@@ -442,8 +443,9 @@ void TurnBookletOff(HWND page, UiSession* session)
     priv.multiPage = priv.bookletMultiPage;
     priv.processor.procPagesPerSheet = priv.multiPage < 1 ? priv.multiPage : 1;
     if (HWND advanced = SheetOf(session)->advancedWindow) {
-        CheckDlgButton(advanced, 284, BST_UNCHECKED);
-        PostMessageW(advanced, WM_COMMAND, MAKEWPARAM(284, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(advanced, 284)));
+        CheckDlgButton(advanced, kAdvancedBooklet, BST_UNCHECKED);
+        PostMessageW(advanced, WM_COMMAND, MAKEWPARAM(kAdvancedBooklet, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(advanced, kAdvancedBooklet)));
     }
     SelectOrFirst(Item(page, kIdMultiPage), priv.multiPage);
     FillPageOrderList(page, session);

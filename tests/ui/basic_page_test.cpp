@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
@@ -380,6 +381,85 @@ TEST_F(BasicPageTest, PagesPerSheetTurnScalingOffWhenConfirmed)
         EXPECT_EQ(out_.priv.scaling, c.scaling);
         EXPECT_EQ(out_.priv.scalingSize, c.answer == IDOK ? 100 : 150);
     }
+}
+
+// The sample model with A3 added beside A4 in every paper statement.
+std::string SampleModelWithA3()
+{
+    std::string model = SampleModelWithCaps(0);
+    const struct {
+        const char* a4;
+        const char* a3;
+    } values[] = {
+        {"[595 842]", "[842 1191]"}, {"\"12 12 583 830\"", "\"12 12 830 1179\""},
+        {"\"12 12 830 583\"", "\"12 12 1179 830\""}, {"\"595 842\"", "\"842 1191\""}, {"\"9\"", "\"8\""},
+    };
+    std::string out;
+    size_t start = 0;
+    while (start < model.size()) {
+        size_t end = model.find('\n', start);
+        end = end == std::string::npos ? model.size() : end + 1;
+        const std::string line = model.substr(start, end - start);
+        out += line;
+        if (line.rfind("*", 0) == 0 && line.find(" A4/A4:") != std::string::npos) {
+            std::string a3 = line;
+            a3.replace(a3.find("A4/A4"), 5, "A3/A3");
+            for (const auto& v : values) {
+                const size_t at = a3.find(v.a4);
+                if (at != std::string::npos)
+                    a3.replace(at, strlen(v.a4), v.a3);
+            }
+            out += a3;
+        }
+        start = end;
+    }
+    return out;
+}
+
+// Choosing a paper larger than the printer prints asks for the paper to
+// fit it to; OK prints one page per sheet, fitted.
+TEST_F(BasicPageTest, OversizePaperAsksForTheFitToPaperSize)
+{
+    const WCHAR* queue = L"KV Basic Oversize";
+    static const bool installed = InstallTestPrinter(queue, L"KV Basic Model A3", L"KVBA3.PPD", SampleModelWithA3());
+    ASSERT_TRUE(installed);
+    HANDLE printer = OpenTestPrinter(queue);
+    ASSERT_NE(printer, nullptr);
+    const struct {
+        int answer;
+        short paper;
+        SHORT pages;
+        BYTE scaling;
+    } cases[] = {{IDCANCEL, DMPAPER_LETTER, 4, 0}, {IDOK, DMPAPER_A3, 1, 1}};
+    for (const auto& c : cases) {
+        DriverDevmode in = {};
+        ASSERT_EQ(DrvDocumentProperties(nullptr, printer, const_cast<WCHAR*>(queue), &in.pub, nullptr, DM_OUT_BUFFER),
+                  IDOK);
+        in.pub.dmPaperSize = DMPAPER_LETTER;
+        in.priv.multiPage = 4;
+        in.priv.scaling = 0;
+        std::wstring title;
+        const int answer = c.answer;
+        host_.Script({Choose(kIdPaperSize, DMPAPER_A3),
+                      [&title, answer](HWND sheet) {
+                          HWND dialog = GetLastActivePopup(sheet);
+                          WCHAR text[128] = {};
+                          GetWindowTextW(dialog, text, ARRAYSIZE(text));
+                          title = text;
+                          PostMessageW(dialog, WM_COMMAND, answer, 0);
+                      },
+                      [](HWND) {}, PressButton(PSBTN_OK)});
+        DriverDevmode out;
+        memset(&out, kFill, sizeof(out));
+        ASSERT_EQ(DrvDocumentProperties(nullptr, printer, const_cast<WCHAR*>(queue), &out.pub, &in.pub,
+                                        kPrompt | DM_IN_BUFFER),
+                  IDOK);
+        EXPECT_EQ(title, L"Fit to Paper Size Setting") << c.answer;
+        EXPECT_EQ(out.pub.dmPaperSize, c.paper) << c.answer;
+        EXPECT_EQ(out.priv.multiPage, c.pages) << c.answer;
+        EXPECT_EQ(out.priv.scaling, c.scaling) << c.answer;
+    }
+    ClosePrinter(printer);
 }
 
 TEST_F(BasicPageTest, PaperListHoldsTheModelsAndTheSavedSizes)
