@@ -4,6 +4,7 @@
 #include "core/spooler_info.h"
 #include "lifecycle/companion_programs.h"
 #include "lifecycle/web_links.h"
+#include "resources/resource_ids.h"
 #include "ui/context_help.h"
 #include "ui/settings_summary.h"
 #include "ui/settings_page_print.h"
@@ -87,6 +88,30 @@ void SetIdentityTexts(HWND window, const UiSession* session)
     SetDlgItemTextW(window, kIdBuildDate, text);
 }
 
+// A bitmap of the model's resource module in a picture static, which owns
+// it until ReleasePicture; a missing bitmap leaves the static empty.
+void ShowPicture(HWND window, int controlId, HMODULE module, WORD bitmapId)
+{
+    if (!module)
+        return;
+    auto* picture = static_cast<HBITMAP>(
+        LoadImageW(module, MAKEINTRESOURCEW(bitmapId), IMAGE_BITMAP, 0, 0, LR_DEFAULTCOLOR));
+    if (!picture)
+        return;
+    auto* previous = reinterpret_cast<HBITMAP>(SendDlgItemMessageW(
+        window, controlId, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(picture)));
+    if (previous)
+        DeleteObject(previous);
+}
+
+void ReleasePicture(HWND window, int controlId)
+{
+    auto* picture = reinterpret_cast<HBITMAP>(
+        SendDlgItemMessageW(window, controlId, STM_SETIMAGE, IMAGE_BITMAP, 0));
+    if (picture)
+        DeleteObject(picture);
+}
+
 void InitSupportPage(HWND page, const PROPSHEETPAGEW* sheetPage)
 {
     auto* session = reinterpret_cast<UiSession*>(sheetPage->lParam);
@@ -100,6 +125,8 @@ void InitSupportPage(HWND page, const PROPSHEETPAGEW* sheetPage)
     }
     SetIdentityTexts(page, session);
     SetModelTexts(page, SheetOf(session));
+    ShowPicture(page, kIdLogo, SheetOf(session)->modelResources, IDB_MAKER_LOGO);
+    ShowPicture(page, kIdModelPicture, SheetOf(session)->modelResources, IDB_MODEL_PICTURE);
     EnableWindow(GetDlgItem(page, kIdSuppliesSite), SheetOf(session)->hasPermission != 0);
 }
 
@@ -230,6 +257,7 @@ void InitAboutDialog(HWND dialog, const PROPSHEETPAGEW* sheetPage)
         ShowWindow(GetDlgItem(dialog, IDOK), SW_HIDE);   // the sheet has its own buttons
     SetDlgItemTextW(dialog, kIdDeviceName, device);
     SetIdentityTexts(dialog, session);
+    ShowPicture(dialog, kIdLogo, SheetOf(session)->modelResources, IDB_MAKER_LOGO);
     // File names are at most 12 characters: the versions line up after them.
     const DWORD tabStop = 70;
     SendDlgItemMessageW(dialog, kIdFileVersions, EM_SETTABSTOPS, 1, reinterpret_cast<LPARAM>(&tabStop));
@@ -308,6 +336,8 @@ INT_PTR CALLBACK SupportPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
             OnSupportCommand(page, session, LOWORD(wParam));
         return TRUE;
     case WM_DESTROY:
+        ReleasePicture(page, kIdLogo);
+        ReleasePicture(page, kIdModelPicture);
         CloseHelpWindows(session);
         return FALSE;
     case WM_DRAWITEM:
@@ -337,6 +367,9 @@ INT_PTR CALLBACK AboutDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
                 EndDialog(dialog, IDOK);
             return TRUE;
         }
+        return FALSE;
+    case WM_DESTROY:
+        ReleasePicture(dialog, kIdLogo);
         return FALSE;
     default:
         return FALSE;

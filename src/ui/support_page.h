@@ -14,6 +14,7 @@ enum SupportControl : WORD {
     kIdDeviceName = 20,
     kIdVersionText = 362,
     kIdModelName = 480,
+    kIdModelPicture = 481,
     kIdNoticeLine = 484,
     kIdRightsLine = 485,
     kIdSupportSite = 491,      // picture buttons 491-494

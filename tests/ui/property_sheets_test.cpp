@@ -157,8 +157,14 @@ TEST_F(PropertySheets, SupportPageShowsIdentityAndHonoursPermission)
     for (const auto& c : cases) {
         std::wstring version, date, model;
         BOOL supplies = -1;
+        BITMAP logo = {}, picture = {};
         host_.Script({[&](HWND sheet) {
             HWND page = ShowSupportPage(sheet);
+            auto image = [page](int id) {
+                return reinterpret_cast<HGDIOBJ>(SendDlgItemMessageW(page, id, STM_GETIMAGE, IMAGE_BITMAP, 0));
+            };
+            GetObjectW(image(kIdLogo), sizeof(logo), &logo);
+            GetObjectW(image(kIdModelPicture), sizeof(picture), &picture);
             version = ControlText(page, kIdVersionText);
             date = ControlText(page, kIdBuildDate);
             model = ControlText(page, kIdModelName);
@@ -170,6 +176,9 @@ TEST_F(PropertySheets, SupportPageShowsIdentityAndHonoursPermission)
         EXPECT_EQ(date, L"Apr 3, 2009");
         EXPECT_EQ(model, L"Zentari TX-3390N series");
         EXPECT_EQ(supplies, c.suppliesEnabled) << c.mode;
+        // The model module's pictures are shown.
+        EXPECT_GT(logo.bmWidth * logo.bmHeight, 0);
+        EXPECT_GT(picture.bmWidth * picture.bmHeight, 0);
     }
 }
 
