@@ -747,6 +747,9 @@ TEST_F(CustomPaperDialog, OpeningAndClosingLeaksNothing)
                  Click(IDCANCEL)});
         },
         3, 20);
+    RecordProperty("handles", static_cast<int>(growth.handles));
+    RecordProperty("gdiObjects", static_cast<int>(growth.gdiObjects));
+    RecordProperty("heapBlocks", static_cast<int>(growth.heapBlocks));
     EXPECT_LT(growth.handles, 20);
     EXPECT_LT(growth.gdiObjects, 20);
     EXPECT_LT(growth.heapBlocks, 20);
