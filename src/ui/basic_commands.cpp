@@ -8,6 +8,7 @@
 #include "ui/basic_rules.h"
 #include "ui/context_help.h"
 #include "ui/controls.h"
+#include "ui/custom_paper_dialog.h"
 #include "ui/paper_choices.h"
 #include "ui/setting_dialogs.h"
 #include "ui/sheet_session.h"
@@ -229,11 +230,24 @@ bool ConfirmFitToPaper(HWND page, UiSession* session, int paper)
     return true;
 }
 
+// The user-defined entry asks for the size; the dialog may save it under a
+// name, which then is the paper chosen and a new entry of the list. 0 when
+// the user cancels.
+int AskUserDefinedSize(HWND page, UiSession* session)
+{
+    short produced = kUserDefinedPaper;
+    if (RunCustomPaperDialog(page, session, &produced) != IDOK)
+        return 0;
+    FillPaperCombo(Item(page, kIdPaperSize), session);
+    ReselectByData(page, kIdPaperSize, produced);
+    return produced;
+}
+
 void OnPaperChange(HWND page, UiSession* session)
 {
     const int previous = session->devmode.pub.dmPaperSize;
-    const int paper = static_cast<int>(SelectedComboData(Item(page, kIdPaperSize), previous));
-    if (paper == previous)
+    int paper = static_cast<int>(SelectedComboData(Item(page, kIdPaperSize), previous));
+    if (paper == previous && paper != kUserDefinedPaper)
         return;
     const unsigned checks = PaperChangeChecks(session->devmode, paper);
     if (checks & kPaperAsksBooklet) {
@@ -249,6 +263,10 @@ void OnPaperChange(HWND page, UiSession* session)
         return;
     }
     if ((checks & kPaperAsksFitToPaper) && !ConfirmFitToPaper(page, session, paper)) {
+        ReselectByData(page, kIdPaperSize, previous);
+        return;
+    }
+    if (paper == kUserDefinedPaper && IsWindowVisible(page) && (paper = AskUserDefinedSize(page, session)) == 0) {
         ReselectByData(page, kIdPaperSize, previous);
         return;
     }

@@ -462,6 +462,33 @@ TEST_F(BasicPageTest, OversizePaperAsksForTheFitToPaperSize)
     ClosePrinter(printer);
 }
 
+// The user-defined entry asks for the size; Cancel keeps the paper.
+TEST_F(BasicPageTest, UserDefinedEntryAsksForTheSize)
+{
+    const struct {
+        int answer;
+        short paper;
+    } cases[] = {{IDCANCEL, DMPAPER_LETTER}, {IDOK, DMPAPER_USER}};
+    for (const auto& c : cases) {
+        in_.pub.dmPaperSize = DMPAPER_LETTER;
+        std::wstring title;
+        LRESULT shown = -1;
+        const int answer = c.answer;
+        RunThenOk({Choose(kIdPaperSize, DMPAPER_USER),
+                   [&title, answer](HWND sheet) {
+                       HWND dialog = GetLastActivePopup(sheet);
+                       WCHAR text[128] = {};
+                       GetWindowTextW(dialog, text, ARRAYSIZE(text));
+                       title = text;
+                       PostMessageW(dialog, WM_COMMAND, answer, 0);
+                   },
+                   [&shown](HWND sheet) { shown = SelectedData(BasicPage(sheet), kIdPaperSize); }});
+        EXPECT_EQ(title, L"User Defined Size") << c.answer;
+        EXPECT_EQ(shown, c.paper) << c.answer;
+        EXPECT_EQ(out_.pub.dmPaperSize, c.paper) << c.answer;
+    }
+}
+
 TEST_F(BasicPageTest, PaperListHoldsTheModelsAndTheSavedSizes)
 {
     HANDLE printer = OpenTestPrinter(kTestQueueName);
