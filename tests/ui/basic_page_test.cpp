@@ -119,6 +119,19 @@ SheetStep Answer(int button, MessageBoxSeen* seen)
     };
 }
 
+// Answers the modal dialog the page opened over the sheet, recording its
+// title.
+SheetStep AnswerDialog(int button, std::wstring* title)
+{
+    return [button, title](HWND sheet) {
+        HWND dialog = GetLastActivePopup(sheet);
+        WCHAR text[128] = {};
+        GetWindowTextW(dialog, text, ARRAYSIZE(text));
+        *title = text;
+        PostMessageW(dialog, WM_COMMAND, button, 0);
+    };
+}
+
 std::vector<LRESULT> ListData(HWND page, WORD id)
 {
     std::vector<LRESULT> data;
@@ -439,16 +452,8 @@ TEST_F(BasicPageTest, OversizePaperAsksForTheFitToPaperSize)
         in.priv.multiPage = 4;
         in.priv.scaling = 0;
         std::wstring title;
-        const int answer = c.answer;
-        host_.Script({Choose(kIdPaperSize, DMPAPER_A3),
-                      [&title, answer](HWND sheet) {
-                          HWND dialog = GetLastActivePopup(sheet);
-                          WCHAR text[128] = {};
-                          GetWindowTextW(dialog, text, ARRAYSIZE(text));
-                          title = text;
-                          PostMessageW(dialog, WM_COMMAND, answer, 0);
-                      },
-                      [](HWND) {}, PressButton(PSBTN_OK)});
+        host_.Script({Choose(kIdPaperSize, DMPAPER_A3), AnswerDialog(c.answer, &title), [](HWND) {},
+                      PressButton(PSBTN_OK)});
         DriverDevmode out;
         memset(&out, kFill, sizeof(out));
         ASSERT_EQ(DrvDocumentProperties(nullptr, printer, const_cast<WCHAR*>(queue), &out.pub, &in.pub,
@@ -473,15 +478,7 @@ TEST_F(BasicPageTest, UserDefinedEntryAsksForTheSize)
         in_.pub.dmPaperSize = DMPAPER_LETTER;
         std::wstring title;
         LRESULT shown = -1;
-        const int answer = c.answer;
-        RunThenOk({Choose(kIdPaperSize, DMPAPER_USER),
-                   [&title, answer](HWND sheet) {
-                       HWND dialog = GetLastActivePopup(sheet);
-                       WCHAR text[128] = {};
-                       GetWindowTextW(dialog, text, ARRAYSIZE(text));
-                       title = text;
-                       PostMessageW(dialog, WM_COMMAND, answer, 0);
-                   },
+        RunThenOk({Choose(kIdPaperSize, DMPAPER_USER), AnswerDialog(c.answer, &title),
                    [&shown](HWND sheet) { shown = SelectedData(BasicPage(sheet), kIdPaperSize); }});
         EXPECT_EQ(title, L"User Defined Size") << c.answer;
         EXPECT_EQ(shown, c.paper) << c.answer;
