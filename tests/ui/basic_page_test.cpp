@@ -217,7 +217,7 @@ TEST_F(BasicPageTest, EachControlChangesExactlyItsSettings)
         std::vector<std::string> changed;
         std::function<void(const DriverDevmode&)> check;
     } cases[] = {
-        {"paper", nullptr, {Choose(kIdPaperSize, DMPAPER_LEGAL)},
+        {"paper", [](DriverDevmode& d) { d.pub.dmPaperSize = DMPAPER_LETTER; }, {Choose(kIdPaperSize, DMPAPER_LEGAL)},
          {"dmPaperSize", "dmPaperLength", "dmFormName", "paperSizeCopy"},
          [](const DriverDevmode& d) {
              EXPECT_EQ(d.pub.dmPaperSize, DMPAPER_LEGAL);
