@@ -24,3 +24,11 @@
 // on the Support page and the About dialog.
 #define IDB_MAKER_LOGO        13600
 #define IDB_MODEL_PICTURE     13601
+
+// Model resource module: the Basic page's illustrations.
+#define IDB_SHEET_TALL        13610   // a blank sheet, upright
+#define IDB_SHEET_WIDE        13611   // a blank sheet, turned
+#define IDB_COPIES_COLLATED   13612   // 48 x 32: sets 1-2-3, 1-2-3
+#define IDB_COPIES_UNCOLLATED 13613   // 48 x 32: 1-1, 2-2, 3-3
+#define IDB_PRINTER_TRAYS     13614   // the printer with its trays
+#define IDB_BOOKLET           13615   // a folded booklet

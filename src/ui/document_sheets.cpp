@@ -14,6 +14,7 @@
 #include "settings/printer_setup.h"
 #include "settings/watermark_store.h"
 #include "ui/advanced_page.h"
+#include "ui/basic_page.h"
 #include "ui/quick_setup_sync.h"
 #include "ui/sheet_pages.h"
 #include "ui/support_page.h"
@@ -30,7 +31,7 @@ struct PageRow {
     DLGPROC procedure;
 };
 const PageRow kPageTable[kSheetSlots] = {
-    {591, 145, nullptr},            // Basic
+    {591, kBasicTemplate, BasicPageProc},
     {592, kAdvancedTemplate, AdvancedPageProc},
     {kTraySettingsTitle, kTraySettingsTemplate, nullptr},
     {594, kSupportTemplate, SupportPageProc},

@@ -7,6 +7,7 @@
 #include "support/sheet_script.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
+#include "ui/basic_page.h"
 #include "ui/context_help.h"
 #include "ui/sheet_session.h"
 
@@ -45,6 +46,7 @@ public:
             FreeLibrary(module_);
     }
     bool Loaded() const { return log_ && reset_; }
+    void Reset() const { reset_(); }
     const HelpStandInLog& Log() const { return *log_(); }
     std::vector<UINT> Commands() const
     {
@@ -129,13 +131,49 @@ void AskContextMenu(HWND page, int control, std::initializer_list<WPARAM> keys)
 
 TEST_F(ContextHelp, PageHelpOpensThePageTopicAndCancelClosesIt)
 {
-    host_.Script({ShowLastPage, [](HWND sheet) { Press(sheet, PSBTN_HELP); },
+    const struct {
+        int page;
+        const WCHAR* topic;
+    } cases[] = {{0, L"html/idx_basic_setup.htm"}, {1, L"html/as_print_quality.htm"}, {2, L"html/idx_web_support.htm"}};
+    for (const auto& c : cases) {
+        help_.Reset();
+        const int index = c.page;
+        host_.Script({[index](HWND sheet) {
+                          PropSheet_SetCurSel(sheet, nullptr, index);
+                          Press(sheet, PSBTN_HELP);
+                      },
+                      [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
+        ASSERT_EQ(Preferences(kPrompt | DM_IN_BUFFER), IDCANCEL);
+
+        ASSERT_EQ(help_.Commands(), (std::vector<UINT>{kHhDisplayTopic, kHhCloseAll})) << c.page;
+        EXPECT_EQ(help_.Log().calls[0].path, TopicPath(c.topic));
+        EXPECT_EQ(help_.Log().windowsOpen, 0);
+    }
+}
+
+// The Basic page's controls and its preview's help button open their own
+// topics.
+TEST_F(ContextHelp, BasicPageControlsOpenTheirTopics)
+{
+    const auto askHelp = [](int control) {
+        return [control](HWND sheet) {
+            HWND page = CurrentPage(sheet);
+            HWND item = GetDlgItem(page, control);
+            HELPINFO info = {sizeof(info), HELPINFO_WINDOW, control, item, 0, CentreOf(item)};
+            SendMessageW(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        };
+    };
+    host_.Script({askHelp(kIdPaperSize), askHelp(kIdCopies), askHelp(kIdOtherSource),
+                  [](HWND sheet) { PostMessageW(GetDlgItem(CurrentPage(sheet), kIdPreviewHelp), BM_CLICK, 0, 0); },
                   [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
     ASSERT_EQ(Preferences(kPrompt | DM_IN_BUFFER), IDCANCEL);
 
-    ASSERT_EQ(help_.Commands(), (std::vector<UINT>{kHhDisplayTopic, kHhCloseAll}));
-    EXPECT_EQ(help_.Log().calls[0].path, TopicPath(L"html/idx_web_support.htm"));
-    EXPECT_EQ(help_.Log().windowsOpen, 0);
+    const WCHAR* topics[] = {L"html/bs_paper_size.htm", L"html/bs_copies.htm", L"html/bs_paper_source.htm#other",
+                             L"html/bs_preview.htm"};
+    ASSERT_EQ(help_.Log().count, int(ARRAYSIZE(topics)) + 1);
+    for (size_t i = 0; i < ARRAYSIZE(topics); ++i)
+        EXPECT_EQ(help_.Log().calls[i].path, TopicPath(topics[i])) << i;
+    EXPECT_EQ(help_.Log().calls[ARRAYSIZE(topics)].command, kHhCloseAll);
 }
 
 TEST_F(ContextHelp, ControlHelpOpensTheControlsTopic)

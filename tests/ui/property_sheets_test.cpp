@@ -30,7 +30,6 @@
 
 namespace {
 
-
 TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
 {
     in_.pub.dmCopies = 7;
@@ -48,23 +47,26 @@ TEST_F(PropertySheets, OkRunsEveryReasonAndReturnsTheEditedRecord)
     EXPECT_TRUE(call.headerInstance);
     EXPECT_STREQ(call.headerTitle, kTestQueueName);
 
-    // The Advanced and Support pages exist, inserted in tab order as the
-    // host is asked to.
-    ASSERT_EQ(call.pageCount, 2);
-    EXPECT_EQ(call.pages[0].templateId, 146);
-    EXPECT_EQ(call.pages[0].position, 0);
-    const StandInPage& page = call.pages[1];
-    EXPECT_EQ(page.function, UINT(CPSFUNC_INSERT_PSUIPAGEW));
-    EXPECT_EQ(page.position, 1);
-    EXPECT_EQ(page.insertSize, 32);
-    EXPECT_EQ(page.insertType, PSUIPAGEINSERT_PROPSHEETPAGE);
-    EXPECT_EQ(page.insertMode, INSPSUIPAGE_MODE_INDEX);
-    EXPECT_EQ(page.pageSize, 104u);
-    EXPECT_EQ(page.pageFlags, DWORD(PSP_USETITLE | PSP_HASHELP));
-    EXPECT_EQ(page.templateId, kSupportTemplate);
-    EXPECT_STREQ(page.title, L"Support");
+    // The Basic, Advanced and Support pages, inserted in tab order, as the host is asked to.
+    ASSERT_EQ(call.pageCount, 3);
+    const struct {
+        WORD templateId;
+        const WCHAR* title;
+    } expected[] = {{145, L"Basic"}, {146, L"Advanced"}, {kSupportTemplate, L"Support"}};
+    for (int i = 0; i < call.pageCount; ++i) {
+        const StandInPage& page = call.pages[i];
+        EXPECT_EQ(page.function, UINT(CPSFUNC_INSERT_PSUIPAGEW));
+        EXPECT_EQ(page.position, i);
+        EXPECT_EQ(page.insertSize, 32);
+        EXPECT_EQ(page.insertType, PSUIPAGEINSERT_PROPSHEETPAGE);
+        EXPECT_EQ(page.insertMode, INSPSUIPAGE_MODE_INDEX);
+        EXPECT_EQ(page.pageSize, 104u);
+        EXPECT_EQ(page.pageFlags, DWORD(PSP_USETITLE | PSP_HASHELP));
+        EXPECT_EQ(page.templateId, expected[i].templateId);
+        EXPECT_STREQ(page.title, expected[i].title);
+    }
 
-    // The page the sheet created reported OK with its own handle.
+    // The page shown reported OK with its own handle.
     ASSERT_EQ(call.setResultCount, 1);
     EXPECT_EQ(call.setResults[0].page, call.pages[0].handle);
     EXPECT_EQ(call.setResults[0].result, CPSUI_OK);
@@ -436,11 +438,11 @@ TEST_F(SheetPageVariants, SuppressionBitsChooseThePages)
         std::vector<WORD> documentPages;
         std::vector<WORD> devicePages;
     } cases[] = {
-        {kTestQueueName, {146, kSupportTemplate}, {}},
+        {kTestQueueName, {145, 146, kSupportTemplate}, {}},
         {L"KV Sheets Basic Hidden", {146, kSupportTemplate}, {}},
-        {L"KV Sheets Advanced Hidden", {kSupportTemplate}, {}},
-        {L"KV Sheets About", {146, kSupportTemplate}, {143}},
-        {L"KV Sheets Support Hidden", {146}, {}},
+        {L"KV Sheets Advanced Hidden", {145, kSupportTemplate}, {}},
+        {L"KV Sheets About", {145, 146, kSupportTemplate}, {143}},
+        {L"KV Sheets Support Hidden", {145, 146}, {}},
     };
     for (const auto& c : cases) {
         HANDLE printer = OpenTestPrinter(c.queue);
@@ -564,7 +566,7 @@ TEST(SheetEntryPoints, MissingLanguageModuleFallsBackToTheDriver)
         Press(sheet, PSBTN_OK);
     }});
     EXPECT_EQ(properties(nullptr, printer, const_cast<WCHAR*>(kTestQueueName), &out.pub, nullptr, kPrompt), IDOK);
-    EXPECT_EQ(Templates(host.Last()), (std::vector<WORD>{146, kSupportTemplate}));
+    EXPECT_EQ(Templates(host.Last()), (std::vector<WORD>{145, 146, kSupportTemplate}));
     EXPECT_STREQ(host.Last().pages[1].title, L"Support");
     EXPECT_EQ(version, L"Version 1.07");
     ClosePrinter(printer);

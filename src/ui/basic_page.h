@@ -1,0 +1,49 @@
+// The Basic page of the document sheet (template 145): paper size, pages
+// per sheet with page order and border line, orientation, copies and
+// collate, media type and the paper sources, with live previews.
+#pragma once
+
+#include <windows.h>
+
+constexpr WORD kBasicTemplate = 145;
+
+// Controls of the page, by id.
+enum BasicControl : WORD {
+    kIdAboutButton = 12,
+    kIdDefaultButton = 16,
+    kIdBasicSummary = 163,
+    kIdScalingSummary = 164,
+    kIdScalingDetail = 165,
+    kIdLayoutPreview = 166,
+    kIdCopiesPicture = 167,
+    kIdPaperPreview = 168,
+    kIdPaperLabel = 169,
+    kIdPaperSize = 170,
+    kIdMultiPageLabel = 171,
+    kIdMultiPage = 172,
+    kIdBorderLabel = 173,
+    kIdBorderLine = 174,
+    kIdPortrait = 176,
+    kIdLandscape = 177,
+    kIdCopies = 179,
+    kIdCopiesSpin = 180,
+    kIdCollate = 181,
+    kIdMediaType = 183,
+    kIdFirstSource = 187,
+    kIdOtherLabel = 188,
+    kIdOtherSource = 189,
+    kIdPreviewHelp = 191,
+    kIdPageOrderLabel = 192,
+    kIdPageOrder = 193,
+};
+
+// Bits of the page's refresh mask (SheetSession::basicRefresh) that the
+// other pages set for the next activation.
+enum BasicRefresh : DWORD {
+    kBasicRedrawPreviews = 0x01,
+    kBasicManualFeedState = 0x04,
+    kBasicRebuildPaper = 0x10,
+    kBasicManualSourceChosen = 0x40,
+};
+
+INT_PTR CALLBACK BasicPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
