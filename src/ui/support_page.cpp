@@ -4,6 +4,7 @@
 #include "core/spooler_info.h"
 #include "lifecycle/companion_programs.h"
 #include "lifecycle/web_links.h"
+#include "ui/context_help.h"
 #include "ui/settings_summary.h"
 #include "ui/settings_page_print.h"
 #include "ui/sheet_session.h"
@@ -25,6 +26,12 @@ const UINT kSuppliesQueryId = 4235;  // model module
 const UINT kModelTextIds[] = {13520, 13521, 13522};
 const WORD kModelTextControls[] = {kIdModelName, kIdNoticeLine, kIdRightsLine};
 const WORD kTransparentStatics[] = {478, 479, 482, 483, 484, 485, 505};
+
+const ControlHelp kSupportControlHelp[] = {
+    {kIdSupportSite, kHelpSupportLinks},   {kIdPrintSettings, kHelpSupportLinks},
+    {kIdPrintFonts, kHelpSupportLinks},    {kIdCheckSetting, kHelpSupportSummary},
+    {kIdSuppliesSite, kHelpSupportLinks},  {0, 0},
+};
 
 const SYSTEMTIME kBuildDate = {2009, 4, 0, 3, 0, 0, 0, 0};
 
@@ -181,12 +188,21 @@ bool IsTransparentStatic(HWND control)
 
 INT_PTR OnSupportNotify(HWND page, UiSession* session, const NMHDR* header)
 {
-    if (header->code != PSN_APPLY)
+    switch (header->code) {
+    case PSN_APPLY:
+        ReportPageApplied(session, kSlotSupport);
+        SaveRequestedProfile(session);
+        SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+        return TRUE;
+    case PSN_HELP:
+        ShowHelpTopic(session, page, kHelpSupport);
+        return TRUE;
+    case PSN_RESET:
+        CloseHelpWindows(session);
         return FALSE;
-    ReportPageApplied(session, kSlotSupport);
-    SaveRequestedProfile(session);
-    SetWindowLongPtrW(page, DWLP_MSGRESULT, PSNRET_NOERROR);
-    return TRUE;
+    default:
+        return FALSE;
+    }
 }
 
 void FillFileVersions(HWND dialog, UiSession* session)
@@ -284,11 +300,16 @@ INT_PTR CALLBACK SupportPageProc(HWND page, UINT message, WPARAM wParam, LPARAM 
     UiSession* session = SessionOfPage(page);
     if (!session)
         return FALSE;
+    if (HandleContextHelp(session, page, message, wParam, lParam, kSupportControlHelp))
+        return TRUE;
     switch (message) {
     case WM_COMMAND:
         if (HIWORD(wParam) == BN_CLICKED)
             OnSupportCommand(page, session, LOWORD(wParam));
         return TRUE;
+    case WM_DESTROY:
+        CloseHelpWindows(session);
+        return FALSE;
     case WM_DRAWITEM:
         DrawPictureButton(reinterpret_cast<const DRAWITEMSTRUCT*>(lParam));
         return TRUE;
