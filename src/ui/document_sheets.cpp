@@ -16,6 +16,7 @@
 #include "ui/quick_setup_sync.h"
 #include "ui/sheet_pages.h"
 #include "ui/support_page.h"
+#include "ui/tray_settings_page.h"
 
 #include <cstdio>
 
@@ -31,7 +32,7 @@ struct PageRow {
 const PageRow kPageTable[kSheetSlots] = {
     {591, 145, nullptr},            // Basic
     {592, 146, nullptr},            // Advanced
-    {kTraySettingsTitle, kTraySettingsTemplate, nullptr},
+    {kTraySettingsTitle, kTraySettingsTemplate, TraySettingsPageProc},
     {594, kSupportTemplate, SupportPageProc},
 };
 const int kTitleChars = 64;

@@ -26,6 +26,9 @@ const UINT kModelNameId = 13523;      // model module
 const int kModelNameChars = 128;
 const int kAnswerChars = 128;
 const int kPaperKeywordChars = 32;
+const WCHAR* const kUnreachablePorts[] = {L"FILE", L"COM", L"LPT", L"KVPXM"};
+const WCHAR kUsbPort[] = L"USB";
+const WCHAR kUsbHelperFile[] = L"kvlm03a.dll";
 // A queue can hold the atom more than once; more than this many
 // references are not ours to clear.
 const int kAtomReferenceLimit = 256;
@@ -127,6 +130,32 @@ BOOL LaunchRemoteTool(const UiSession* session, ATOM atom, const WCHAR* exchange
 }
 
 } // namespace
+
+bool PortAllowsDetection(const WCHAR* port, bool usbHelperInstalled)
+{
+    if (!port)
+        return false;
+    for (const WCHAR* prefix : kUnreachablePorts)
+        if (_wcsnicmp(port, prefix, wcslen(prefix)) == 0)
+            return false;
+    return _wcsnicmp(port, kUsbPort, wcslen(kUsbPort)) != 0 || usbHelperInstalled;
+}
+
+BOOL IsDetectionOffered(const UiSession* session)
+{
+    if (!SheetOf(session)->remoteToolAvailable)
+        return FALSE;
+    auto* info = reinterpret_cast<PRINTER_INFO_2W*>(ReadPrinterInfo(session->printer, 2));
+    if (!info)
+        return FALSE;
+    WCHAR folder[MAX_PATH], helper[MAX_PATH];
+    const bool usbHelper = RemoteToolFolder(folder, MAX_PATH) &&
+                           PrintBounded(helper, MAX_PATH, L"%ls\\%ls", folder, kUsbHelperFile) &&
+                           FileExists(helper);
+    const BOOL offered = !info->pServerName && PortAllowsDetection(info->pPortName, usbHelper);
+    GlobalFree(info);
+    return offered;
+}
 
 bool DetectionKeepsWaiting(bool atomPresent, UINT ticks)
 {

@@ -56,3 +56,12 @@ void StopTrayDetection(HWND page, TrayDetection* detection);
 
 // Reads a successful answer from the exchange file into priv and serial.
 void ReadDetectedSettings(const WCHAR* exchangePath, PrivateSettings* priv, WCHAR* serial);
+
+// Whether the tool can reach a printer on this port: not on files, serial
+// or parallel ports or the fax port; on USB only with the tool's USB
+// helper installed.
+bool PortAllowsDetection(const WCHAR* port, bool usbHelperInstalled);
+
+// Whether the page offers detection for the session's printer: the tool is
+// available, the printer is local and its port allows it.
+BOOL IsDetectionOffered(const UiSession* session);
