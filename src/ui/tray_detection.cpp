@@ -162,19 +162,28 @@ bool DetectionKeepsWaiting(bool atomPresent, UINT ticks)
     return atomPresent && ticks < kDetectionTickLimit;
 }
 
+BOOL ReadWholeNumber(const WCHAR* text, unsigned long limit, unsigned long* value)
+{
+    if (!text[0])
+        return FALSE;
+    unsigned long number = 0;
+    for (const WCHAR* c = text; *c; ++c) {
+        if (*c < L'0' || *c > L'9')
+            return FALSE;
+        number = number * 10 + static_cast<unsigned long>(*c - L'0');
+        if (number > limit)
+            return FALSE;
+    }
+    *value = number;
+    return TRUE;
+}
+
 BOOL ParseDimmMegabytes(const WCHAR* value, WORD* megabytes)
 {
     WCHAR field[kAnswerChars];
-    if (!AnswerField(value, 1, field, ARRAYSIZE(field)) || !field[0])
-        return FALSE;
     unsigned long kilobytes = 0;
-    for (const WCHAR* c = field; *c; ++c) {
-        if (*c < L'0' || *c > L'9')
-            return FALSE;
-        kilobytes = kilobytes * 10 + static_cast<unsigned long>(*c - L'0');
-        if (kilobytes > 0xFFFFul * 1024)
-            return FALSE;
-    }
+    if (!AnswerField(value, 1, field, ARRAYSIZE(field)) || !ReadWholeNumber(field, 0xFFFFul * 1024, &kilobytes))
+        return FALSE;
     *megabytes = static_cast<WORD>((kilobytes + 1023) / 1024);
     return TRUE;
 }

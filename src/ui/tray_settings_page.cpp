@@ -204,15 +204,8 @@ BOOL ReadMemoryText(HWND page, const TrayPageState* state, WORD* megabytes)
 {
     WCHAR text[16] = {};
     GetDlgItemTextW(page, kIdMemory, text, ARRAYSIZE(text));
-    if (!text[0])
-        return FALSE;
     unsigned long value = 0;
-    for (const WCHAR* c = text; *c; ++c) {
-        if (*c < L'0' || *c > L'9')
-            return FALSE;
-        value = value * 10 + static_cast<unsigned long>(*c - L'0');
-    }
-    if (value < state->memoryMinimum || value > state->memoryMaximum)
+    if (!ReadWholeNumber(text, state->memoryMaximum, &value) || value < state->memoryMinimum)
         return FALSE;
     *megabytes = static_cast<WORD>(value);
     return TRUE;

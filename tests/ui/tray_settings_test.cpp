@@ -401,7 +401,7 @@ TEST_F(TraySettingsPage, OptionsMoveBetweenTheLists)
 
 TEST_F(TraySettingsPage, MemoryEntriesOutsideTheModelRangeAreRefused)
 {
-    const WCHAR* const entries[] = {L"abc", L"63", L"577", L"12a", L""};
+    const WCHAR* const entries[] = {L"abc", L"63", L"577", L"12a", L"", L"-128", L"4294967424"};
     for (const WCHAR* entry : entries) {
         std::wstring message, title, shown;
         Properties({[=](HWND sheet) {
