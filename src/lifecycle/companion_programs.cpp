@@ -30,6 +30,7 @@ const WCHAR kMakerSubfolder[] = L"\\Zentari";
 const WCHAR kDataPathValue[] = L"Path";
 const WCHAR kQuickSetupVersionValue[] = L"KvQsmon";
 const WCHAR kQuickSetupIniFile[] = L"kvqsmon.ini";
+const WCHAR kRemoteToolExchangeFile[] = L"kvrbtool.ini";
 const WCHAR kQuickSetupWindowClass[] = L"KVQSMON";
 const WCHAR kQuickSetupMinimum[] = L"3.1";
 const WCHAR kStatusMonitorAppPath[] =
@@ -64,13 +65,21 @@ const WCHAR* const kPackageFiles[] = {
     L"KVRC.DLL", L"KVRP.DLL", L"KVRH.DLL", L"KVRH.EXE", L"KVE.DLL",
 };
 
+BOOL System32BitFolder(WCHAR* path, size_t capacity)
+{
+    WCHAR system[MAX_PATH];
+    const UINT length = GetSystemWow64DirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return FALSE;
+    return PrintBounded(path, capacity, L"%ls", system);
+}
+
 BOOL CompanionPath(Folder folder, const WCHAR* file, WCHAR* path, size_t capacity)
 {
     if (folder == kModuleFolder)
         return ModuleSiblingPath(file, path, capacity);
     WCHAR system[MAX_PATH];
-    const UINT length = GetSystemWow64DirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH)
+    if (!System32BitFolder(system, MAX_PATH))
         return FALSE;
     return PrintBounded(path, capacity, L"%ls\\%ls", system, file);
 }
@@ -363,6 +372,23 @@ BOOL IsRemoteToolVersionUsable(DWORD versionMS, DWORD versionLS)
 {
     return versionMS > kRemoteToolMinimumMS ||
            (versionMS == kRemoteToolMinimumMS && versionLS >= kRemoteToolMinimumLS);
+}
+
+BOOL RemoteToolPath(WCHAR* path, size_t capacity)
+{
+    return CompanionPath(kSystem32BitFolder, kRemoteToolFile, path, capacity);
+}
+
+BOOL RemoteToolFolder(WCHAR* path, size_t capacity)
+{
+    return System32BitFolder(path, capacity);
+}
+
+BOOL RemoteToolExchangePath(WCHAR* path, size_t capacity)
+{
+    WCHAR folder[MAX_PATH];
+    return UserDataFolder(folder, MAX_PATH) &&
+           PrintBounded(path, capacity, L"%ls\\%ls", folder, kRemoteToolExchangeFile);
 }
 
 BOOL IsRemoteToolAvailable()

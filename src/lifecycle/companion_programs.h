@@ -44,6 +44,15 @@ UINT LaunchQuickSetupMonitor(const PrivateSettings* settings);
 // the remote-setup tool is one the driver can work with.
 BOOL IsRemoteToolVersionUsable(DWORD versionMS, DWORD versionLS);
 BOOL IsRemoteToolAvailable();
+
+// The remote-setup tool in the 32-bit system directory, and that
+// directory, which the tool is started in. FALSE when a path does not fit.
+BOOL RemoteToolPath(WCHAR* path, size_t capacity);
+BOOL RemoteToolFolder(WCHAR* path, size_t capacity);
+
+// The INI file through which the remote-setup tool hands back what it
+// read from the printer: "kvrbtool.ini" in the per-user data folder.
+BOOL RemoteToolExchangePath(WCHAR* path, size_t capacity);
 BOOL IsStatusMonitorAvailable();
 
 // Starts the end-of-job program for the job the rendering side published

@@ -27,9 +27,9 @@ enum BasicString : UINT {
     kStrFourInOne = 2003,
     kStrNInOne = 2009,
     kStrFitToPaper = 3733,
-    kStrPageOrderFirst = 13700,   // 13700-13703 the four orders, 13704-13707 two per sheet
-    kStrBorderFirst = 13708,      // 13708-13710
-    kStrScalingPercent = 13711,
+    kStrPageOrderFirst = 13740,   // 13740-13743 the four orders, 13744-13747 two per sheet
+    kStrBorderFirst = 13748,      // 13748-13750
+    kStrScalingPercent = 13751,
 };
 
 UiSession* BasicSessionOf(HWND page);

@@ -7,21 +7,28 @@
 #include "settings/printer_setup.h"
 #include "ui/sheet_pages.h"
 #include "ui/support_page.h"
+#include "ui/tray_settings_page.h"
 
 namespace {
 
-// Models without a tray page show who made the driver instead. The tray
-// page itself is not part of the module yet: other models get no page of
-// the driver's own.
+const int kTitleChars = 80;
+
+// The tray page, or, for models without one, who made the driver.
 BOOL AddDevicePage(UiSession* session)
 {
-    if (!(session->devmode.priv.modelCaps & kCapsAboutPage))
-        return TRUE;
     SheetPage sheetPage = NewSheetPage(session);
     PROPSHEETPAGEW& page = sheetPage.page;
-    page.pszTemplate = MAKEINTRESOURCEW(kAboutTemplate);
-    page.pfnDlgProc = AboutDialogProc;
-    return InsertSheetPage(session, sheetPage, 0) != nullptr;
+    if (session->devmode.priv.modelCaps & kCapsAboutPage) {
+        page.pszTemplate = MAKEINTRESOURCEW(kAboutTemplate);
+        page.pfnDlgProc = AboutDialogProc;
+        return InsertSheetPage(session, sheetPage, 0) != nullptr;
+    }
+    page.dwFlags = PSP_USETITLE | PSP_HASHELP;
+    page.pszTemplate = MAKEINTRESOURCEW(kTraySettingsTemplate);
+    page.pszTitle = LoadPageTitle(session, kTraySettingsTitle, kTitleChars);
+    page.pfnDlgProc = TraySettingsPageProc;
+    SheetOf(session)->pages[kSlotTraySettings] = AddSheetPage(session, sheetPage);
+    return SheetOf(session)->pages[kSlotTraySettings] != nullptr;
 }
 
 LONG InitDeviceSheet(PROPSHEETUI_INFO* info)

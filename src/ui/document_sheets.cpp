@@ -18,6 +18,7 @@
 #include "ui/quick_setup_sync.h"
 #include "ui/sheet_pages.h"
 #include "ui/support_page.h"
+#include "ui/tray_settings_page.h"
 
 #include <cstdio>
 
@@ -33,7 +34,7 @@ struct PageRow {
 const PageRow kPageTable[kSheetSlots] = {
     {591, kBasicTemplate, BasicPageProc},
     {592, kAdvancedTemplate, AdvancedPageProc},
-    {kTraySettingsTitle, kTraySettingsTemplate, nullptr},
+    {kTraySettingsTitle, kTraySettingsTemplate, TraySettingsPageProc},
     {594, kSupportTemplate, SupportPageProc},
 };
 const int kTitleChars = 64;

@@ -226,10 +226,10 @@ TEST_F(DevmodeServices, PromptsGoThroughThePropertySheetHost)
     EXPECT_EQ(document->fMode, DWORD(DM_COPY | DM_PROMPT | DM_ADVANCED));
     EXPECT_EQ(call.resultOnEntry, document->fMode);
 
-    // The printer sheet: the caller may change the printer here. The model
-    // has no page for it yet, so the host shows nothing and keeps the result.
+    // The printer sheet: the caller may change the printer here. It shows
+    // the tray page, which the script cancels.
     const int before = call.calls;
-    EXPECT_TRUE(PrinterProperties(nullptr, printer_));
+    EXPECT_FALSE(PrinterProperties(nullptr, printer_));
     EXPECT_EQ(call.calls, before + 1);
     EXPECT_EQ(device->cbSize, 24);
     EXPECT_EQ(device->Flags, 0);

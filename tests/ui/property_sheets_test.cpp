@@ -438,11 +438,11 @@ TEST_F(SheetPageVariants, SuppressionBitsChooseThePages)
         std::vector<WORD> documentPages;
         std::vector<WORD> devicePages;
     } cases[] = {
-        {kTestQueueName, {145, 146, kSupportTemplate}, {}},
-        {L"KV Sheets Basic Hidden", {146, kSupportTemplate}, {}},
-        {L"KV Sheets Advanced Hidden", {145, kSupportTemplate}, {}},
+        {kTestQueueName, {145, 146, kSupportTemplate}, {147}},
+        {L"KV Sheets Basic Hidden", {146, kSupportTemplate}, {147}},
+        {L"KV Sheets Advanced Hidden", {145, kSupportTemplate}, {147}},
         {L"KV Sheets About", {145, 146, kSupportTemplate}, {143}},
-        {L"KV Sheets Support Hidden", {145, 146}, {}},
+        {L"KV Sheets Support Hidden", {145, 146}, {147}},
     };
     for (const auto& c : cases) {
         HANDLE printer = OpenTestPrinter(c.queue);
@@ -462,14 +462,23 @@ TEST_F(SheetPageVariants, SuppressionBitsChooseThePages)
         }});
         PrinterProperties(nullptr, printer);
         const StandInRecord& device = host_.Last();
-        EXPECT_EQ(Reasons(device), (std::vector<int>{PROPSHEETUI_REASON_INIT, PROPSHEETUI_REASON_GET_INFO_HEADER,
-                                                     PROPSHEETUI_REASON_DESTROY})) << c.queue;
         EXPECT_EQ(Templates(device), c.devicePages) << c.queue;
-        if (!c.devicePages.empty()) {
+        // Only the tray page has settings to hand back on OK.
+        const bool about = c.devicePages == std::vector<WORD>{143};
+        std::vector<int> reasons = {PROPSHEETUI_REASON_INIT, PROPSHEETUI_REASON_GET_INFO_HEADER,
+                                    PROPSHEETUI_REASON_DESTROY};
+        if (!about)
+            reasons.insert(reasons.begin() + 2, PROPSHEETUI_REASON_SET_RESULT);
+        EXPECT_EQ(Reasons(device), reasons) << c.queue;
+        if (about) {
             EXPECT_EQ(device.pages[0].pageFlags, 0u);
             EXPECT_EQ(device.pages[0].position, 0);
             EXPECT_EQ(version, L"Version 1.07");
             EXPECT_NE(files.find(L"KVUIDRV.DLL\t"), std::wstring::npos) << files;
+        } else {
+            EXPECT_EQ(device.pages[0].function, UINT(CPSFUNC_ADD_PROPSHEETPAGEW)) << c.queue;
+            EXPECT_EQ(device.pages[0].pageFlags, DWORD(PSP_USETITLE | PSP_HASHELP)) << c.queue;
+            EXPECT_STREQ(device.pages[0].title, L"Tray Settings") << c.queue;
         }
         ClosePrinter(printer);
     }
