@@ -40,7 +40,7 @@ void SetDocumentPaper(UiSession* session, short paper)
         SelectComboByData(GetDlgItem(basic, kBasicPaper), paper);
 }
 
-void TurnBookletOff(HWND page, UiSession* session)
+void AdvancedTurnBookletOff(HWND page, UiSession* session)
 {
     PrivateSettings& priv = session->devmode.priv;
     CheckDlgButton(page, kIdBooklet, BST_UNCHECKED);

@@ -61,7 +61,7 @@ void TurnDuplexOff(HWND page, UiSession* session)
 {
     PrivateSettings& priv = session->devmode.priv;
     if (priv.booklet & kBookletOn) {
-        TurnBookletOff(page, session);
+        AdvancedTurnBookletOff(page, session);
         priv.processor.procPagesPerSheet = priv.multiPage < 0 ? priv.multiPage : 1;
     }
 }
@@ -157,7 +157,7 @@ void OnDuplexCommand(HWND page, UiSession* session, AdvancedState* state, WORD i
         if (IsDlgButtonChecked(page, kIdBooklet) == BST_CHECKED)
             TurnBookletOn(page, session);
         else
-            TurnBookletOff(page, session);
+            AdvancedTurnBookletOff(page, session);
         EnableBasicMultiPage(session);
         break;
     case kIdBindingMillimetres:
@@ -178,6 +178,6 @@ void ResetDuplexDefaults(HWND page, UiSession* session, const DriverDevmode& def
     priv.bindFlags = static_cast<BYTE>((priv.bindFlags & ~kBindInches) | (defaults.priv.bindFlags & kBindInches));
     priv.bindingOffset = defaults.priv.bindingOffset;
     if (!(defaults.priv.booklet & kBookletOn))
-        TurnBookletOff(page, session);
+        AdvancedTurnBookletOff(page, session);
     DeriveDevmodeDuplex(&session->devmode.pub);
 }

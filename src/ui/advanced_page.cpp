@@ -408,17 +408,6 @@ UiSession* AdvancedSessionOf(HWND page)
     return IsUiSession(session) ? session : nullptr;
 }
 
-int LoadPageString(const UiSession* session, UINT id, WCHAR* text, int capacity)
-{
-    HMODULE strings = SheetOf(session)->languageModule;
-    int length = strings ? LoadStringW(strings, id, text, capacity) : 0;
-    if (length <= 0)
-        length = LoadStringW(g_module.moduleHandle, id, text, capacity);
-    if (length <= 0)
-        text[0] = L'\0';
-    return length > 0 ? length : 0;
-}
-
 int AdvancedMessage(HWND page, UiSession* session, UINT textId, UINT titleId, UINT type)
 {
     WCHAR text[512], title[128];

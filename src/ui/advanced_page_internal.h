@@ -6,6 +6,7 @@
 
 #include "core/ui_session.h"
 #include "ui/advanced_rules.h"
+#include "ui/sheet_pages.h"
 
 #include <windows.h>
 
@@ -68,9 +69,6 @@ inline AdvancedCategory CurrentCategory(const AdvancedState* state)
     return static_cast<AdvancedCategory>(state->categories.kinds[state->button]);
 }
 bool HasPermission(const UiSession* session);
-// A string of the language module, else of this module; empty when
-// neither has it. Returns its length.
-int LoadPageString(const UiSession* session, UINT id, WCHAR* text, int capacity);
 
 // Message box over the page, text and title from the language module
 // (title from a control's label when titleControl is non-zero).
@@ -154,6 +152,6 @@ void SelectBasicMultiPage(UiSession* session, int entry);
 // A paper change made here: the DEVMODE and the Basic page's combo.
 void SetDocumentPaper(UiSession* session, short paper);
 // Booklet off: pages per sheet as before booklet, the Basic page to match.
-void TurnBookletOff(HWND page, UiSession* session);
+void AdvancedTurnBookletOff(HWND page, UiSession* session);
 // Papers the duplex unit takes.
 bool DuplexUnitTakes(short paper);

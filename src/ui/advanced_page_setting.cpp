@@ -76,7 +76,7 @@ bool ResolvePagesPerSheet(HWND page, UiSession* session)
         return false;
     }
     priv.bookletMultiPage = 1;
-    TurnBookletOff(page, session);
+    AdvancedTurnBookletOff(page, session);
     priv.multiPage = 1;
     SelectBasicMultiPage(session, 0);
     EnableBasicMultiPage(session);

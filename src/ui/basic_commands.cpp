@@ -255,7 +255,7 @@ void OnPaperChange(HWND page, UiSession* session)
             ReselectByData(page, kIdPaperSize, previous);
             return;
         }
-        TurnBookletOff(page, session);
+        BasicTurnBookletOff(page, session);
     }
     if (checks & kPaperRefusedByScaling) {
         AskWithString(page, session, kStrErrorTitle, kStrUserSizeScaling, MB_OK | MB_ICONHAND);
@@ -311,7 +311,7 @@ void OnMultiPageChange(HWND page, UiSession* session)
             return;
         }
         priv.bookletMultiPage = static_cast<SHORT>(SelectedComboData(combo, priv.multiPage));
-        TurnBookletOff(page, session);
+        BasicTurnBookletOff(page, session);
         SendMessageW(combo, CB_SETCURSEL, entry, 0);
     }
     if (checks & kMultiPageAsksScaling) {
@@ -383,7 +383,7 @@ void OnSource(HWND page, UiSession* session, WORD id)
     if (IsManualSource(source) && FeatureOfKind(session->model, kKindManualFeed)) {
         SheetOf(session)->basicRefresh |= kBasicManualSourceChosen;
         if (priv.booklet & kBookletOn)
-            TurnBookletOff(page, session);
+            BasicTurnBookletOff(page, session);
     }
     NoteChange(page);
 }
@@ -409,7 +409,7 @@ void OnDefault(HWND page, UiSession* session)
             if (saved->priv.scaling != session->devmode.priv.scaling)
                 SelectAdvancedScaling(session);
             if (bookletLost)
-                TurnBookletOff(page, session);
+                BasicTurnBookletOff(page, session);
             NoteChange(page);
             SetFocus(Item(page, kIdDefaultButton));
         }

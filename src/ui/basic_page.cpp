@@ -295,14 +295,6 @@ UiSession* BasicSessionOf(HWND page)
     return IsUiSession(session) ? session : nullptr;
 }
 
-void LoadPageString(const UiSession* session, UINT id, WCHAR* text, int capacity)
-{
-    text[0] = L'\0';
-    HMODULE strings = SheetOf(session)->languageModule;
-    if (!strings || LoadStringW(strings, id, text, capacity) <= 0)
-        LoadStringW(g_module.moduleHandle, id, text, capacity);
-}
-
 BOOL AskPage(HWND page, const UiSession* session, UINT titleId, const WCHAR* text, UINT style)
 {
     WCHAR label[128], title[128];
@@ -436,7 +428,7 @@ void RedrawPreviews(HWND page)
         InvalidateRect(Item(page, id), nullptr, FALSE);
 }
 
-void TurnBookletOff(HWND page, UiSession* session)
+void BasicTurnBookletOff(HWND page, UiSession* session)
 {
     PrivateSettings& priv = session->devmode.priv;
     priv.booklet &= ~kBookletOn;

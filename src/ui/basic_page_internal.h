@@ -4,6 +4,7 @@
 
 #include "core/ui_session.h"
 #include "ui/basic_page.h"
+#include "ui/sheet_pages.h"
 
 #include <windows.h>
 
@@ -37,8 +38,6 @@ UiSession* BasicSessionOf(HWND page);
 // The page's help topic: the model without trays has its own.
 DWORD BasicPageHelpContext(const UiSession* session);
 
-// A string of the page's strings, empty when missing.
-void LoadPageString(const UiSession* session, UINT id, WCHAR* text, int capacity);
 
 // Asks with OK and Cancel (or tells, with OK only) in a message box titled
 // from a string label; TRUE for OK.
@@ -59,7 +58,7 @@ void RedrawPreviews(HWND page);
 
 // Booklet printing off, from this page: the Advanced page is told when it
 // exists; pages per sheet go back to what booklet printing replaced.
-void TurnBookletOff(HWND page, UiSession* session);
+void BasicTurnBookletOff(HWND page, UiSession* session);
 
 // WM_COMMAND and the previews.
 void OnBasicCommand(HWND page, UiSession* session, WORD id, WORD code);

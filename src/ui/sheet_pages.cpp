@@ -150,3 +150,14 @@ void SaveRequestedProfile(UiSession* session)
         return;
     SaveSettingsToProfile(&session->devmode.pub, &session->devmode.priv, session->printer, profile, L"1");
 }
+
+int LoadPageString(const UiSession* session, UINT id, WCHAR* text, int capacity)
+{
+    HMODULE strings = SheetOf(session)->languageModule;
+    int length = strings ? LoadStringW(strings, id, text, capacity) : 0;
+    if (length <= 0)
+        length = LoadStringW(g_module.moduleHandle, id, text, capacity);
+    if (length <= 0)
+        text[0] = L'\0';
+    return length > 0 ? length : 0;
+}

@@ -29,6 +29,10 @@ SheetPage NewSheetPage(UiSession* session);
 // characters; null when it cannot be loaded or copied.
 WCHAR* LoadPageTitle(UiSession* session, UINT id, int maxChars);
 
+// A string of the language module (this module's when the language module
+// lacks it); the number of characters, 0 with an empty text when missing.
+int LoadPageString(const UiSession* session, UINT id, WCHAR* text, int capacity);
+
 // Inserts page at index; the host's handle, 0 when it refused.
 HANDLE InsertSheetPage(UiSession* session, const SheetPage& page, int index);
 
