@@ -91,6 +91,17 @@ void HostStandIn::Script(std::vector<SheetStep> steps)
     setScript_(StartSteps, nullptr);
 }
 
+SheetStep HostStandIn::ShowPage(WORD templateId) const
+{
+    return [this, templateId](HWND sheet) {
+        const StandInRecord& record = Last();
+        for (int i = 0; i < record.pageCount; ++i) {
+            if (record.pages[i].templateId == templateId)
+                PropSheet_SetCurSel(sheet, nullptr, i);
+        }
+    };
+}
+
 std::vector<int> Reasons(const StandInRecord& record)
 {
     return std::vector<int>(record.reasons, record.reasons + record.reasonCount);

@@ -42,6 +42,8 @@ public:
     const StandInRecord& Last() const { return *record_(); }
     void Script(std::vector<SheetStep> steps);
     void RefusePagesFrom(int page) { refuse_(page); }
+    // A step bringing the page made from the dialog template to the front.
+    SheetStep ShowPage(WORD templateId) const;
 
 private:
     template <class Fn> Fn Get(const char* name)

@@ -144,6 +144,7 @@ protected:
     LONG Run(std::vector<SheetStep> steps, DWORD mode = kPrompt | DM_IN_BUFFER)
     {
         memset(&out_, kFill, sizeof(out_));
+        steps.insert(steps.begin(), host_.ShowPage(146));
         host_.Script(std::move(steps));
         return Preferences(mode);
     }

@@ -576,7 +576,7 @@ TEST(SheetEntryPoints, MissingLanguageModuleFallsBackToTheDriver)
     }});
     EXPECT_EQ(properties(nullptr, printer, const_cast<WCHAR*>(kTestQueueName), &out.pub, nullptr, kPrompt), IDOK);
     EXPECT_EQ(Templates(host.Last()), (std::vector<WORD>{145, 146, kSupportTemplate}));
-    EXPECT_STREQ(host.Last().pages[1].title, L"Support");
+    EXPECT_STREQ(host.Last().pages[2].title, L"Support");
     EXPECT_EQ(version, L"Version 1.07");
     ClosePrinter(printer);
     FreeLibrary(alone);

@@ -576,14 +576,14 @@ TEST_F(TraySettingsPage, WithoutPermissionEveryControlIsDisabled)
     for (DWORD mode : {kPrompt, kPrompt | DM_NOPERMISSION}) {
         std::vector<BOOL> enabled;
         DriverDevmode out = {};
-        host_.Script({[&](HWND sheet) {
+        host_.Script({host_.ShowPage(147), [&](HWND sheet) {
             HWND page = CurrentPage(sheet);
             for (int id : controls)
                 enabled.push_back(IsWindowEnabled(GetDlgItem(page, id)));
             Press(sheet, PSBTN_CANCEL);
         }});
         DrvDocumentProperties(nullptr, printer_, const_cast<WCHAR*>(kTestQueueName), &out.pub, nullptr, mode);
-        EXPECT_EQ(Templates(host_.Last()), (std::vector<WORD>{147, 148}));
+        EXPECT_EQ(Templates(host_.Last()), (std::vector<WORD>{145, 146, 147, 148}));
         const BOOL expected = (mode & DM_NOPERMISSION) ? FALSE : TRUE;
         EXPECT_EQ(enabled, std::vector<BOOL>(ARRAYSIZE(controls), expected)) << mode;
     }
