@@ -61,21 +61,6 @@ void AddListEntry(HWND combo, const WCHAR* text, LRESULT data)
         SendMessageW(combo, CB_SETITEMDATA, item, data);
 }
 
-void PagesPerSheetText(const UiSession* session, SHORT pages, WCHAR* text, int capacity)
-{
-    switch (pages) {
-    case 1: LoadPageString(session, kStrNormal, text, capacity); break;
-    case 2: LoadPageString(session, kStrTwoInOne, text, capacity); break;
-    case 4: LoadPageString(session, kStrFourInOne, text, capacity); break;
-    default: {
-        WCHAR format[64];
-        LoadPageString(session, kStrNInOne, format, ARRAYSIZE(format));
-        FormatDriverMessage(text, capacity, format, static_cast<int>(pages));
-        break;
-    }
-    }
-}
-
 // The model's pages-per-sheet choices (posters are the Advanced page's).
 void FillMultiPageList(HWND page, UiSession* session)
 {
@@ -107,12 +92,9 @@ void FillMediaList(HWND page, UiSession* session)
     if (!feature)
         return;
     for (uint32_t i = 0; i < feature->optionCount; ++i) {
-        const ModelOption& option = feature->options[i];
-        const char* name = option.translation ? option.translation : option.keyword;
-        WCHAR text[64] = {};
-        if (name)
-            MultiByteToWideChar(CP_ACP, 0, name, -1, text, ARRAYSIZE(text) - 1);
-        AddListEntry(combo, text, OptionValueNumber(&option));
+        WCHAR text[64];
+        MediaOptionText(feature->options[i], text, ARRAYSIZE(text));
+        AddListEntry(combo, text, OptionValueNumber(&feature->options[i]));
     }
 }
 
@@ -283,6 +265,30 @@ void SetSummaryText(HWND page, const WCHAR* text)
 }
 
 } // namespace
+
+void PagesPerSheetText(const UiSession* session, SHORT pages, WCHAR* text, int capacity)
+{
+    switch (pages) {
+    case 1: LoadPageString(session, kStrNormal, text, capacity); break;
+    case 2: LoadPageString(session, kStrTwoInOne, text, capacity); break;
+    case 4: LoadPageString(session, kStrFourInOne, text, capacity); break;
+    default: {
+        WCHAR format[64];
+        LoadPageString(session, kStrNInOne, format, ARRAYSIZE(format));
+        FormatDriverMessage(text, capacity, format, static_cast<int>(pages));
+        break;
+    }
+    }
+}
+
+void MediaOptionText(const ModelOption& option, WCHAR* text, int capacity)
+{
+    const char* name = option.translation ? option.translation : option.keyword;
+    text[0] = L'\0';
+    if (name && MultiByteToWideChar(CP_ACP, 0, name, -1, text, capacity - 1) <= 0)
+        text[0] = L'\0';
+    text[capacity - 1] = L'\0';
+}
 
 DWORD BasicPageHelpContext(const UiSession* session)
 {

@@ -3,6 +3,9 @@
 // collate, media type and the paper sources, with live previews.
 #pragma once
 
+#include "core/model_context.h"
+#include "core/ui_session.h"
+
 #include <windows.h>
 
 constexpr WORD kBasicTemplate = 145;
@@ -45,5 +48,11 @@ enum BasicRefresh : DWORD {
     kBasicRebuildPaper = 0x10,
     kBasicManualSourceChosen = 0x40,
 };
+
+// The names the page gives its choices, which the settings summary shows
+// too: pages per sheet ("Normal", "2 in 1", "%d in 1") and a media type
+// (the model's option text).
+void PagesPerSheetText(const UiSession* session, SHORT pages, WCHAR* text, int capacity);
+void MediaOptionText(const ModelOption& option, WCHAR* text, int capacity);
 
 INT_PTR CALLBACK BasicPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);

@@ -16,6 +16,11 @@ int FillPaperCombo(HWND combo, UiSession* session);
 // the DMBIN code. The number of entries, 0 when none can be had.
 int FillSourceCombo(HWND combo, UiSession* session);
 
+// The name the driver lists for a paper or source code, at most capacity
+// characters with the terminator; FALSE when it lists no such code.
+BOOL PaperNameOf(UiSession* session, WORD code, WCHAR* name, int capacity);
+BOOL SourceNameOf(UiSession* session, WORD code, WCHAR* name, int capacity);
+
 // Selects the entry whose item data is value; FALSE (and no selection
 // change) when no entry has it.
 BOOL SelectComboByData(HWND combo, LRESULT value);

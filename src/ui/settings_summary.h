@@ -15,9 +15,9 @@ constexpr size_t kSummaryBytes = 4096;
 // becomes "Copies" and "&&" a single "&".
 void RemoveAccelerators(WCHAR* text);
 
-// The summary of dm, labels and value words from strings. FALSE when
-// it does not fit in capacity characters.
-BOOL BuildSettingsSummary(HMODULE strings, const DriverDevmode& dm, WCHAR* text, size_t capacity);
+// The summary of the session's settings, each value named as the pages
+// name it. FALSE when it does not fit in capacity characters.
+BOOL BuildSettingsSummary(UiSession* session, WCHAR* text, size_t capacity);
 
 // The modal summary dialog over owner.
 void ShowSettingsSummary(HWND owner, UiSession* session);

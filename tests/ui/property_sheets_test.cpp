@@ -282,19 +282,41 @@ TEST_F(PropertySheets, PrintSettingsSendsTheSettingsPage)
 // The check-setting button opens the summary over the sheet; OK closes it.
 TEST_F(PropertySheets, CheckSettingShowsTheSummary)
 {
-    in_.pub.dmCopies = 3;
-    std::wstring summary;
-    host_.Script({ShowLastPage,
-                  [](HWND sheet) { PostMessageW(GetDlgItem(CurrentPage(sheet), kIdCheckSetting), BM_CLICK, 0, 0); },
-                  [&](HWND sheet) {
-                      HWND dialog = GetLastActivePopup(sheet);
-                      summary = ControlText(dialog, kIdSummaryText);
-                      PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-                  },
-                  [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
-    Preferences(kPrompt | DM_IN_BUFFER);
-    EXPECT_NE(summary.find(L"Copies\t3\r\n"), std::wstring::npos) << summary;
-    EXPECT_NE(summary.find(L"Scaling\t100%\r\n"), std::wstring::npos) << summary;
+    const struct {
+        SHORT pagesPerSheet;
+        std::vector<const WCHAR*> shown;
+        std::vector<const WCHAR*> absent;
+    } cases[] = {
+        {1, {L"Multiple Page\tNormal\r\n"}, {L"Page Order", L"Border Line"}},
+        {2, {L"Multiple Page\t2 in 1\r\n", L"\r\n     Page Order\tRight, then Down\r\n",
+             L"\r\n     Border Line\tSolid Line\r\n"}, {}},
+    };
+    for (const auto& c : cases) {
+        in_.pub.dmCopies = 3;
+        in_.pub.dmPaperSize = DMPAPER_A4;
+        in_.priv.multiPage = c.pagesPerSheet;
+        in_.priv.processor.pageOrder = 0;
+        in_.priv.processor.multiLine = 1;
+        std::wstring summary;
+        host_.Script({ShowLastPage,
+                      [](HWND sheet) { PostMessageW(GetDlgItem(CurrentPage(sheet), kIdCheckSetting), BM_CLICK, 0, 0); },
+                      [&](HWND sheet) {
+                          HWND dialog = GetLastActivePopup(sheet);
+                          summary = ControlText(dialog, kIdSummaryText);
+                          PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+                      },
+                      [](HWND sheet) { Press(sheet, PSBTN_CANCEL); }});
+        Preferences(kPrompt | DM_IN_BUFFER);
+        // Values are named as the pages name them.
+        for (const WCHAR* line : {L"Paper Size\tA4\r\n", L"Copies\t3\r\n", L"Scaling\t100%\r\n",
+                                  L"Media Type\tPlain Paper\r\n", L"     First Page\tAuto Select\r\n",
+                                  L"Toner Save Mode\tOff\r\n", L"Print Setting\tGeneral\r\n"})
+            EXPECT_NE(summary.find(line), std::wstring::npos) << testing::PrintToString(line) << "\n" << summary;
+        for (const WCHAR* line : c.shown)
+            EXPECT_NE(summary.find(line), std::wstring::npos) << testing::PrintToString(line) << "\n" << summary;
+        for (const WCHAR* label : c.absent)
+            EXPECT_EQ(summary.find(label), std::wstring::npos) << testing::PrintToString(label);
+    }
 }
 
 // OK brings the quick-setup monitor's file up to date with the result when
