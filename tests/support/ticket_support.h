@@ -42,3 +42,13 @@ std::wstring ParameterInitXml(const std::wstring& name, const std::wstring& valu
 DriverDevmode BlankDevmode();
 HRESULT HandlerToTicket(FeatureHandler& handler, DriverDevmode& record, IXMLDOMDocument2* ticket);
 HRESULT HandlerToDevMode(FeatureHandler& handler, IXMLDOMDocument2* ticket, DriverDevmode& record);
+// A new empty ticket the handler wrote the record into, and the handler's
+// capabilities with no printer; a failing handler fails the test.
+Microsoft::WRL::ComPtr<IXMLDOMDocument2> TicketFrom(FeatureHandler& handler, DriverDevmode& record);
+Microsoft::WRL::ComPtr<IXMLDOMDocument2> CapabilitiesOf(FeatureHandler& handler);
+
+// The checks every handler makes before converting anything: missing
+// documents or buffers and DEVMODEs too short for the private part are
+// refused, and the record is left as it was although the ticket would
+// change it.
+void ExpectArgumentsChecked(FeatureHandler& handler, IXMLDOMDocument2* ticket, const DriverDevmode& record);
