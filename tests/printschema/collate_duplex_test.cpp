@@ -41,10 +41,7 @@ DriverDevmode Collation(short dmCollate, short dmCopies, BYTE useDevmodeCollate)
     return record;
 }
 
-class CollateCopiesTest : public ::testing::Test {
-protected:
-    std::unique_ptr<FeatureHandler> handler_ = CreateCollateCopiesHandler(kTestPrivateUri);
-};
+using CollateCopiesTest = HandlerTest<CreateCollateCopiesHandler>;
 
 TEST_F(CollateCopiesTest, EveryCollationModeAndCopyCountRoundTrips)
 {

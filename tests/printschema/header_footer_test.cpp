@@ -59,10 +59,7 @@ DriverDevmode Devmode(DWORD flags)
     return record;
 }
 
-class HeaderFooterTest : public ::testing::Test {
-protected:
-    std::unique_ptr<FeatureHandler> handler_ = CreateHeaderFooterHandler(kTestPrivateUri);
-};
+using HeaderFooterTest = HandlerTest<CreateHeaderFooterHandler>;
 
 // With the language module attached its numbered formats are available.
 class NumberedFormatsTest : public HeaderFooterTest {

@@ -63,10 +63,7 @@ TEST(TicketTextTest, TextsThatWouldNotEncodeCleanlyAreDropped)
     EXPECT_TRUE(CleanText(nullptr, 10).empty());
 }
 
-class JobSpoolingTest : public ::testing::Test {
-protected:
-    std::unique_ptr<FeatureHandler> handler_ = CreateJobSpoolingHandler(kTestPrivateUri);
-};
+using JobSpoolingTest = HandlerTest<CreateJobSpoolingHandler>;
 
 TEST_F(JobSpoolingTest, SwitchesAndModesRoundTripKeepingTheOtherBits)
 {
@@ -217,10 +214,7 @@ TEST_F(JobSpoolingTest, CapabilitiesWithoutStorageModes)
     }
 }
 
-class SleepTimeTest : public ::testing::Test {
-protected:
-    std::unique_ptr<FeatureHandler> handler_ = CreateSleepTimeHandler(kTestPrivateUri);
-};
+using SleepTimeTest = HandlerTest<CreateSleepTimeHandler>;
 
 TEST_F(SleepTimeTest, ModesAndTimesRoundTrip)
 {

@@ -70,18 +70,6 @@ DriverDevmode MediaDevmode(short paper, WORD mediaType, WORD postcardMediaType)
     return record;
 }
 
-// Both handlers' tests run on a fresh handler of their kind.
-template <std::unique_ptr<FeatureHandler> (*Create)(const wchar_t*)> class HandlerTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        handler_ = Create(kTestPrivateUri);
-        ASSERT_TRUE(handler_);
-    }
-
-    std::unique_ptr<FeatureHandler> handler_;
-};
-
 using MediaTypeTest = HandlerTest<CreateMediaTypeHandler>;
 
 // Each type stored for ordinary paper and for postcards, the other field

@@ -49,10 +49,7 @@ DriverDevmode QualityDevmode(short dmPrintQuality, BYTE resolutionFlags)
     return record;
 }
 
-class ResolutionQualityTest : public ::testing::Test {
-protected:
-    std::unique_ptr<FeatureHandler> handler_ = CreateResolutionQualityHandler(kTestPrivateUri);
-};
+using ResolutionQualityTest = HandlerTest<CreateResolutionQualityHandler>;
 
 TEST_F(ResolutionQualityTest, StoredQualitiesRoundTrip)
 {

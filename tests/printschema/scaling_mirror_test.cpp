@@ -57,18 +57,15 @@ DriverDevmode ScalingDevmode(BYTE scaling, BYTE savedSwitch)
     return record;
 }
 
-class ScalingTest : public ::testing::Test {
+class ScalingTest : public HandlerTest<CreateScalingHandler> {
 protected:
     // The DEVMODE's ticket, checked to validate as it is.
     ComPtr<IXMLDOMDocument2> TicketOf(DriverDevmode& record)
     {
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        EXPECT_EQ(Hex(HandlerToTicket(*handler_, record, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler_, record);
         EXPECT_EQ(Hex(handler_->ValidatePrintTicket(nullptr, ticket.Get())), Hex(S_PT_NO_CONFLICT));
         return ticket;
     }
-
-    std::unique_ptr<FeatureHandler> handler_ = CreateScalingHandler(kTestPrivateUri);
 };
 
 TEST_F(ScalingTest, EveryModeRoundTrips)
@@ -394,10 +391,7 @@ TEST_F(ScalingTest, CapabilitiesListModesAlignmentsPapersAndLimits)
     }
 }
 
-class MirrorImageTest : public ::testing::Test {
-protected:
-    std::unique_ptr<FeatureHandler> handler_ = CreateMirrorImageHandler(kTestPrivateUri);
-};
+using MirrorImageTest = HandlerTest<CreateMirrorImageHandler>;
 
 TEST_F(MirrorImageTest, BothSwitchesRoundTripAndLeaveTheOtherBits)
 {

@@ -9,6 +9,8 @@
 
 #include "support/com_support.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 // The private keyword namespace the handler tests construct handlers with;
@@ -52,3 +54,10 @@ Microsoft::WRL::ComPtr<IXMLDOMDocument2> CapabilitiesOf(FeatureHandler& handler)
 // refused, and the record is left as it was although the ticket would
 // change it.
 void ExpectArgumentsChecked(FeatureHandler& handler, IXMLDOMDocument2* ticket, const DriverDevmode& record);
+
+// A fixture whose tests each run on a fresh handler made by Create.
+template <std::unique_ptr<FeatureHandler> (*Create)(const wchar_t*)>
+class HandlerTest : public ::testing::Test {
+protected:
+    std::unique_ptr<FeatureHandler> handler_ = Create(kTestPrivateUri);
+};
