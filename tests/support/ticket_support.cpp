@@ -136,6 +136,7 @@ void ExpectArgumentsChecked(FeatureHandler& handler, IXMLDOMDocument2* ticket, c
         {"no private buffer", ticket, kPublicDevmodeSize, nullptr, kPrivateSize, E_POINTER},
     };
     for (const auto& r : refusals) {
+        target = record;
         EXPECT_EQ(Hex(handler.PrintTicketToDevMode(nullptr, r.ticket, r.dmSize, &target.pub, r.dmDriverExtra,
                                                    r.priv)),
                   Hex(r.expected))
