@@ -63,15 +63,7 @@ TEST(TicketTextTest, TextsThatWouldNotEncodeCleanlyAreDropped)
     EXPECT_TRUE(CleanText(nullptr, 10).empty());
 }
 
-class JobSpoolingTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        handler_ = CreateJobSpoolingHandler(kTestPrivateUri);
-        ASSERT_TRUE(handler_);
-    }
-    std::unique_ptr<FeatureHandler> handler_;
-};
+using JobSpoolingTest = HandlerTest<CreateJobSpoolingHandler>;
 
 TEST_F(JobSpoolingTest, SwitchesAndModesRoundTripKeepingTheOtherBits)
 {
@@ -95,8 +87,7 @@ TEST_F(JobSpoolingTest, SwitchesAndModesRoundTripKeepingTheOtherBits)
         SCOPED_TRACE(std::to_string(c.mopy));
         DriverDevmode source = BlankDevmode();
         source.priv.mopy = c.mopy;
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler_, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler_, source);
         EXPECT_EQ(SelectText(ticket.Get(), kSpooling + L"/f:Option/@name"), c.on);
         EXPECT_EQ(SelectText(ticket.Get(), kSpooling + L"/f:Feature[@name='kvpsk:JobSpoolingReprint']/f:Option/@name"),
                   c.reprint);
@@ -140,8 +131,7 @@ TEST_F(JobSpoolingTest, NamesPinAndCodePageRoundTrip)
         lstrcpynW(source.priv.spoolComputerName, c.computer.c_str(), 33);
         source.priv.mopyPin = c.pin;
         source.priv.textCodePage = c.codePage;
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler_, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler_, source);
         EXPECT_EQ(SelectText(ticket.Get(), PrivateInit(L"JobSpoolingUserName")), Narrow(c.ticketUser));
         EXPECT_EQ(SelectText(ticket.Get(), PrivateInit(L"JobSpoolingJobName")), Narrow(c.ticketJob));
         EXPECT_EQ(SelectText(ticket.Get(), DataValue(L"JobSpoolingDefaultUserName")), Narrow(c.ticketDefaultUser));
@@ -206,8 +196,7 @@ TEST_F(JobSpoolingTest, TicketsOverrideOnlyWhatTheyGiveWell)
 
 TEST_F(JobSpoolingTest, CapabilitiesWithoutStorageModes)
 {
-    ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
-    ASSERT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
+    ComPtr<IXMLDOMDocument2> capabilities = CapabilitiesOf(*handler_);
     const std::wstring feature = L"/f:PrintCapabilities/f:Feature[@name='kvpsk:JobSpooling']";
     EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Property[@name='psk:DisplayName']/f:Value"), "Job Spooling");
     EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Option[@name='kvpsk:Off']/f:Property/f:Value"), "OFF");
@@ -225,15 +214,7 @@ TEST_F(JobSpoolingTest, CapabilitiesWithoutStorageModes)
     }
 }
 
-class SleepTimeTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        handler_ = CreateSleepTimeHandler(kTestPrivateUri);
-        ASSERT_TRUE(handler_);
-    }
-    std::unique_ptr<FeatureHandler> handler_;
-};
+using SleepTimeTest = HandlerTest<CreateSleepTimeHandler>;
 
 TEST_F(SleepTimeTest, ModesAndTimesRoundTrip)
 {
@@ -259,8 +240,7 @@ TEST_F(SleepTimeTest, ModesAndTimesRoundTrip)
         DriverDevmode source = BlankDevmode();
         source.priv.sleepMode = c.mode;
         source.priv.sleepTime = c.time;
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler_, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler_, source);
         EXPECT_EQ(SelectText(ticket.Get(), L"/f:PrintTicket/f:Feature[@name='kvpsk:JobSleepTime']/f:Option/@name"),
                   c.option);
         EXPECT_EQ(SelectText(ticket.Get(), PrivateInit(L"JobSleepTimeManualTime")), c.minutes);
@@ -310,8 +290,7 @@ TEST_F(SleepTimeTest, TicketsOverrideOnlyWhatTheyGiveWell)
 
 TEST_F(SleepTimeTest, CapabilitiesWithoutIntelligentSleep)
 {
-    ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
-    ASSERT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
+    ComPtr<IXMLDOMDocument2> capabilities = CapabilitiesOf(*handler_);
     const std::wstring feature = L"/f:PrintCapabilities/f:Feature[@name='kvpsk:JobSleepTime']";
     EXPECT_EQ(SelectText(capabilities.Get(), feature + L"/f:Property[@name='psk:DisplayName']/f:Value"), "Sleep Time");
     struct Option {

@@ -2,13 +2,16 @@
 // printout, output colour, colour management, digital signatures and the
 // special output mode; and the argument checks every handler of this group
 // shares.
+#include "printschema/features/collate_copies.h"
 #include "printschema/features/color_management.h"
+#include "printschema/features/header_footer.h"
 #include "printschema/features/job_spooling.h"
 #include "printschema/features/job_switches.h"
 #include "printschema/features/mirror_image.h"
 #include "printschema/features/output_color.h"
 #include "printschema/features/scaling.h"
 #include "printschema/features/sleep_time.h"
+#include "printschema/features/watermark.h"
 
 #include "support/ticket_support.h"
 
@@ -53,8 +56,7 @@ TEST(JobSwitchesTest, ErrorPrintoutRoundTrips)
         SCOPED_TRACE(c.errorPrint);
         DriverDevmode source = BlankDevmode();
         source.priv.errorPrint = c.errorPrint;
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler, source);
         EXPECT_EQ(SelectText(ticket.Get(), L"/f:PrintTicket/f:Feature[@name='kvpsk:JobErrorMessagePrintout']/f:Option/@name"),
                   c.option);
         DriverDevmode target = BlankDevmode();
@@ -103,8 +105,7 @@ TEST(JobSwitchesTest, SpecialOutputModeRoundTripsWithinItsRange)
         SCOPED_TRACE(c.mode);
         DriverDevmode source = BlankDevmode();
         source.priv.specialOutputMode = c.mode;
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler, source);
         EXPECT_EQ(SelectText(ticket.Get(), value), c.ticketValue);
         DriverDevmode target = BlankDevmode();
         target.priv.specialOutputMode = 9;
@@ -132,8 +133,7 @@ TEST(JobSwitchesTest, SpecialOutputModeRoundTripsWithinItsRange)
         EXPECT_EQ(target.priv.specialOutputMode, c.mode);
     }
 
-    ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
-    ASSERT_EQ(Hex(handler->GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
+    ComPtr<IXMLDOMDocument2> capabilities = CapabilitiesOf(*handler);
     const std::wstring definition = L"/f:PrintCapabilities/f:ParameterDef[@name='kvpsk:SpecialOutputModeData']";
     EXPECT_EQ(SelectText(capabilities.Get(), definition + L"/f:Property[@name='psf:MinValue']/f:Value"), "0");
     EXPECT_EQ(SelectText(capabilities.Get(), definition + L"/f:Property[@name='psf:MaxValue']/f:Value"), "4");
@@ -183,8 +183,7 @@ TEST(JobSwitchesTest, FixedFeaturesDescribeTheOneWayThePrinterWorks)
         std::unique_ptr<FeatureHandler> handler = c.create(kTestPrivateUri);
         ASSERT_TRUE(handler);
         DriverDevmode source = PatternedDevmode();
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler, source);
         for (const Option& o : c.ticket)
             EXPECT_EQ(SelectText(ticket.Get(), L"/f:PrintTicket/" + std::wstring(o.path) + L"/@name"), o.name);
 
@@ -197,8 +196,7 @@ TEST(JobSwitchesTest, FixedFeaturesDescribeTheOneWayThePrinterWorks)
         ASSERT_EQ(Hex(HandlerToDevMode(*handler, other.Get(), target)), Hex(S_OK));
         EXPECT_EQ(memcmp(&target, &source, sizeof target), 0);
 
-        ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
-        ASSERT_EQ(Hex(handler->GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> capabilities = CapabilitiesOf(*handler);
         const std::wstring feature = L"/f:PrintCapabilities/" + c.feature;
         EXPECT_EQ(SelectCount(capabilities.Get(), feature + L"/f:Option"),
                   static_cast<long>(c.open.size() + c.device.size()));
@@ -219,8 +217,7 @@ TEST(JobSwitchesTest, OutputColourOptionsCarryTheirBitDepths)
 {
     std::unique_ptr<FeatureHandler> handler = CreateOutputColorHandler(kTestPrivateUri);
     ASSERT_TRUE(handler);
-    ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
-    ASSERT_EQ(Hex(handler->GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
+    ComPtr<IXMLDOMDocument2> capabilities = CapabilitiesOf(*handler);
     struct Case {
         const wchar_t* option;
         const char *device, *driver;
@@ -268,8 +265,8 @@ TEST(JobSwitchesTest, OutputColourValidationWithoutALock)
     EXPECT_EQ(Hex(handler->ValidatePrintTicket(nullptr, nullptr)), Hex(E_POINTER));
 }
 
-// The argument checks of the generic sequence and of each step, for every
-// handler of this group.
+// The argument checks of the generic sequence and of each step, for the
+// handlers whose own tests leave them out.
 TEST(JobSwitchesTest, EveryHandlerChecksItsArguments)
 {
     struct Case {
@@ -285,6 +282,9 @@ TEST(JobSwitchesTest, EveryHandlerChecksItsArguments)
         {"colour management", CreateColorManagementHandler},
         {"digital signature", CreateDigitalSignatureHandler},
         {"special output mode", CreateSpecialOutputModeHandler},
+        {"collate and copies", CreateCollateCopiesHandler},
+        {"header and footer", CreateHeaderFooterHandler},
+        {"watermark", CreateWatermarkHandler},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -75,8 +75,7 @@ TEST_F(PrintSettingTest, DevModeSettingsRoundTripThroughTheTicket)
         SCOPED_TRACE(std::string(c.preset) + " " + c.quality + " " + std::to_string(c.low));
         DriverDevmode source = Devmode(c.defaultSet, c.dither | other, static_cast<WORD>(c.low),
                                        static_cast<WORD>(c.high));
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler_, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler_, source);
         EXPECT_EQ(SelectText(ticket.Get(), OptionOf(L"PagePrintSetting")), c.preset);
         // The graphics quality belongs to the preset's feature.
         EXPECT_EQ(SelectText(ticket.Get(),
@@ -178,8 +177,7 @@ TEST_F(TonerSaveTest, DevModeSettingsRoundTripThroughTheTicket)
         SCOPED_TRACE(std::to_string(c.economy) + " " + std::to_string(c.handling) + " " + std::to_string(c.biasOn) +
                      " " + std::to_string(c.biasValue));
         DriverDevmode source = Devmode(c.economy, c.handling | kOtherHandling, c.biasOn, c.biasValue);
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler_, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler_, source);
         EXPECT_EQ(SelectText(ticket.Get(), OptionOf(L"JobTonerSaveMode")), c.toner);
         EXPECT_EQ(SelectText(ticket.Get(), OptionOf(L"JobDensityAdjustment")), c.density);
         EXPECT_EQ(SelectText(ticket.Get(), OptionOf(L"JobReducePaperCurl")), c.curl);
@@ -304,19 +302,10 @@ TEST(QualityCapabilitiesTest, EveryChoiceAndParameterIsDescribed)
 
 TEST(QualityArgumentsTest, NullDocumentsAndShortDevModesAreRefused)
 {
-    for (auto create : {CreatePrintSettingHandler, CreateTonerSaveHandler}) {
-        std::unique_ptr<FeatureHandler> handler = create(kTestPrivateUri);
-        DriverDevmode record = BlankDevmode();
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        EXPECT_EQ(Hex(handler->GetPrintCapabilities(nullptr, nullptr, nullptr)), Hex(E_POINTER));
-        EXPECT_EQ(Hex(handler->ValidatePrintTicket(nullptr, nullptr)), Hex(E_POINTER));
-        EXPECT_EQ(Hex(handler->PrintTicketToDevMode(nullptr, ticket.Get(), kPublicDevmodeSize, &record.pub,
-                                                    kPrivateSize - 1, &record.priv)),
-                  Hex(E_INVALIDARG));
-        EXPECT_EQ(Hex(handler->DevModeToPrintTicket(nullptr, kPublicDevmodeSize, &record.pub, 0, &record.priv,
-                                                    ticket.Get())),
-                  Hex(E_INVALIDARG));
-    }
+    ComPtr<IXMLDOMDocument2> ticket = NewTicket(FeatureXml(L"kvpsk:PagePrintSetting", L"kvpsk:General") +
+                                                FeatureXml(L"kvpsk:JobTonerSaveMode", L"kvpsk:On"));
+    ExpectArgumentsChecked(*CreatePrintSettingHandler(kTestPrivateUri), ticket.Get(), BlankDevmode());
+    ExpectArgumentsChecked(*CreateTonerSaveHandler(kTestPrivateUri), ticket.Get(), BlankDevmode());
 }
 
 } // namespace

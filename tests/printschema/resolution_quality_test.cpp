@@ -11,7 +11,6 @@
 
 #include <wrl/client.h>
 
-#include <cstring>
 #include <string>
 
 using Microsoft::WRL::ComPtr;
@@ -50,16 +49,7 @@ DriverDevmode QualityDevmode(short dmPrintQuality, BYTE resolutionFlags)
     return record;
 }
 
-class ResolutionQualityTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        handler_ = CreateResolutionQualityHandler(kTestPrivateUri);
-        ASSERT_TRUE(handler_);
-    }
-
-    std::unique_ptr<FeatureHandler> handler_;
-};
+using ResolutionQualityTest = HandlerTest<CreateResolutionQualityHandler>;
 
 TEST_F(ResolutionQualityTest, StoredQualitiesRoundTrip)
 {
@@ -85,8 +75,7 @@ TEST_F(ResolutionQualityTest, StoredQualitiesRoundTrip)
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.dmPrintQuality) + (c.flags ? " true" : ""));
         DriverDevmode source = QualityDevmode(c.dmPrintQuality, c.flags);
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler_, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler_, source);
         EXPECT_EQ(SelectCount(ticket.Get(), kOption), 1);
         EXPECT_EQ(SelectCount(ticket.Get(), std::wstring(kOption) + L"/@name"), 0);
         EXPECT_EQ(SelectText(ticket.Get(), ResolutionValue(L"X")), c.dpi);
@@ -163,8 +152,7 @@ TEST_F(ResolutionQualityTest, ValidationCompletesHalfAResolution)
 
 TEST_F(ResolutionQualityTest, CapabilitiesListThreeResolutionsAndOneQuality)
 {
-    ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
-    ASSERT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
+    ComPtr<IXMLDOMDocument2> capabilities = CapabilitiesOf(*handler_);
     const std::wstring resolution = L"/f:PrintCapabilities/f:Feature[@name='psk:PageResolution']";
     EXPECT_EQ(SelectText(capabilities.Get(), resolution + L"/f:Property[@name='psk:DisplayName']/f:Value"),
               "Resolution");
@@ -208,23 +196,7 @@ TEST_F(ResolutionQualityTest, TicketsKeepTheirOutputQuality)
 
 TEST_F(ResolutionQualityTest, ShortOrMissingBuffersAreRefused)
 {
-    ComPtr<IXMLDOMDocument2> ticket = NewTicket(ResolutionXml(L"1200", L"1200"));
-    DriverDevmode record = QualityDevmode(300, kResolutionTrue1200);
-    const DriverDevmode before = record;
-    const struct {
-        ULONG dmSize, dmDriverExtra;
-    } sizes[] = {{kPublicDevmodeSize, kPrivateSize - 1}, {kPublicDevmodeSize - 1, kPrivateSize}, {kPublicDevmodeSize, 0}};
-    for (const auto& s : sizes) {
-        EXPECT_EQ(Hex(handler_->PrintTicketToDevMode(nullptr, ticket.Get(), s.dmSize, &record.pub, s.dmDriverExtra,
-                                                     &record.priv)),
-                  Hex(E_INVALIDARG));
-        EXPECT_EQ(memcmp(&record, &before, sizeof record), 0);
-    }
-    EXPECT_EQ(Hex(handler_->DevModeToPrintTicket(nullptr, kPublicDevmodeSize, nullptr, kPrivateSize, &record.priv,
-                                                 ticket.Get())),
-              Hex(E_POINTER));
-    EXPECT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, nullptr)), Hex(E_POINTER));
-    EXPECT_EQ(Hex(handler_->ValidatePrintTicket(nullptr, nullptr)), Hex(E_POINTER));
+    ExpectArgumentsChecked(*handler_, NewTicket(ResolutionXml(L"1200", L"1200")).Get(), QualityDevmode(300, 0));
 }
 
 } // namespace

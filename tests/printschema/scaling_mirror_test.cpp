@@ -57,24 +57,15 @@ DriverDevmode ScalingDevmode(BYTE scaling, BYTE savedSwitch)
     return record;
 }
 
-class ScalingTest : public ::testing::Test {
+class ScalingTest : public HandlerTest<CreateScalingHandler> {
 protected:
-    void SetUp() override
-    {
-        handler_ = CreateScalingHandler(kTestPrivateUri);
-        ASSERT_TRUE(handler_);
-    }
-
     // The DEVMODE's ticket, checked to validate as it is.
     ComPtr<IXMLDOMDocument2> TicketOf(DriverDevmode& record)
     {
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        EXPECT_EQ(Hex(HandlerToTicket(*handler_, record, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler_, record);
         EXPECT_EQ(Hex(handler_->ValidatePrintTicket(nullptr, ticket.Get())), Hex(S_PT_NO_CONFLICT));
         return ticket;
     }
-
-    std::unique_ptr<FeatureHandler> handler_;
 };
 
 TEST_F(ScalingTest, EveryModeRoundTrips)
@@ -351,8 +342,7 @@ TEST_F(ScalingTest, TheFeatureReaderAndWriterWorkOnAnyTicket)
 
 TEST_F(ScalingTest, CapabilitiesListModesAlignmentsPapersAndLimits)
 {
-    ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
-    ASSERT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
+    ComPtr<IXMLDOMDocument2> capabilities = CapabilitiesOf(*handler_);
     const std::wstring feature = L"/f:PrintCapabilities/f:Feature[@name='psk:PageScaling']";
     const char* const modes[] = {"None",
                                  "FitToPaper",
@@ -399,18 +389,9 @@ TEST_F(ScalingTest, CapabilitiesListModesAlignmentsPapersAndLimits)
         EXPECT_EQ(SelectText(capabilities.Get(), definition + L"/f:Property[@name='psf:MaxValue']/f:Value"), l.maximum);
         EXPECT_EQ(SelectText(capabilities.Get(), definition + L"/f:Property[@name='psf:UnitType']/f:Value"), l.unit);
     }
-    EXPECT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, nullptr)), Hex(E_POINTER));
 }
 
-class MirrorImageTest : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        handler_ = CreateMirrorImageHandler(kTestPrivateUri);
-        ASSERT_TRUE(handler_);
-    }
-    std::unique_ptr<FeatureHandler> handler_;
-};
+using MirrorImageTest = HandlerTest<CreateMirrorImageHandler>;
 
 TEST_F(MirrorImageTest, BothSwitchesRoundTripAndLeaveTheOtherBits)
 {
@@ -430,8 +411,7 @@ TEST_F(MirrorImageTest, BothSwitchesRoundTripAndLeaveTheOtherBits)
         SCOPED_TRACE(std::to_string(c.bits));
         DriverDevmode source = BlankDevmode();
         source.priv.imageProcess = c.bits;
-        ComPtr<IXMLDOMDocument2> ticket = NewTicket();
-        ASSERT_EQ(Hex(HandlerToTicket(*handler_, source, ticket.Get())), Hex(S_OK));
+        ComPtr<IXMLDOMDocument2> ticket = TicketFrom(*handler_, source);
         EXPECT_EQ(SelectText(ticket.Get(), L"//f:Feature[@name='psk:PageMirrorImage']/f:Option/@name"), c.mirror);
         EXPECT_EQ(SelectText(ticket.Get(), L"//f:Feature[@name='psk:PageReverseImage']/f:Option/@name"), c.reverse);
 
@@ -474,8 +454,7 @@ TEST_F(MirrorImageTest, TicketChoicesTheDriverCannotMakeKeepTheDevModesBits)
 
 TEST_F(MirrorImageTest, CapabilitiesListBothFeatures)
 {
-    ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
-    ASSERT_EQ(Hex(handler_->GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
+    ComPtr<IXMLDOMDocument2> capabilities = CapabilitiesOf(*handler_);
     struct Option {
         const wchar_t* feature;
         const wchar_t* option;

@@ -1,5 +1,9 @@
 #include "support/ticket_support.h"
 
+#include <gtest/gtest.h>
+
+#include <cstring>
+
 using Microsoft::WRL::ComPtr;
 
 const wchar_t kTestPrivateUri[] = L"http://schemas.zentari.example/printing/keywords";
@@ -94,4 +98,59 @@ HRESULT HandlerToDevMode(FeatureHandler& handler, IXMLDOMDocument2* ticket, Driv
 {
     return handler.PrintTicketToDevMode(nullptr, ticket, kPublicDevmodeSize, &record.pub, kPrivateSize,
                                         &record.priv);
+}
+
+ComPtr<IXMLDOMDocument2> TicketFrom(FeatureHandler& handler, DriverDevmode& record)
+{
+    ComPtr<IXMLDOMDocument2> ticket = NewTicket();
+    EXPECT_EQ(Hex(HandlerToTicket(handler, record, ticket.Get())), Hex(S_OK));
+    return ticket;
+}
+
+ComPtr<IXMLDOMDocument2> CapabilitiesOf(FeatureHandler& handler)
+{
+    ComPtr<IXMLDOMDocument2> capabilities = NewCapabilities();
+    EXPECT_EQ(Hex(handler.GetPrintCapabilities(nullptr, nullptr, capabilities.Get())), Hex(S_OK));
+    return capabilities;
+}
+
+void ExpectArgumentsChecked(FeatureHandler& handler, IXMLDOMDocument2* ticket, const DriverDevmode& record)
+{
+    DriverDevmode converted = record;
+    ASSERT_EQ(Hex(HandlerToDevMode(handler, ticket, converted)), Hex(S_OK));
+    ASSERT_NE(memcmp(&converted, &record, sizeof record), 0) << "the ticket must change the record";
+
+    DriverDevmode target = record;
+    const struct {
+        const char* what;
+        IXMLDOMDocument2* ticket;
+        ULONG dmSize;
+        PrivateSettings* priv;
+        ULONG dmDriverExtra;
+        HRESULT expected;
+    } refusals[] = {
+        {"short private part", ticket, kPublicDevmodeSize, &target.priv, kPrivateSize - 1, E_INVALIDARG},
+        {"no private part", ticket, kPublicDevmodeSize, &target.priv, 0, E_INVALIDARG},
+        {"short public part", ticket, kPublicDevmodeSize - 1, &target.priv, kPrivateSize, E_INVALIDARG},
+        {"no ticket", nullptr, kPublicDevmodeSize, &target.priv, kPrivateSize, E_POINTER},
+        {"no private buffer", ticket, kPublicDevmodeSize, nullptr, kPrivateSize, E_POINTER},
+    };
+    for (const auto& r : refusals) {
+        target = record;
+        EXPECT_EQ(Hex(handler.PrintTicketToDevMode(nullptr, r.ticket, r.dmSize, &target.pub, r.dmDriverExtra,
+                                                   r.priv)),
+                  Hex(r.expected))
+            << r.what;
+        EXPECT_EQ(memcmp(&target, &record, sizeof record), 0) << r.what;
+    }
+    EXPECT_EQ(Hex(handler.DevModeToPrintTicket(nullptr, kPublicDevmodeSize, nullptr, kPrivateSize, &target.priv,
+                                               ticket)),
+              Hex(E_POINTER));
+    EXPECT_EQ(Hex(handler.DevModeToPrintTicket(nullptr, kPublicDevmodeSize, &target.pub, 0, &target.priv, ticket)),
+              Hex(E_INVALIDARG));
+    EXPECT_EQ(Hex(handler.DevModeToPrintTicket(nullptr, kPublicDevmodeSize, &target.pub, kPrivateSize,
+                                               &target.priv, nullptr)),
+              Hex(E_POINTER));
+    EXPECT_EQ(Hex(handler.ValidatePrintTicket(nullptr, nullptr)), Hex(E_POINTER));
+    EXPECT_EQ(Hex(handler.GetPrintCapabilities(nullptr, nullptr, nullptr)), Hex(E_POINTER));
 }

@@ -9,6 +9,8 @@
 
 #include "support/com_support.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 
 // The private keyword namespace the handler tests construct handlers with;
@@ -42,3 +44,20 @@ std::wstring ParameterInitXml(const std::wstring& name, const std::wstring& valu
 DriverDevmode BlankDevmode();
 HRESULT HandlerToTicket(FeatureHandler& handler, DriverDevmode& record, IXMLDOMDocument2* ticket);
 HRESULT HandlerToDevMode(FeatureHandler& handler, IXMLDOMDocument2* ticket, DriverDevmode& record);
+// A new empty ticket the handler wrote the record into, and the handler's
+// capabilities with no printer; a failing handler fails the test.
+Microsoft::WRL::ComPtr<IXMLDOMDocument2> TicketFrom(FeatureHandler& handler, DriverDevmode& record);
+Microsoft::WRL::ComPtr<IXMLDOMDocument2> CapabilitiesOf(FeatureHandler& handler);
+
+// The checks every handler makes before converting anything: missing
+// documents or buffers and DEVMODEs too short for the private part are
+// refused, and the record is left as it was although the ticket would
+// change it.
+void ExpectArgumentsChecked(FeatureHandler& handler, IXMLDOMDocument2* ticket, const DriverDevmode& record);
+
+// A fixture whose tests each run on a fresh handler made by Create.
+template <std::unique_ptr<FeatureHandler> (*Create)(const wchar_t*)>
+class HandlerTest : public ::testing::Test {
+protected:
+    std::unique_ptr<FeatureHandler> handler_ = Create(kTestPrivateUri);
+};
