@@ -75,6 +75,9 @@ constexpr uint16_t kAccessoriesDuplexUnit = 0x1000;   // bit 12
 constexpr uint8_t kBindInches          = 0x01;   // bindFlags: offset unit is inches
 constexpr uint8_t kBindOffsetOn        = 0x02;   // bindFlags
 constexpr uint8_t kBookletOn           = 0x01;   // booklet
+// ramDiskSize while no size was chosen
+constexpr uint16_t kRamDiskSizeNotSet = 0xFFFF;
+
 constexpr uint8_t kImageProcessBits    = 0x03;   // imageProcess
 constexpr uint8_t kImageRotate180      = 0x02;   // imageProcess
 constexpr uint8_t kScaleFlagFromSize   = 0x01;   // scaleFlag: scaling from scalingSize

@@ -3,6 +3,7 @@
 #include "core/driver_strings.h"
 #include "core/model_queries.h"
 #include "resources/resource_ids.h"
+#include "settings/devmode_bits.h"
 #include "settings/model_defaults.h"
 #include "settings/paper_lookup.h"
 #include "settings/profile_text.h"
@@ -126,7 +127,7 @@ void WritePrivateDefaults(DEVMODEW& pub, PrivateSettings& priv, const ModelConte
     priv.biasOn = 1;
     priv.paperSizeCopy = static_cast<WORD>(pub.dmPaperSize);
     priv.fitPaperSize = LocalePaper(a4);
-    priv.ramDiskSize = 0xFFFF;
+    priv.ramDiskSize = kRamDiskSizeNotSet;
     priv.printerMemory = model->standardMemory ? static_cast<WORD>(model->standardMemory) : 2;
     priv.tray = static_cast<WORD>(pub.dmDefaultSource);
     priv.anotherTray = static_cast<WORD>(pub.dmDefaultSource);

@@ -23,6 +23,7 @@ struct TrayPageState {
     SIZE pictureSize;
     BOOL filling;                    // the page is writing its own controls
     BOOL memoryTyped;                // the memory text is the user's, not yet judged
+    BOOL ramDiskTyped;               // likewise the RAM disk size
 };
 
 // The page's state, null before the page has made it.

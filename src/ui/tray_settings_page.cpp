@@ -4,6 +4,7 @@
 
 #include "core/driver_strings.h"
 #include "core/spooler_info.h"
+#include "settings/devmode_bits.h"
 #include "settings/devmode_defaults.h"
 #include "ui/context_help.h"
 #include "ui/controls.h"
@@ -71,6 +72,29 @@ void ShowMemory(HWND page, UiSession* session)
     SetTextQuietly(page, state, kIdMemory, text);
     state->memoryTyped = FALSE;
     SendDlgItemMessageW(page, kIdMemorySpin, kSpinSetPosition, session->devmode.priv.printerMemory, 0);
+}
+
+// The RAM disk switch and its size in MB (empty while not set), whose
+// controls are live only while the switch is on.
+void ShowRamDisk(HWND page, UiSession* session)
+{
+    const PrivateSettings& priv = session->devmode.priv;
+    TrayPageState* state = TrayStateOf(session);
+    const bool supported = (priv.modelFeatures & 1) != 0;
+    const bool on = supported && (priv.ramDisk & 1);
+    CheckDlgButton(page, kIdRamDisk, (priv.ramDisk & 1) ? BST_CHECKED : BST_UNCHECKED);
+    WCHAR text[16] = {};
+    if (priv.ramDiskSize != kRamDiskSizeNotSet)
+        swprintf(text, ARRAYSIZE(text), L"%u", priv.ramDiskSize);
+    SetTextQuietly(page, state, kIdRamDiskSize, text);
+    state->ramDiskTyped = FALSE;
+    SendDlgItemMessageW(page, kIdRamDiskSpin, kSpinSetRange, 0, MAKELONG(1, priv.printerMemory));
+    if (priv.ramDiskSize != kRamDiskSizeNotSet)
+        SendDlgItemMessageW(page, kIdRamDiskSpin, kSpinSetPosition, priv.ramDiskSize, 0);
+    const bool editable = on && SheetOf(session)->hasPermission;
+    const WORD sizeControls[] = {kIdRamDiskSize, kIdRamDiskSpin, kIdRamDiskUnit};
+    for (WORD id : sizeControls)
+        EnableWindow(GetDlgItem(page, id), editable);
 }
 
 // The model's memory bounds and sizes; a model without them gets the
@@ -159,7 +183,7 @@ void ShowDeviceOptions(HWND page, UiSession* session)
     FillTrayCombos(page, session);
     FillTrayTable(page, session);
     ShowMemory(page, session);
-    CheckDlgButton(page, kIdRamDisk, (session->devmode.priv.ramDisk & 1) ? BST_CHECKED : BST_UNCHECKED);
+    ShowRamDisk(page, session);
     SetTextQuietly(page, state, kIdSerialNumber, state->serial);
 }
 
@@ -229,6 +253,42 @@ BOOL CommitMemoryEntry(HWND page, UiSession* session)
     ShowMemory(page, session);
     WarnOutOfRange(page);
     return FALSE;
+}
+
+// A finished RAM disk size: empty means not set, else 1 MB up to the
+// installed memory. FALSE when refused (the last valid size shown again).
+BOOL CommitRamDiskEntry(HWND page, UiSession* session)
+{
+    TrayPageState* state = TrayStateOf(session);
+    if (!state->ramDiskTyped)
+        return TRUE;
+    state->ramDiskTyped = FALSE;
+    PrivateSettings& priv = session->devmode.priv;
+    WCHAR text[16] = {};
+    GetDlgItemTextW(page, kIdRamDiskSize, text, ARRAYSIZE(text));
+    unsigned long value = 0;
+    if (!text[0]) {
+        priv.ramDiskSize = kRamDiskSizeNotSet;
+        return TRUE;
+    }
+    if (ReadWholeNumber(text, priv.printerMemory, &value) && value >= 1) {
+        priv.ramDiskSize = static_cast<WORD>(value);
+        return TRUE;
+    }
+    ShowRamDisk(page, session);
+    WarnOutOfRange(page);
+    return FALSE;
+}
+
+// The RAM disk spin's new position becomes the size.
+void StepRamDisk(HWND page, UiSession* session)
+{
+    const LRESULT position = SendDlgItemMessageW(page, kIdRamDiskSpin, kSpinGetPosition, 0, 0);
+    if (position < 1)
+        return;
+    session->devmode.priv.ramDiskSize = static_cast<WORD>(position);
+    ShowRamDisk(page, session);
+    MarkChanged(page);
 }
 
 // One spin step: the next model size up or down, within the bounds.
@@ -335,6 +395,15 @@ void OnTrayCommand(HWND page, UiSession* session, WORD id, WORD code)
     case kIdRamDisk:
         if (code == BN_CLICKED) {
             priv.ramDisk = static_cast<WORD>((priv.ramDisk & ~1u) | (IsDlgButtonChecked(page, id) ? 1 : 0));
+            ShowRamDisk(page, session);
+            MarkChanged(page);
+        }
+        break;
+    case kIdRamDiskSize:
+        if (code == EN_KILLFOCUS && !state->filling)
+            CommitRamDiskEntry(page, session);
+        else if (code == EN_CHANGE && !state->filling) {
+            state->ramDiskTyped = TRUE;
             MarkChanged(page);
         }
         break;
@@ -379,7 +448,7 @@ INT_PTR OnTrayNotify(HWND page, UiSession* session, const NMHDR* header)
         break;
     case PSN_KILLACTIVE:
         // A memory entry still being typed is judged before the page goes.
-        result = CommitMemoryEntry(page, session) ? FALSE : TRUE;
+        result = CommitMemoryEntry(page, session) && CommitRamDiskEntry(page, session) ? FALSE : TRUE;
         break;
     case PSN_APPLY:
         ApplyTrayPage(session);
@@ -420,6 +489,10 @@ INT_PTR CALLBACK TraySettingsPageProc(HWND page, UINT message, WPARAM wParam, LP
         OnTrayCommand(page, session, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_VSCROLL:
+        if (reinterpret_cast<HWND>(lParam) == GetDlgItem(page, kIdRamDiskSpin)) {
+            StepRamDisk(page, session);
+            return TRUE;
+        }
         if (reinterpret_cast<HWND>(lParam) != GetDlgItem(page, kIdMemorySpin))
             return FALSE;
         StepMemory(page, session, LOWORD(wParam) == 1);

@@ -26,6 +26,9 @@ enum TraySettingsControl : WORD {
     kIdMemory = 471,
     kIdMemorySpin = 472,
     kIdRamDisk = 473,
+    kIdRamDiskSize = 474,
+    kIdRamDiskSpin = 475,
+    kIdRamDiskUnit = 476,
     kIdSerialNumber = 477,
 };
 

@@ -28,6 +28,8 @@
 
 namespace {
 
+const DWORD kRamDiskOffUnset = 0xFFFF;   // switch off, no size chosen
+
 // ---------------------------------------------------------------------------
 // The tool's answers
 
@@ -299,6 +301,7 @@ protected:
         // Known device options before every case.
         SetDataDword(printer_, L"ACC", 0);
         SetDataDword(printer_, L"RAM", 64);
+        SetDataDword(printer_, L"RAMDISK", kRamDiskOffUnset);
         SetDataDword(printer_, L"Tray1", DWORD(kTrayEmpty));
         SetDataDword(printer_, L"MPTray", DWORD(kTrayEmpty));
         SetDataText(printer_, L"SerialNo", L"SN-OLD");
@@ -424,6 +427,46 @@ TEST_F(TraySettingsPage, MemoryEntriesOutsideTheModelRangeAreRefused)
         EXPECT_EQ(title, L"Warning") << entry;
         EXPECT_EQ(shown, L"64") << entry;
         EXPECT_EQ(DataDword(printer_, L"RAM"), 64u) << entry;
+    }
+}
+
+// The RAM disk's size is edited only while the disk is on, from 1 MB up to
+// the installed memory; empty means no size chosen.
+TEST_F(TraySettingsPage, RamDiskSizeFollowsItsSwitchAndTheInstalledMemory)
+{
+    const struct {
+        const WCHAR* entry;
+        bool refused;
+        DWORD stored;
+    } cases[] = {
+        {L"32", false, 0x10020}, {L"64", false, 0x10040}, {L"", false, 0x1FFFF},
+        {L"65", true, 0x1FFFF},  {L"0", true, 0x1FFFF},   {L"8x", true, 0x1FFFF},
+    };
+    for (const auto& c : cases) {
+        BOOL enabledOff = -1, enabledOn = -1;
+        std::wstring message;
+        std::vector<SheetStep> steps = {[&](HWND sheet) {
+            HWND page = CurrentPage(sheet);
+            enabledOff = IsWindowEnabled(GetDlgItem(page, kIdRamDiskSize));
+            Click(page, kIdRamDisk);
+            enabledOn = IsWindowEnabled(GetDlgItem(page, kIdRamDiskSize));
+            TypeInto(page, kIdRamDiskSize, c.entry);
+            Press(sheet, PSBTN_OK);
+        }};
+        if (c.refused) {
+            steps.push_back([&](HWND sheet) {
+                HWND box = FindMessageBox(sheet);
+                message = ControlText(box, 0xFFFF);
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+            });
+            steps.push_back([](HWND sheet) { Press(sheet, PSBTN_OK); });
+        }
+        Properties(steps);
+        EXPECT_FALSE(enabledOff) << c.entry;
+        EXPECT_TRUE(enabledOn) << c.entry;
+        EXPECT_EQ(message, c.refused ? L"Specify a value within the stated range." : L"") << c.entry;
+        EXPECT_EQ(DataDword(printer_, L"RAMDISK"), c.stored) << c.entry;
+        SetDataDword(printer_, L"RAMDISK", kRamDiskOffUnset);
     }
 }
 
