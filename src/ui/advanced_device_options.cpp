@@ -31,6 +31,10 @@ const FunctionGroup kFunctionGroups[] = {
     {263, 13724, 1050, 1064},
 };
 const WORD kFunctionSpooling = 0;
+const WORD kFunctionSleep = 2;
+const WORD kFunctionDensity = 9;
+const WORD kSleepOffAllowed = 0x01;   // specialFlags: "Off" is offered
+const WORD kSleepOff = 2, kSleepPrinterDefault = 1;
 const UINT kSecurePrintName = 3757;
 const DWORD kSecurePrintClass = 2;
 
@@ -189,15 +193,19 @@ void EnableFunction(HWND page, const UiSession* session, const FunctionGroup& gr
         ShowSpoolingClass(page, session);
         EnableSpooling(page, session);
         break;
-    case 2:
-        if (!(priv.specialFlags & 0x01))
+    case kFunctionSleep:
+        if (!(priv.specialFlags & kSleepOffAllowed))
             ShowControls(page, kIdSleepOff, kIdSleepOff, false);
         EnableControl(page, kIdSleepTime, permitted && priv.sleepMode == 3);
         EnableControl(page, kIdSleepSpin, permitted && priv.sleepMode == 3);
         break;
-    case 9:
+    case kFunctionDensity:
         EnableControl(page, kIdDensityBar, permitted && !priv.biasOn);
         EnableControl(page, kIdDensityValue, permitted && !priv.biasOn);
+        // The transfer voltage goes with the density, for models that offer it.
+        ShowControls(page, kIdTransferGroup, kIdTransferMode4, priv.showBiasVolt != 0);
+        for (WORD id = kIdTransferGroup; id <= kIdTransferMode4; ++id)
+            EnableControl(page, id, permitted && priv.showBiasVolt);
         break;
     default:
         break;
@@ -352,6 +360,7 @@ void ShowCurrentFunction(HWND page, UiSession* session, AdvancedState* state)
 {
     for (const FunctionGroup& group : kFunctionGroups)
         ShowControls(page, group.first, group.last, false);
+    ShowControls(page, kIdTransferGroup, kIdTransferMode4, false);
     if (CurrentCategory(state) != kCategoryDeviceOptions)
         return;
     const FunctionGroup* group = GroupOf(state->function);
@@ -405,6 +414,29 @@ void OnDeviceOptionCommand(HWND page, UiSession* session, AdvancedState* state, 
     }
     if (const FunctionGroup* group = GroupOf(state->function))
         EnableFunction(page, session, *group);
+}
+
+// A double click inside the sleep group offers or withdraws "Off"; a
+// withdrawn "Off" that was chosen falls back to the printer's default.
+void OnDeviceOptionDoubleClick(HWND page, UiSession* session, AdvancedState* state, POINT point)
+{
+    HWND group = GetDlgItem(page, kIdSleepGroup);
+    if (CurrentCategory(state) != kCategoryDeviceOptions || state->function != kFunctionSleep ||
+        !IsWindowVisible(group) || !HasPermission(session))
+        return;
+    RECT area;
+    GetWindowRect(group, &area);
+    MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
+    if (!PtInRect(&area, point))
+        return;
+    PrivateSettings& priv = session->devmode.priv;
+    priv.specialFlags ^= kSleepOffAllowed;
+    if (!(priv.specialFlags & kSleepOffAllowed) && priv.sleepMode == kSleepOff)
+        priv.sleepMode = kSleepPrinterDefault;
+    state->loading = TRUE;
+    LoadCategoryRows(page, session, kCategoryDeviceOptions);
+    state->loading = FALSE;
+    ShowCurrentFunction(page, session, state);
 }
 
 void OnSleepSpin(HWND page, UiSession* session, short position)

@@ -14,6 +14,7 @@
 
 #include <commctrl.h>
 #include <prsht.h>
+#include <windowsx.h>
 
 #include <cwchar>
 
@@ -51,6 +52,8 @@ const ControlHelp kControlHelp[] = {
     {kIdWatermarkNew, kHelpWatermarkEditor}, {kIdWatermarkEdit, kHelpWatermarkEditor},
     {kIdWatermarkDelete, kHelpWatermarkList}, {kIdTransparent, kHelpWatermark},
     {kIdOutlineText, kHelpWatermark}, {kIdWatermarkPages, kHelpWatermarkPages},
+    {kIdCustomPage, kHelpWatermarkPages}, {kIdCustomPageWatermark, kHelpWatermarkPages},
+    {kIdCustomPageAdd, kHelpWatermarkPages}, {kIdCustomPageDelete, kHelpWatermarkPages},
     {kIdScalingOff, kHelpScaling}, {kIdScalingFitPaper, kHelpFitToPaperSize}, {kIdScalingFree, kHelpScaling},
     {kIdScalingPrintable, kHelpScaling}, {kIdOutputSize, kHelpFitToPaperSize}, {kIdScalingSize, kHelpScaling},
     {kIdMirror, kHelpMirrorReverse}, {kIdReverse, kHelpMirrorReverse},
@@ -61,6 +64,8 @@ const ControlHelp kControlHelp[] = {
     {334, kHelpStatusMonitor}, {kIdMacroSetting, kHelpMacroSetting}, {kIdPageProtect, kHelpPageProtection},
     {382, kHelpHeaderFooter}, {kIdHeaderFooterSetting, kHelpHeaderFooterSetting},
     {kIdDensityDefault, kHelpDensity}, {kIdDensityBar, kHelpDensity}, {kIdHrc, kHelpHrc},
+    {kIdTransferDefault, kHelpDensity}, {360, kHelpDensity}, {361, kHelpDensity}, {362, kHelpDensity},
+    {kIdTransferMode4, kHelpDensity},
     {416, kHelpErrorPrintout}, {417, kHelpErrorPrintout}, {418, kHelpErrorPrintout},
     {422, kHelpImproveOutput}, {423, kHelpImproveOutput}, {kIdXpsAdjust, kHelpXpsSetting},
     {kIdXpsOffsetX, kHelpXpsSetting}, {kIdXpsOffsetY, kHelpXpsSetting}, {kIdXpsMemory, kHelpXpsSetting},
@@ -383,6 +388,11 @@ INT_PTR DispatchAdvanced(HWND page, UiSession* session, AdvancedState* state, UI
         if (item->CtlID < kIdFirstCategoryButton || item->CtlID >= UINT(kIdFirstCategoryButton + kCategoryButtons))
             return FALSE;
         DrawCategoryButton(state, item);
+        return TRUE;
+    }
+    case WM_LBUTTONDBLCLK: {
+        const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        OnDeviceOptionDoubleClick(page, session, state, point);
         return TRUE;
     }
     case WM_TIMER:

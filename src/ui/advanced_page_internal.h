@@ -28,7 +28,8 @@ enum AdvancedControl : WORD {
     // Watermark
     kIdWatermarkPreview = 288, kIdUseWatermark = 290, kIdTransparent = 291, kIdWatermarkList = 293,
     kIdWatermarkEdit = 294, kIdWatermarkDelete = 295, kIdWatermarkNew = 296, kIdOutlineText = 302,
-    kIdWatermarkPages = 314,
+    kIdCustomPageGroup = 304, kIdCustomPageLabel = 306, kIdCustomPageDelete = 308, kIdCustomPageAdd = 311,
+    kIdCustomPage = 312, kIdCustomPageWatermark = 313, kIdWatermarkPages = 314,
     // Page setting
     kIdScalingPicture = 205, kIdOutputSizeName = 207, kIdScalingGroup = 210, kIdScalingOff = 211,
     kIdScalingFitPaper = 212, kIdScalingFree = 213, kIdScalingPrintable = 214, kIdOutputSize = 216,
@@ -43,6 +44,7 @@ enum AdvancedControl : WORD {
     kIdPublic = 369, kIdProof = 370, kIdUserName = 372, kIdSystemName = 373, kIdJobName = 375,
     kIdPasswordLabel = 377, kIdPassword = 378, kIdSpoolHelp = 384,
     kIdHeaderFooterSetting = 383, kIdHrc = 386, kIdBanding = 391, kIdPosterBanding = 393,
+    kIdTransferGroup = 358, kIdTransferDefault = 359, kIdTransferMode4 = 363,
     kIdDensityDefault = 408, kIdDensityValue = 413, kIdDensityBar = 414,
     kIdXpsAdjust = 1053, kIdXpsAlignment = 1055, kIdXpsOffsetX = 1058, kIdXpsOffsetY = 1060,
     kIdXpsMemory = 1062, kIdXpsHalftone = 1064,
@@ -115,6 +117,9 @@ void ShowCurrentFunction(HWND page, UiSession* session, AdvancedState* state);
 void OnDeviceOptionCommand(HWND page, UiSession* session, AdvancedState* state, WORD id, WORD code);
 void OnSleepSpin(HWND page, UiSession* session, short position);
 void OnDensityScroll(HWND page, UiSession* session, WORD code, short position);
+// A double click on the page itself (not on a control), in page client
+// coordinates.
+void OnDeviceOptionDoubleClick(HWND page, UiSession* session, AdvancedState* state, POINT point);
 void ResetDeviceOptionDefaults(HWND page, UiSession* session, AdvancedState* state,
                                const DriverDevmode& defaults);
 // The secure-print password and the own names; false (after telling the

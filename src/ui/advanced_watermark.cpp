@@ -13,6 +13,19 @@ namespace {
 const DWORD kPageChoices[] = {0, 1, 4, 16};
 const UINT kPageChoiceNames = 13710;   // + position
 const DWORD kPagesKeptBit = 0x02;
+const DWORD kCustomPages = 16;
+
+// Custom pages: the store keys a page's watermark by its number, or by
+// "Other" for every page not listed.
+const UINT kOtherPagesName = 14026;
+const UINT kNoWatermarkName = 13748;
+const int kLastCustomPage = 99;
+const int kOtherPages = 0;
+const int kNoPage = -1;
+const WORD kCustomPageControls[] = {
+    kIdCustomPageGroup, kIdCustomPageLabel, kIdCustomPage, kIdCustomPageWatermark,
+    kIdCustomPageAdd,   kIdCustomPageDelete,
+};
 
 void ClearList(void* context)
 {
@@ -89,6 +102,109 @@ void ChooseWatermark(HWND page, UiSession* session)
     InvalidateRect(GetDlgItem(page, kIdWatermarkPreview), nullptr, TRUE);
 }
 
+bool CustomPagesChosen(const UiSession* session)
+{
+    return (session->devmode.priv.processor.watermarkPages & ~kPagesKeptBit) == kCustomPages;
+}
+
+void EnableCustomPages(HWND page, const UiSession* session)
+{
+    const bool custom = CustomPagesChosen(session);
+    for (WORD id : kCustomPageControls)
+        EnableControl(page, id, custom);
+}
+
+// The page edit offers "Other pages" in its list; numbers are typed.
+void FillCustomPageChoices(HWND page, UiSession* session)
+{
+    WCHAR other[64];
+    LoadPageString(session, kOtherPagesName, other, ARRAYSIZE(other));
+    HWND combo = GetDlgItem(page, kIdCustomPage);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(other));
+}
+
+// "None" followed by the watermarks the list shows, keeping the choice.
+void FillCustomWatermarkChoices(HWND page, UiSession* session)
+{
+    HWND combo = GetDlgItem(page, kIdCustomPageWatermark);
+    HWND list = GetDlgItem(page, kIdWatermarkList);
+    LRESULT chosen = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+    WCHAR none[64];
+    LoadPageString(session, kNoWatermarkName, none, ARRAYSIZE(none));
+    SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(none));
+    // Positions must match the list's, so every entry is copied whole.
+    const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, i, 0);
+        auto* entry = static_cast<WCHAR*>(
+            HeapAlloc(session->heap, HEAP_ZERO_MEMORY, (length < 0 ? 1 : length + 1) * sizeof(WCHAR)));
+        if (!entry)
+            break;
+        if (length >= 0)
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(entry));
+        SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry));
+        HeapFree(session->heap, 0, entry);
+    }
+    if (chosen == CB_ERR || chosen >= SendMessageW(combo, CB_GETCOUNT, 0, 0))
+        chosen = 0;
+    SendMessageW(combo, CB_SETCURSEL, chosen, 0);
+}
+
+// Reads the page edit, corrects it in place (a non-number or 0 empties it,
+// numbers above the last page become the last page) and returns the page:
+// 1..99, kOtherPages, or kNoPage when it names none.
+int ReadCustomPage(HWND page, UiSession* session)
+{
+    WCHAR text[64] = {};
+    WCHAR other[64];
+    GetDlgItemTextW(page, kIdCustomPage, text, ARRAYSIZE(text));
+    LoadPageString(session, kOtherPagesName, other, ARRAYSIZE(other));
+    if (text[0] && lstrcmpW(text, other) == 0)
+        return kOtherPages;
+    int number = 0;
+    bool digits = text[0] != L'\0';
+    for (const WCHAR* c = text; *c && digits; ++c) {
+        digits = *c >= L'0' && *c <= L'9';
+        if (digits && number <= kLastCustomPage)
+            number = number * 10 + (*c - L'0');
+    }
+    if (!digits || number == 0) {
+        SetDlgItemTextW(page, kIdCustomPage, L"");
+        return kNoPage;
+    }
+    if (number > kLastCustomPage) {
+        number = kLastCustomPage;
+        SetDlgItemInt(page, kIdCustomPage, number, FALSE);
+    }
+    return number;
+}
+
+void CustomPageKey(int pageNumber, WCHAR* key, size_t capacity)
+{
+    if (pageNumber == kOtherPages)
+        lstrcpynW(key, L"Other", static_cast<int>(capacity));
+    else
+        wsprintfW(key, L"%d", pageNumber);
+}
+
+// "Add" writes the chosen watermark's position ("-1" for none) under the
+// page's key; "Delete" removes the key.
+void EditCustomPage(HWND page, UiSession* session, bool add)
+{
+    const WatermarkState* state = WatermarkStateOf(session);
+    const int pageNumber = ReadCustomPage(page, session);
+    if (!state || pageNumber == kNoPage)
+        return;
+    WCHAR key[16];
+    CustomPageKey(pageNumber, key, ARRAYSIZE(key));
+    WCHAR value[16];
+    const LRESULT chosen = SendDlgItemMessageW(page, kIdCustomPageWatermark, CB_GETCURSEL, 0, 0);
+    wsprintfW(value, L"%d", chosen == CB_ERR ? -1 : static_cast<int>(chosen) - 1);
+    WritePrivateProfileStringW(state->printerName, key, add ? value : nullptr, state->storePath);
+}
+
 } // namespace
 
 void InitWatermark(HWND page, UiSession* session)
@@ -97,6 +213,7 @@ void InitWatermark(HWND page, UiSession* session)
         state->advancedPage = page;
     LoadWatermarkList(page, session);
     FillPageChoices(page, session);
+    FillCustomPageChoices(page, session);
 }
 
 void RefreshWatermark(HWND page, UiSession* session)
@@ -106,6 +223,7 @@ void RefreshWatermark(HWND page, UiSession* session)
     const bool listed = SendDlgItemMessageW(page, kIdWatermarkList, LB_GETCOUNT, 0, 0) > 0;
     LoadCategoryRows(page, session, kCategoryWatermark);
     SelectPageChoice(page, session);
+    FillCustomWatermarkChoices(page, session);
     if (!IsWindowVisible(GetDlgItem(page, kIdWatermarkList)))
         return;
     EnableControl(page, kIdUseWatermark, HasPermission(session));
@@ -114,6 +232,7 @@ void RefreshWatermark(HWND page, UiSession* session)
     EnableControl(page, kIdWatermarkDelete, writable && listed);
     EnableControl(page, kIdWatermarkList, listed);
     EnableControl(page, kIdOutlineText, state && !state->isBitmap);
+    EnableCustomPages(page, session);
     InvalidateRect(GetDlgItem(page, kIdWatermarkPreview), nullptr, TRUE);
 }
 
@@ -133,6 +252,11 @@ void OnWatermarkCommand(HWND page, UiSession* session, WORD id, WORD code)
         DWORD& pages = session->devmode.priv.processor.watermarkPages;
         const LRESULT chosen = SelectedComboData(GetDlgItem(page, kIdWatermarkPages), 0);
         pages = static_cast<DWORD>(chosen) | (pages & kPagesKeptBit);
+        EnableCustomPages(page, session);
+    } else if ((id == kIdCustomPageAdd || id == kIdCustomPageDelete) && code == BN_CLICKED) {
+        EditCustomPage(page, session, id == kIdCustomPageAdd);
+    } else if (id == kIdCustomPage && code == CBN_KILLFOCUS) {
+        ReadCustomPage(page, session);
     }
     InvalidateRect(GetDlgItem(page, kIdWatermarkPreview), nullptr, TRUE);
 }

@@ -6,6 +6,7 @@
 #include "settings/driver_devmode.h"
 #include "support/process_usage.h"
 #include "support/sheet_script.h"
+#include "support/test_paths.h"
 #include "support/test_printers.h"
 
 #include <commctrl.h>
@@ -249,6 +250,7 @@ TEST_F(AdvancedPage, ModelWordsAndPermissionDecideTheControls)
         {kDuplex, kNoFunction, 263, true, true, true},
         {kWatermark, kNoFunction, 290, true, true, false},
         {kWatermark, kNoFunction, 291, true, true, true},
+        {kWatermark, kNoFunction, 311, true, false, false},   // only for custom pages
         {kPageSetting, kNoFunction, 222, true, true, true},
         {kDeviceOptions, 0, 366, true, true, false},
         {kDeviceOptions, 0, 384, false, false, false},
@@ -434,6 +436,157 @@ TEST_F(AdvancedPage, XpsValuesAreClampedAndWritten)
         EXPECT_EQ(out_.priv.savedCode2, c.storedY);
         EXPECT_EQ(XpsValue(L"Memory"), c.memoryKey);
         EXPECT_EQ(XpsValue(L"Halftone"), c.halftoneKey);
+    }
+}
+
+SheetStep SelectStep(int id, int position, WORD notification)
+{
+    return [id, position, notification](HWND sheet) {
+        HWND page = CurrentPage(sheet);
+        HWND combo = GetDlgItem(page, id);
+        SendMessageW(combo, CB_SETCURSEL, position, 0);
+        PostMessageW(page, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(combo));
+    };
+}
+
+std::wstring WatermarkStore()
+{
+    WCHAR folder[MAX_PATH];
+    GetSystemWindowsDirectoryW(folder, ARRAYSIZE(folder));
+    return std::wstring(folder) + L"\\KVWMARK.INI";
+}
+
+const WCHAR* const kCustomPageKeys[] = {L"0", L"2", L"3", L"5", L"99", L"Other"};
+
+void ForgetCustomPages()
+{
+    for (const WCHAR* key : kCustomPageKeys)
+        WritePrivateProfileStringW(kTestQueueName, key, nullptr, WatermarkStore().c_str());
+}
+
+std::wstring StoredPageWatermark(const WCHAR* key)
+{
+    WCHAR text[64];
+    GetPrivateProfileStringW(kTestQueueName, key, L"<none>", text, ARRAYSIZE(text), WatermarkStore().c_str());
+    return text;
+}
+
+// Custom pages: the typed page is corrected, then its key is written
+// with the chosen watermark's position (-1 for none) or removed.
+TEST_F(AdvancedPage, CustomPagesAssignWatermarksInTheStore)
+{
+    const int kCustomChoice = 3, kAdd = 311, kDelete = 308;
+    const struct {
+        const char* name;
+        const WCHAR* typed;
+        int watermark;          // position in the combo, 0 = none
+        int button;
+        const WCHAR* shown;     // the page edit afterwards
+        const WCHAR* key;
+        const WCHAR* stored;
+    } cases[] = {
+        {"page without watermark", L"3", 0, kAdd, L"3", L"3", L"-1"},
+        {"first watermark, page capped", L"150", 1, kAdd, L"99", L"99", L"0"},
+        {"other pages", L"Other pages", 1, kAdd, L"Other pages", L"Other", L"0"},
+        {"page zero", L"0", 1, kAdd, L"", L"0", L"<none>"},
+        {"not a number", L"2a", 1, kAdd, L"", L"2", L"<none>"},
+        {"delete", L"5", 1, kDelete, L"5", L"5", L"<none>"},
+    };
+    for (const auto& c : cases) {
+        ForgetCustomPages();
+        WritePrivateProfileStringW(kTestQueueName, L"5", L"0", WatermarkStore().c_str());
+        bool enabled = false;
+        std::wstring shown;
+        ASSERT_EQ(RunThenOk({Category(kWatermark), SelectStep(314, kCustomChoice, CBN_SELCHANGE),
+                             [&](HWND sheet) { enabled = IsWindowEnabled(GetDlgItem(CurrentPage(sheet), c.button)); },
+                             Type(312, c.typed), SelectStep(313, c.watermark, CBN_SELCHANGE), ClickStep(c.button),
+                             [&](HWND sheet) { shown = ControlText(CurrentPage(sheet), 312); }}),
+                  IDOK)
+            << c.name;
+        EXPECT_TRUE(enabled) << c.name;
+        EXPECT_EQ(shown, c.shown) << c.name;
+        EXPECT_EQ(StoredPageWatermark(c.key), c.stored) << c.name;
+        EXPECT_EQ(out_.priv.processor.watermarkPages & ~2u, 16u) << c.name;
+    }
+    ForgetCustomPages();
+}
+
+// The transfer voltage sits with the density, for models that offer it.
+TEST_F(AdvancedPage, TransferVoltageFollowsTheModel)
+{
+    const int kDensity = 9;
+    const struct {
+        BYTE offered;
+        int control;
+        bool visible;
+        BYTE stored;
+    } cases[] = {
+        {0, 359, false, 0},
+        {1, 360, true, 1},
+        {1, 363, true, 4},
+        {1, 359, true, 0},
+    };
+    for (const auto& c : cases) {
+        in_.priv.showBiasVolt = c.offered;
+        in_.priv.biasVolt = c.stored == 0 ? 3 : 0;
+        bool visible = false;
+        std::vector<SheetStep> steps = {Category(kDeviceOptions), Function(kDensity), [&](HWND sheet) {
+            visible = IsWindowVisible(GetDlgItem(CurrentPage(sheet), c.control));
+        }};
+        if (c.visible)
+            steps.push_back(ClickStep(c.control));
+        ASSERT_EQ(RunThenOk(steps), IDOK) << c.control;
+        EXPECT_EQ(visible, c.visible) << c.control;
+        EXPECT_EQ(out_.priv.biasVolt, c.visible ? c.stored : 3) << c.control;
+    }
+}
+
+// Posts a double click to the page at a point of the sleep group (left,
+// top: fractions of its size; negative: outside it).
+SheetStep DoubleClickSleepGroup(double across, double down)
+{
+    return [across, down](HWND sheet) {
+        HWND page = CurrentPage(sheet);
+        RECT area;
+        GetWindowRect(GetDlgItem(page, 324), &area);
+        MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
+        const int x = area.left + static_cast<int>((area.right - area.left) * across);
+        const int y = area.top + static_cast<int>((area.bottom - area.top) * down);
+        PostMessageW(page, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+    };
+}
+
+// A double click inside the sleep group offers "Off" or takes it away.
+TEST_F(AdvancedPage, DoubleClickInSleepGroupTogglesOff)
+{
+    const WORD kSleep = 2, kStatusMonitor = 3;
+    const struct {
+        const char* name;
+        WORD flags;
+        WORD sleepMode;
+        WORD function;
+        double across, down;
+        WORD flagsAfter;
+        WORD sleepModeAfter;
+        bool offShown;
+    } cases[] = {
+        {"offered", 0x10, 0, kSleep, 0.98, 0.97, 0x11, 0, true},
+        {"withdrawn while chosen", 0x11, 2, kSleep, 0.98, 0.97, 0x10, 1, false},
+        {"outside the group", 0x10, 0, kSleep, -0.1, 0.5, 0x10, 0, false},
+        {"other function", 0x10, 0, kStatusMonitor, 0.98, 0.97, 0x10, 0, false},
+    };
+    for (const auto& c : cases) {
+        in_.priv.specialFlags = c.flags;
+        in_.priv.sleepMode = c.sleepMode;
+        bool offShown = true;
+        ASSERT_EQ(RunThenOk({Category(kDeviceOptions), Function(c.function), DoubleClickSleepGroup(c.across, c.down),
+                             Function(kSleep),
+                             [&](HWND sheet) { offShown = IsWindowVisible(GetDlgItem(CurrentPage(sheet), 327)); }}),
+                  IDOK)
+            << c.name;
+        EXPECT_EQ(out_.priv.specialFlags, c.flagsAfter) << c.name;
+        EXPECT_EQ(out_.priv.sleepMode, c.sleepModeAfter) << c.name;
+        EXPECT_EQ(offShown, c.offShown) << c.name;
     }
 }
 
