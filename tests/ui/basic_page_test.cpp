@@ -8,6 +8,7 @@
 #include "support/sheet_script.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
+#include "support/tool_run.h"
 #include "ui/basic_page.h"
 #include "ui/basic_rules.h"
 
@@ -667,6 +668,23 @@ TEST_F(BasicPageTest, PreferencesResultAgreesWithTheDriversAnswers)
     const POINT& size = sizes[legal - papers];
     EXPECT_EQ(size.x, out_.pub.dmPaperWidth);
     EXPECT_EQ(size.y, out_.pub.dmPaperLength);
+
+    // As a queue's default settings, the print-ticket tool reads the same. A
+    // queue of its own: the user's defaults cannot be removed again.
+    const WCHAR* ticketQueue = L"Zentari TX-3390N (Ticket)";
+    ASSERT_TRUE(AddTestQueue(ticketQueue, L"Zentari TX-3390N series"));
+    HANDLE ticketPrinter = OpenTestPrinter(ticketQueue);
+    ASSERT_NE(ticketPrinter, nullptr);
+    PRINTER_INFO_9W userDefault = {&out_.pub};
+    EXPECT_TRUE(SetPrinterW(ticketPrinter, 9, reinterpret_cast<BYTE*>(&userDefault), 0));
+    const std::wstring scratch = CreateScratchDirectory();
+    const ToolRun run = RunTool(L"KVTICKET.EXE", scratch, {"ticket", "Zentari TX-3390N (Ticket)"});
+    RemoveScratchDirectory(scratch);
+    DeletePrinter(ticketPrinter);
+    ClosePrinter(ticketPrinter);
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    for (const char* word : {"psk:NorthAmericaLegal", "psk:Landscape"})
+        EXPECT_NE(run.out.find(word), std::string::npos) << word << "\n" << run.out;
 }
 
 // Opening the sheet and working the page many times holds nothing more.
