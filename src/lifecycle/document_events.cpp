@@ -7,6 +7,7 @@
 #include "lifecycle/companion_programs.h"
 #include "lifecycle/job_intervals.h"
 #include "lifecycle/macro_list.h"
+#include "settings/devmode_bits.h"
 #include "settings/driver_devmode.h"
 #include "settings/printer_data.h"
 
@@ -22,7 +23,6 @@ const HDC kNoDeviceContext = reinterpret_cast<HDC>(-1);
 const WCHAR kPopUpAtomPrefix[] = L"KVSTSWIN-POPUPONPRINT ";
 const WCHAR kDefaultOptionFile[] = L"KVO3390N.INI";
 const DWORD kMacroIdBits = 0x7FFF;
-const BYTE kMacroFlagsRegister = 0x22;
 const int kFileSuffixChars = 3;
 
 struct JobEvent {
@@ -75,7 +75,7 @@ void PrepareJob(const JobEvent& event)
         if (event.out)
             *static_cast<DEVMODEW**>(event.out) = dm;
     }
-    if ((settings->macroFlags & kMacroFlagsRegister) &&
+    if ((settings->macroFlags & (kMacroSave | kMacroInsert)) &&
         NamesPackageOptionFile(settings->optionInformationFile))
         RegisterMacro(settings);
 }

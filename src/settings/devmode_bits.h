@@ -63,6 +63,13 @@ constexpr uint16_t kMopyModeMask      = 0x0007;
 constexpr uint16_t kMopyOn            = 0x0100;
 constexpr uint16_t kMopyNoSystemUser  = 0x0200;
 
+// macroFlags
+constexpr uint8_t kMacroSave      = 0x02;   // the job is saved as a macro
+constexpr uint8_t kMacroToStorage = 0x04;   // ... on the storage device, not in memory
+constexpr uint8_t kMacroAtEnd     = 0x08;   // an inserted macro goes at the end of the page
+constexpr uint8_t kMacroOnePage   = 0x10;   // ... on one page rather than all
+constexpr uint8_t kMacroInsert    = 0x20;   // the job inserts a macro
+
 // modelCodeWord: the model's "InternalInformation" with these bits added
 constexpr uint16_t kModelCodeWordBase = 0x0700;
 

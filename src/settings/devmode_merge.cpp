@@ -178,13 +178,12 @@ void TakePrivatePart(PrivateSettings& out, const PrivateSettings& in, const Mode
         out.bandingMode = before.bandingMode;
     if ((out.modeSelector2 & kPosterBandingMask) > kBandingMax)
         out.modeSelector2 = before.modeSelector2;
-    out.macroId &= 0x7FFF;
+    NormalizeMacroFields(&out);
 
     Terminate(out.customPaperName);
     Terminate(out.languageName);
     Terminate(out.mopyUser);
     Terminate(out.mopyJob, 123);
-    Terminate(out.macroName);
     Terminate(out.reservedText);
     Terminate(out.processor.idWatermarkName);
     // Texts that other code shows or passes on as strings.
@@ -304,6 +303,12 @@ BOOL ConvertDevmodeOut(const DEVMODEW* source, const DEVMODEW* callerIn, DEVMODE
     callerOut->dmDriverVersion = driverVersion;
     callerOut->dmDriverExtra = extra;
     return CopyDevmodeSized(source, callerOut) > 0;
+}
+
+void NormalizeMacroFields(PrivateSettings* priv)
+{
+    priv->macroId &= 0x7FFF;
+    Terminate(priv->macroName);
 }
 
 BOOL MergeDevmode(DEVMODEW* current, const DEVMODEW* incoming, const ModelContext* model,

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "core/model_context.h"
+#include "settings/driver_devmode.h"
 
 #include <windows.h>
 
@@ -12,6 +13,12 @@
 // be copied.
 BOOL MergeDevmode(DEVMODEW* current, const DEVMODEW* incoming, const ModelContext* model,
                  HANDLE printer);
+
+// The macro fields as a job sends them: the id within the printer's macro
+// range (bit 15 and the high word cleared) and the name terminated. Every
+// merged record gets this; the Advanced page again before a job that saves
+// a macro.
+void NormalizeMacroFields(PrivateSettings* priv);
 
 // Copies a DEVMODE of any known size into a target of fixed size, keeping
 // the target's own size fields. Bytes copied, or -1 for an unusable record.

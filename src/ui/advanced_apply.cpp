@@ -4,6 +4,8 @@
 #include "ui/advanced_page_internal.h"
 
 #include "lifecycle/driver_files.h"
+#include "settings/devmode_bits.h"
+#include "settings/devmode_merge.h"
 #include "ui/sheet_session.h"
 
 #include <shlobj.h>
@@ -95,6 +97,8 @@ BOOL ApplyAdvancedPage(HWND page, UiSession* session, AdvancedState* state)
     StoreSpoolNames(page, session);
     StoreBindingOffset(page, session, state);
     SettleBookletAndDuplex(&priv, session->devmode.pub.dmOrientation);
+    if (priv.macroFlags & kMacroSave)
+        NormalizeMacroFields(&priv);
     // The host delivers the sheet's result while the page reports: the
     // offsets must be in the record before.
     priv.savedCode1 = ReadXpsOffset(page, kIdXpsOffsetX, priv.savedCode1);

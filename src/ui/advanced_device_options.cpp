@@ -36,7 +36,6 @@ const WORD kFunctionDensity = 9;
 const WORD kSleepOffAllowed = 0x01;   // specialFlags: "Off" is offered
 const WORD kSleepOff = 2, kSleepPrinterDefault = 1;
 const UINT kSecurePrintName = 3757;
-const DWORD kSecurePrintClass = 2;
 
 const UINT kPinText = 3971, kPinTitle = 3970;
 const UINT kUserNameText = 65313, kJobNameText = 65314;
@@ -50,11 +49,6 @@ const WORD kSpoolSecureOnMask = kMopyOn | kMopyModeMask;
 const WORD kNumberedCombos[][2] = {
     {kIdBanding, 5}, {kIdPosterBanding, 5}, {kIdXpsAdjust, 4}, {kIdXpsAlignment, 9},
 };
-
-DWORD SpoolingClass(const PrivateSettings& priv)
-{
-    return (priv.modelFeatures & kFeaturesSpoolingMode) >> 20;
-}
 
 const FunctionGroup* GroupOf(WORD code)
 {
@@ -168,10 +162,11 @@ void EnableSpooling(HWND page, const UiSession* session)
     const PrivateSettings& priv = session->devmode.priv;
     const bool permitted = HasPermission(session);
     const bool reprint = permitted && (priv.mopy & kMopyOn);
-    EnableControl(page, kIdReprint, permitted);
+    const SecurePrintChoice choice = SecurePrintChoiceOf(priv, AdvancedStateOf(page)->secureAppOnly != FALSE);
+    EnableControl(page, kIdReprint, permitted && choice.reprintBox);
     for (WORD id = kIdLastJobReprint; id <= kIdJobName; ++id)
         if (IsWindowVisible(GetDlgItem(page, id)))
-            EnableControl(page, id, reprint);
+            EnableControl(page, id, reprint && (id != kIdSecurePrint || choice.secureRadio));
     const bool ownNames = reprint && (priv.mopy & kMopyNoSystemUser);
     EnableControl(page, kIdUserName, ownNames);
     EnableControl(page, kIdJobName, ownNames);
@@ -303,6 +298,7 @@ bool SpoolingShown(HWND page, const AdvancedState* state)
 
 void InitDeviceOptions(HWND page, UiSession* session, AdvancedState* state)
 {
+    state->secureAppOnly = GetPrivateProfileIntW(L"KVOPT07 config", L"SecureAppOnly", 1, session->printerInfoFile) != 0;
     FillFeatureCombo(GetDlgItem(page, kIdPageProtect), session->model, kKindPageProtect);
     FillFeatureCombo(GetDlgItem(page, kIdHrc), session->model, kKindHRC);
     for (const auto& combo : kNumberedCombos)
@@ -416,26 +412,41 @@ void OnDeviceOptionCommand(HWND page, UiSession* session, AdvancedState* state, 
         EnableFunction(page, session, *group);
 }
 
-// A double click inside the sleep group offers or withdraws "Off"; a
-// withdrawn "Off" that was chosen falls back to the printer's default.
-void OnDeviceOptionDoubleClick(HWND page, UiSession* session, AdvancedState* state, POINT point)
+bool IsInsideControl(HWND page, WORD id, POINT point)
 {
-    HWND group = GetDlgItem(page, kIdSleepGroup);
-    if (CurrentCategory(state) != kCategoryDeviceOptions || state->function != kFunctionSleep ||
-        !IsWindowVisible(group) || !HasPermission(session))
-        return;
+    HWND control = GetDlgItem(page, id);
     RECT area;
-    GetWindowRect(group, &area);
+    if (!IsWindowVisible(control) || !GetWindowRect(control, &area))
+        return false;
     MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
-    if (!PtInRect(&area, point))
+    return PtInRect(&area, point) != FALSE;
+}
+
+// Two double clicks change what the page offers: inside the sleep group
+// "Off" is offered or withdrawn (a withdrawn "Off" that was chosen falls
+// back to the printer's default); inside the job-spooling group, with
+// modifier keys, the service functions are listed or taken away.
+void OnDeviceOptionDoubleClick(HWND page, UiSession* session, AdvancedState* state, POINT point, WPARAM keys)
+{
+    if (CurrentCategory(state) != kCategoryDeviceOptions || !HasPermission(session))
         return;
     PrivateSettings& priv = session->devmode.priv;
-    priv.specialFlags ^= kSleepOffAllowed;
-    if (!(priv.specialFlags & kSleepOffAllowed) && priv.sleepMode == kSleepOff)
-        priv.sleepMode = kSleepPrinterDefault;
-    state->loading = TRUE;
-    LoadCategoryRows(page, session, kCategoryDeviceOptions);
-    state->loading = FALSE;
+    if (state->function == kFunctionSleep && IsInsideControl(page, kIdSleepGroup, point)) {
+        priv.specialFlags ^= kSleepOffAllowed;
+        if (!(priv.specialFlags & kSleepOffAllowed) && priv.sleepMode == kSleepOff)
+            priv.sleepMode = kSleepPrinterDefault;
+        state->loading = TRUE;
+        LoadCategoryRows(page, session, kCategoryDeviceOptions);
+        state->loading = FALSE;
+    } else if (state->function == kFunctionSpooling && IsInsideControl(page, kIdSpoolGroup, point)) {
+        const BYTE items = ToggleServiceItems(priv.serviceItems, keys);
+        if (items == priv.serviceItems)
+            return;
+        priv.serviceItems = items;
+        FillFunctionList(page, session, state);
+    } else {
+        return;
+    }
     ShowCurrentFunction(page, session, state);
 }
 

@@ -392,7 +392,7 @@ INT_PTR DispatchAdvanced(HWND page, UiSession* session, AdvancedState* state, UI
     }
     case WM_LBUTTONDBLCLK: {
         const POINT point = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        OnDeviceOptionDoubleClick(page, session, state, point);
+        OnDeviceOptionDoubleClick(page, session, state, point, wParam);
         return TRUE;
     }
     case WM_TIMER:

@@ -62,6 +62,7 @@ struct AdvancedState {
     int hoveredButton;             // -1 when none
     BOOL loading;                  // controls are being filled: their notifications are ours
     LONG bindingTenths;            // the last valid binding offset
+    BOOL secureAppOnly;            // secure printing is started by applications only
 };
 
 AdvancedState* AdvancedStateOf(HWND page);
@@ -119,7 +120,7 @@ void OnSleepSpin(HWND page, UiSession* session, short position);
 void OnDensityScroll(HWND page, UiSession* session, WORD code, short position);
 // A double click on the page itself (not on a control), in page client
 // coordinates.
-void OnDeviceOptionDoubleClick(HWND page, UiSession* session, AdvancedState* state, POINT point);
+void OnDeviceOptionDoubleClick(HWND page, UiSession* session, AdvancedState* state, POINT point, WPARAM keys);
 void ResetDeviceOptionDefaults(HWND page, UiSession* session, AdvancedState* state,
                                const DriverDevmode& defaults);
 // The secure-print password and the own names; false (after telling the

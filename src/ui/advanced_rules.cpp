@@ -80,6 +80,37 @@ int ListPrinterFunctions(const FunctionFacts& facts, WORD* codes, int capacity)
     return count;
 }
 
+DWORD SpoolingClass(const PrivateSettings& priv)
+{
+    return (priv.modelFeatures & kFeaturesSpoolingMode) >> 20;
+}
+
+BYTE ToggleServiceItems(BYTE items, WPARAM keys)
+{
+    const BYTE kCollateField = 0x01, kXpsSettings = 0x20;
+    switch (keys & (MK_CONTROL | MK_SHIFT)) {
+    case MK_CONTROL: return items ^ kCollateField;
+    case MK_SHIFT: return items ^ kXpsSettings;
+    case MK_CONTROL | MK_SHIFT: return items ? 0 : kCollateField | kXpsSettings;
+    default: return items;
+    }
+}
+
+SecurePrintChoice SecurePrintChoiceOf(const PrivateSettings& priv, bool secureAppOnly)
+{
+    const bool reprint = (priv.mopy & kMopyOn) != 0;
+    const bool secure = reprint && (priv.mopy & kMopyModeMask) == 1;
+    SecurePrintChoice choice = {true, true};
+    if (!secureAppOnly)
+        return choice;
+    choice.secureRadio = secure;
+    // The secure-print class turns reprint on in secure mode: it may be
+    // ended, not started.
+    if (SpoolingClass(priv) == kSecurePrintClass)
+        choice.reprintBox = reprint;
+    return choice;
+}
+
 bool NeedsSecurePin(const PrivateSettings& priv)
 {
     return (priv.mopy & kMopyOn) && (priv.mopy & kMopyModeMask) == 1;

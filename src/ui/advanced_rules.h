@@ -48,6 +48,26 @@ constexpr int kMaxFunctions = 24;
 // Function codes of the list, in list order; returns how many.
 int ListPrinterFunctions(const FunctionFacts& facts, WORD* codes, int capacity);
 
+// The service functions a double click in the job-spooling group offers
+// or withdraws, by the keys held (MK_CONTROL, MK_SHIFT): Ctrl the collate
+// field, Shift the XPS settings, both together all of them at once, or
+// none again. Without either key nothing changes.
+BYTE ToggleServiceItems(BYTE items, WPARAM keys);
+
+// The model's job-spooling class (which controls the page shows); class 2
+// keeps jobs as secure prints only.
+constexpr DWORD kSecurePrintClass = 2;
+DWORD SpoolingClass(const PrivateSettings& priv);
+
+// How the page may change secure printing. With "SecureAppOnly" only the
+// applications that support it start secure printing: the page can then
+// end it and edit its password, but not choose it.
+struct SecurePrintChoice {
+    bool secureRadio;      // "&Secure Print" may be chosen
+    bool reprintBox;       // "Use &Reprint" may be clicked
+};
+SecurePrintChoice SecurePrintChoiceOf(const PrivateSettings& priv, bool secureAppOnly);
+
 // Whether leaving the page needs a secure-print password: reprint on and
 // the secure-print mode chosen.
 bool NeedsSecurePin(const PrivateSettings& priv);

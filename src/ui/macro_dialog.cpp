@@ -2,6 +2,7 @@
 // stored macro into every page or one page of the job.
 #include "ui/setting_dialogs.h"
 
+#include "settings/devmode_bits.h"
 #include "ui/context_help.h"
 #include "ui/printer_macros.h"
 #include "ui/setting_dialog_support.h"
@@ -24,13 +25,6 @@ const int kIdPage = 569;
 const int kIdMacroName = 570;
 const int kIdTopOfPage = 571;
 const int kIdEndOfPage = 574;
-
-// macroFlags
-const BYTE kMacroSave = 0x02;
-const BYTE kMacroToStorage = 0x04;
-const BYTE kMacroAtEnd = 0x08;
-const BYTE kMacroOnePage = 0x10;
-const BYTE kMacroInsert = 0x20;
 
 const UINT kOutOfRange = 389;
 const UINT kPageOutOfRange = 418;

@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <fstream>
 #include <string>
@@ -541,18 +542,18 @@ TEST_F(AdvancedPage, TransferVoltageFollowsTheModel)
     }
 }
 
-// Posts a double click to the page at a point of the sleep group (left,
-// top: fractions of its size; negative: outside it).
-SheetStep DoubleClickSleepGroup(double across, double down)
+// Posts a double click to the page at a point of a group box (across,
+// down: fractions of its size; negative: outside it), with keys held.
+SheetStep DoubleClickGroup(int group, double across, double down, WPARAM keys = 0)
 {
-    return [across, down](HWND sheet) {
+    return [=](HWND sheet) {
         HWND page = CurrentPage(sheet);
         RECT area;
-        GetWindowRect(GetDlgItem(page, 324), &area);
+        GetWindowRect(GetDlgItem(page, group), &area);
         MapWindowPoints(nullptr, page, reinterpret_cast<POINT*>(&area), 2);
         const int x = area.left + static_cast<int>((area.right - area.left) * across);
         const int y = area.top + static_cast<int>((area.bottom - area.top) * down);
-        PostMessageW(page, WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(x, y));
+        PostMessageW(page, WM_LBUTTONDBLCLK, MK_LBUTTON | keys, MAKELPARAM(x, y));
     };
 }
 
@@ -579,7 +580,7 @@ TEST_F(AdvancedPage, DoubleClickInSleepGroupTogglesOff)
         in_.priv.specialFlags = c.flags;
         in_.priv.sleepMode = c.sleepMode;
         bool offShown = true;
-        ASSERT_EQ(RunThenOk({Category(kDeviceOptions), Function(c.function), DoubleClickSleepGroup(c.across, c.down),
+        ASSERT_EQ(RunThenOk({Category(kDeviceOptions), Function(c.function), DoubleClickGroup(324, c.across, c.down),
                              Function(kSleep),
                              [&](HWND sheet) { offShown = IsWindowVisible(GetDlgItem(CurrentPage(sheet), 327)); }}),
                   IDOK)
@@ -588,6 +589,86 @@ TEST_F(AdvancedPage, DoubleClickInSleepGroupTogglesOff)
         EXPECT_EQ(out_.priv.sleepMode, c.sleepModeAfter) << c.name;
         EXPECT_EQ(offShown, c.offShown) << c.name;
     }
+}
+
+std::vector<WORD> ListedFunctions(HWND page)
+{
+    HWND list = GetDlgItem(page, kFunctionList);
+    std::vector<WORD> codes;
+    for (LRESULT i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i)
+        codes.push_back(static_cast<WORD>(SendMessageW(list, LB_GETITEMDATA, i, 0)));
+    return codes;
+}
+
+// With modifier keys, a double click in the job-spooling group lists the
+// service functions or takes them away; the current function stays.
+TEST_F(AdvancedPage, ServiceGestureListsTheServiceFunctions)
+{
+    const struct {
+        const char* name;
+        BYTE items;
+        double across;
+        WPARAM keys;
+        BYTE itemsAfter;
+    } cases[] = {
+        {"collate field", 0x00, 0.97, MK_CONTROL, 0x01},
+        {"all", 0x00, 0.97, MK_CONTROL | MK_SHIFT, 0x21},
+        {"none again", 0x04, 0.97, MK_CONTROL | MK_SHIFT, 0x00},
+        {"no key", 0x00, 0.97, 0, 0x00},
+        {"outside the group", 0x00, -0.1, MK_SHIFT, 0x00},
+    };
+    for (const auto& c : cases) {
+        in_.priv.serviceItems = c.items;
+        std::vector<WORD> listed;
+        LRESULT current = -1;
+        ASSERT_EQ(RunThenOk({Category(kDeviceOptions), Function(0), DoubleClickGroup(365, c.across, 0.97, c.keys),
+                             [&](HWND sheet) {
+                                 HWND page = CurrentPage(sheet);
+                                 listed = ListedFunctions(page);
+                                 HWND list = GetDlgItem(page, kFunctionList);
+                                 current = SendMessageW(list, LB_GETITEMDATA, SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+                             }}),
+                  IDOK)
+            << c.name;
+        EXPECT_EQ(out_.priv.serviceItems, c.itemsAfter) << c.name;
+        EXPECT_EQ(current, 0) << c.name;
+        const bool collate = std::find(listed.begin(), listed.end(), 256) != listed.end();
+        const bool xps = std::find(listed.begin(), listed.end(), 263) != listed.end();
+        EXPECT_EQ(collate, (c.itemsAfter & 0x01) != 0) << c.name;
+        EXPECT_EQ(xps, (c.itemsAfter & 0x20) != 0) << c.name;
+    }
+    in_.priv.serviceItems = 0;
+    ASSERT_EQ(RunThenOk({Category(kDeviceOptions), Function(0), DoubleClickGroup(365, 0.97, 0.97, MK_CONTROL)},
+                        kPrompt | DM_NOPERMISSION),
+              IDOK);
+    EXPECT_EQ(out_.priv.serviceItems, 0) << "without permission";
+}
+
+// The printer's "SecureAppOnly" leaves starting secure printing to the
+// applications: the page offers it only when it is already chosen.
+TEST_F(AdvancedPage, SecureAppOnlyKeepsSecurePrintToApplications)
+{
+    const WCHAR kSection[] = L"KVOPT07 config", kFile[] = L"KVI3390N.DAT";
+    ASSERT_TRUE(WritePrivateProfileStringW(kSection, L"SecureAppOnly", L"1", kFile));
+    const struct {
+        WORD mopy;
+        bool offered;
+    } cases[] = {{0x100, false}, {0x101, true}};
+    for (const auto& c : cases) {
+        in_.priv.mopy = c.mopy;
+        int offered = -1;
+        Run({Category(kDeviceOptions), Function(0),
+             [&](HWND sheet) { offered = IsWindowEnabled(GetDlgItem(CurrentPage(sheet), 368)) ? 1 : 0; },
+             PressStep(PSBTN_CANCEL)});
+        EXPECT_EQ(offered, c.offered ? 1 : 0) << std::hex << c.mopy;
+    }
+    WritePrivateProfileStringW(kSection, L"SecureAppOnly", L"0", kFile);
+    in_.priv.mopy = 0x100;
+    int offered = -1;
+    Run({Category(kDeviceOptions), Function(0),
+         [&](HWND sheet) { offered = IsWindowEnabled(GetDlgItem(CurrentPage(sheet), 368)) ? 1 : 0; },
+         PressStep(PSBTN_CANCEL)});
+    EXPECT_EQ(offered, 1) << "without SecureAppOnly";
 }
 
 // A damaged or unwritable file does not stop the page.

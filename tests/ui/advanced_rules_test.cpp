@@ -122,6 +122,55 @@ TEST(AdvancedRules, PinAndNamesAreNeededOnlyInTheirModes)
     EXPECT_EQ(CheckSpoolNames(priv, L"", L""), kSpoolNamesGiven);
 }
 
+TEST(AdvancedRules, ServiceGestureTogglesByModifierKeys)
+{
+    const struct {
+        BYTE items;
+        WPARAM keys;
+        BYTE after;
+    } cases[] = {
+        {0x00, MK_LBUTTON, 0x00},                         // no key: nothing
+        {0x00, MK_LBUTTON | MK_CONTROL, 0x01},
+        {0x21, MK_CONTROL, 0x20},
+        {0x04, MK_SHIFT, 0x24},
+        {0x24, MK_SHIFT, 0x04},
+        {0x00, MK_CONTROL | MK_SHIFT, 0x21},
+        {0x04, MK_CONTROL | MK_SHIFT, 0x00},               // any item set: all go
+        {0x3F, MK_CONTROL | MK_SHIFT | MK_LBUTTON, 0x00},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ToggleServiceItems(c.items, c.keys), c.after) << std::hex << int(c.items) << " " << c.keys;
+}
+
+// "SecureAppOnly": applications start secure printing, the page may only
+// end it.
+TEST(AdvancedRules, SecurePrintChoiceFollowsSecureAppOnly)
+{
+    const struct {
+        WORD mopy;
+        DWORD spoolingClass;
+        bool appOnly;
+        bool radio;
+        bool reprint;
+    } cases[] = {
+        {0x0100, 0, false, true, true},
+        {0x0100, 0, true, false, true},     // last-job reprint: secure print not offered
+        {0x0101, 0, true, true, true},      // chosen by an application: stays editable
+        {0x0001, 0, true, false, true},     // reprint off: mode 1 is not secure print
+        {0x0000, 2, true, false, false},    // secure-print class: reprint would start it
+        {0x0101, 2, true, true, true},      // ... but may end it
+        {0x0000, 2, false, true, true},
+    };
+    for (const auto& c : cases) {
+        PrivateSettings priv = {};
+        priv.mopy = c.mopy;
+        priv.modelFeatures = c.spoolingClass << 20;
+        const SecurePrintChoice choice = SecurePrintChoiceOf(priv, c.appOnly);
+        EXPECT_EQ(choice.secureRadio, c.radio) << std::hex << c.mopy << " class " << c.spoolingClass;
+        EXPECT_EQ(choice.reprintBox, c.reprint) << std::hex << c.mopy << " class " << c.spoolingClass;
+    }
+}
+
 TEST(AdvancedRules, ApplySettlesBookletAndDuplex)
 {
     const struct {
