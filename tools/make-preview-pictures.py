@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Draws the Basic page's illustrations of the model resource module as
+"""Draws the Basic and Advanced pages' illustrations of the model resource module as
 small 8-bit BMP files: plain line drawings on white, so they stay sharp
 when the page stretches them.
 
@@ -125,6 +125,66 @@ def booklet():
     return p
 
 
+def quality(cell):
+    """A magnified round edge of a printed glyph on the printer's dot grid:
+    the finer the grid, the smoother the edge."""
+    p = Picture(174, 94)
+    cx, cy, outer, inner = 87, 47, 42, 24
+    for top in range(0, p.height, cell):
+        for left in range(0, p.width, cell):
+            x, y = left + cell / 2 - cx, top + cell / 2 - cy
+            if inner * inner <= x * x + y * y <= outer * outer:
+                p.fill(left, top, left + cell, top + cell, DARK)
+    if cell >= 6:
+        for x in range(0, p.width, cell):
+            p.line(x, 0, x, p.height - 1, LIGHT)
+        for y in range(0, p.height, cell):
+            p.line(0, y, p.width - 1, y, LIGHT)
+    p.frame(0, 0, p.width, p.height, GRAY)
+    return p
+
+
+def page(p, left, top, right, bottom):
+    """A printed page: a sheet with lines of text."""
+    p.box(left, top, right, bottom)
+    for y in range(top + 6, bottom - 4, 5):
+        p.line(left + 5, y, right - 6, y, GRAY)
+
+
+def duplex_off():
+    p = Picture(174, 78, LIGHT)
+    page(p, 67, 8, 107, 66)
+    p.fill(69, 66, 109, 68, GRAY)
+    p.fill(107, 10, 109, 68, GRAY)
+    return p
+
+
+def back(p, left, top, right, bottom):
+    """The back of a sheet being turned: blank, drawn fainter."""
+    p.fill(left, top, right, bottom, WHITE)
+    p.frame(left, top, right, bottom, GRAY)
+
+
+def duplex_side():
+    """A sheet bound on its left edge, its back turned over to the left."""
+    p = Picture(174, 78, LIGHT)
+    back(p, 47, 8, 88, 66)
+    page(p, 87, 8, 128, 66)
+    p.fill(89, 66, 130, 68, GRAY)
+    p.fill(86, 6, 89, 68, DARK)
+    return p
+
+
+def duplex_top():
+    """A sheet bound on its top edge, its back turned over upwards."""
+    p = Picture(174, 78, LIGHT)
+    back(p, 67, 2, 107, 39)
+    page(p, 67, 38, 107, 75)
+    p.fill(107, 40, 109, 77, GRAY)
+    p.fill(65, 37, 109, 40, DARK)
+    return p
+
+
 def main(folder):
     out = Path(folder)
     out.mkdir(parents=True, exist_ok=True)
@@ -134,6 +194,11 @@ def main(folder):
     copies([("1", "1"), ("2", "2"), ("3", "3")]).save(out / "copies_uncollated.bmp")
     printer().save(out / "printer_trays.bmp")
     booklet().save(out / "booklet.bmp")
+    for cell, dpi in ((12, 300), (6, 600), (3, 1200)):
+        quality(cell).save(out / f"quality_{dpi}.bmp")
+    duplex_off().save(out / "duplex_off.bmp")
+    duplex_side().save(out / "duplex_side.bmp")
+    duplex_top().save(out / "duplex_top.bmp")
 
 
 if __name__ == "__main__":

@@ -32,3 +32,11 @@
 #define IDB_COPIES_UNCOLLATED 13613   // 48 x 32: 1-1, 2-2, 3-3
 #define IDB_PRINTER_TRAYS     13614   // the printer with its trays
 #define IDB_BOOKLET           13615   // a folded booklet
+
+// Model resource module: the Advanced page's illustrations.
+#define IDB_QUALITY_300       13620   // a round edge on the 300 dpi dot grid
+#define IDB_QUALITY_600       13621
+#define IDB_QUALITY_1200      13622
+#define IDB_DUPLEX_OFF        13623   // one printed side
+#define IDB_DUPLEX_SIDE       13624   // bound on the left edge (mirrored: right)
+#define IDB_DUPLEX_TOP        13625   // bound on the top edge (mirrored: bottom)

@@ -96,6 +96,7 @@ constexpr uint8_t kCopyFlagsPrinterCopies = 0x80;
 
 // scaling
 constexpr uint8_t kScalingFitPaper = 1;
+constexpr uint8_t kScalingFree = 2;
 constexpr uint8_t kScalingPrintable = 3;
 
 // paperHandling

@@ -386,7 +386,7 @@ INT_PTR DispatchAdvanced(HWND page, UiSession* session, AdvancedState* state, UI
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (item->CtlID < kIdFirstCategoryButton || item->CtlID >= UINT(kIdFirstCategoryButton + kCategoryButtons))
-            return FALSE;
+            return DrawAdvancedPicture(session, item);
         DrawCategoryButton(state, item);
         return TRUE;
     }

@@ -130,6 +130,10 @@ bool CheckOwnNames(HWND page, UiSession* session);
 void StoreSecurePin(HWND page, UiSession* session);
 void StoreSpoolNames(HWND page, UiSession* session);
 
+// Paints the page's illustrations (quality, duplex, scaling, watermark);
+// FALSE for any other owner-drawn control.
+BOOL DrawAdvancedPicture(const UiSession* session, const DRAWITEMSTRUCT* item);
+
 // Showing and hiding the categories' controls.
 void ShowCategoryControls(HWND page, AdvancedState* state);
 void ShowControls(HWND page, WORD first, WORD last, bool show);

@@ -16,7 +16,6 @@ const UINT kScalingConflictText = 3046;
 const UINT kScalingConflictTitle = 3045;
 const UINT kUserSizeText = 5101;
 const UINT kErrorTitle = 3067;
-const BYTE kScalingFree = 2;
 
 bool IsOversizePaper(short paper)
 {

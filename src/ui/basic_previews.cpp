@@ -34,40 +34,6 @@ HMODULE ModelModuleOf(const UiSession* session)
     return SheetOf(session)->modelResources;
 }
 
-bool StretchPicture(HDC dc, HBITMAP picture, const RECT& target)
-{
-    BITMAP bits;
-    if (!picture || !GetObjectW(picture, sizeof(bits), &bits))
-        return false;
-    HDC source = CreateCompatibleDC(dc);
-    if (!source)
-        return false;
-    HGDIOBJ old = SelectObject(source, picture);
-    SetStretchBltMode(dc, COLORONCOLOR);
-    StretchBlt(dc, target.left, target.top, target.right - target.left, target.bottom - target.top, source, 0,
-               0, bits.bmWidth, bits.bmHeight, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
-    return true;
-}
-
-// The model's picture drawn into target; false when the model has none.
-bool DrawModelPicture(HDC dc, const UiSession* session, UINT pictureId, const RECT& target)
-{
-    HBITMAP picture = LoadPreviewPicture(ModelModuleOf(session), pictureId);
-    const bool drawn = StretchPicture(dc, picture, target);
-    if (picture)
-        DeleteObject(picture);
-    return drawn;
-}
-
-void DrawPlainSheet(HDC dc, const RECT& sheet)
-{
-    GdiSelection brush(dc, GetStockObject(WHITE_BRUSH));
-    GdiSelection pen(dc, GetStockObject(BLACK_PEN));
-    Rectangle(dc, sheet.left, sheet.top, sheet.right, sheet.bottom);
-}
-
 void DrawPageCell(HDC dc, RECT cell, int number, BYTE border)
 {
     HBRUSH fill = CreateSolidBrush(kPageColour);
@@ -111,7 +77,7 @@ void DrawLayoutPreview(const DRAWITEMSTRUCT* item, const UiSession* session)
     const LayoutPreviewState state = LayoutStateOf(session);
     const SheetLayout layout = LayoutOfSheet(state.pagesPerSheet, state.landscape);
     const RECT sheet = SheetRectIn(item->rcItem, layout.wideSheet);
-    if (!DrawModelPicture(item->hDC, session, layout.wideSheet ? IDB_SHEET_WIDE : IDB_SHEET_TALL, sheet))
+    if (!DrawModelPicture(item->hDC, ModelModuleOf(session), layout.wideSheet ? IDB_SHEET_WIDE : IDB_SHEET_TALL, sheet))
         DrawPlainSheet(item->hDC, sheet);
     RECT area = sheet;
     InflateRect(&area, -kSheetMargin, -kSheetMargin);
@@ -147,7 +113,7 @@ void DrawCopiesPicture(const DRAWITEMSTRUCT* item, const UiSession* session)
 {
     FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_BTNFACE));
     const bool collated = session->devmode.pub.dmCollate && session->devmode.pub.dmCopies >= 2;
-    if (!DrawModelPicture(item->hDC, session, collated ? IDB_COPIES_COLLATED : IDB_COPIES_UNCOLLATED,
+    if (!DrawModelPicture(item->hDC, ModelModuleOf(session), collated ? IDB_COPIES_COLLATED : IDB_COPIES_UNCOLLATED,
                           item->rcItem))
         DrawPlainCopies(item->hDC, item->rcItem, collated);
 }
@@ -189,7 +155,7 @@ void DrawPaperPreview(const DRAWITEMSTRUCT* item, const UiSession* session)
 {
     FillRect(item->hDC, &item->rcItem, GetSysColorBrush(COLOR_BTNFACE));
     const bool booklet = (session->devmode.priv.booklet & kBookletOn) != 0;
-    if (DrawModelPicture(item->hDC, session, booklet ? IDB_BOOKLET : IDB_PRINTER_TRAYS, item->rcItem)) {
+    if (DrawModelPicture(item->hDC, ModelModuleOf(session), booklet ? IDB_BOOKLET : IDB_PRINTER_TRAYS, item->rcItem)) {
         if (!booklet)
             DrawPaperOnPrinter(item->hDC, item->rcItem, session->devmode.pub);
         return;

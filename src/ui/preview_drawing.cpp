@@ -53,6 +53,41 @@ HBITMAP LoadPreviewPicture(HMODULE modelModule, UINT pictureId)
     return picture;
 }
 
+BOOL DrawModelPicture(HDC dc, HMODULE modelModule, UINT pictureId, const RECT& target,
+                      bool mirrorAcross, bool mirrorDown)
+{
+    HBITMAP picture = LoadPreviewPicture(modelModule, pictureId);
+    BITMAP bits;
+    if (!picture || !GetObjectW(picture, sizeof(bits), &bits)) {
+        if (picture)
+            DeleteObject(picture);
+        return FALSE;
+    }
+    HDC source = CreateCompatibleDC(dc);
+    if (source) {
+        HGDIOBJ old = SelectObject(source, picture);
+        // A negative extent from the far edge draws the picture mirrored.
+        const LONG width = target.right - target.left, height = target.bottom - target.top;
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchBlt(dc, mirrorAcross ? target.right - 1 : target.left, mirrorDown ? target.bottom - 1 : target.top,
+                   mirrorAcross ? -width : width, mirrorDown ? -height : height, source, 0, 0, bits.bmWidth,
+                   bits.bmHeight, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+    }
+    DeleteObject(picture);
+    return source != nullptr;
+}
+
+void DrawPlainSheet(HDC dc, const RECT& sheet)
+{
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(WHITE_BRUSH));
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(BLACK_PEN));
+    Rectangle(dc, sheet.left, sheet.top, sheet.right, sheet.bottom);
+    SelectObject(dc, oldPen);
+    SelectObject(dc, oldBrush);
+}
+
 void DrawPreviewItem(const DRAWITEMSTRUCT* item, HBITMAP picture, const SIZE* size)
 {
     if (!item || !item->hDC)

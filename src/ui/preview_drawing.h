@@ -13,6 +13,15 @@ BOOL ReadPreviewMetrics(HMODULE modelModule, SIZE* size);
 // model module lacks it. Null when neither has it; the caller deletes it.
 HBITMAP LoadPreviewPicture(HMODULE modelModule, UINT pictureId);
 
+// Stretches a picture of the model module (or of this module) over target,
+// mirrored left to right or top to bottom when asked. FALSE when neither
+// module has the picture.
+BOOL DrawModelPicture(HDC dc, HMODULE modelModule, UINT pictureId, const RECT& target,
+                      bool mirrorAcross = false, bool mirrorDown = false);
+
+// The plain drawing of a sheet of paper when a picture is missing.
+void DrawPlainSheet(HDC dc, const RECT& sheet);
+
 // Paints an owner-drawn preview from its WM_DRAWITEM: the item is cleared to
 // the button face and the picture drawn centred in it, stretched to size
 // when given (else at its own size) and never beyond the item.

@@ -407,14 +407,6 @@ void ReadDefinition(HWND dialog, WatermarkDefinition* definition)
         GetDlgItemTextW(dialog, kIdBitmapFile, definition->file, MAX_PATH);
 }
 
-SIZE PaperOf(const UiSession* session)
-{
-    const DEVMODEW& dm = session->devmode.pub;
-    if (dm.dmOrientation == DMORIENT_LANDSCAPE)
-        return {dm.dmPaperLength, dm.dmPaperWidth};
-    return {dm.dmPaperWidth, dm.dmPaperLength};
-}
-
 // --- Opening ---
 
 int CALLBACK AddFace(const LOGFONTW* font, const TEXTMETRICW*, DWORD, LPARAM combo)
@@ -738,7 +730,7 @@ void DrawPreview(HWND dialog, const Editor* editor, const DRAWITEMSTRUCT* item)
 {
     WatermarkDefinition definition;
     ReadDefinition(dialog, &definition);
-    DrawWatermarkPreview(item->hDC, item->rcItem, PaperOf(editor->session), definition,
+    DrawWatermarkPreview(item->hDC, item->rcItem, PreviewPaperOf(editor->session), definition,
                          IsChecked(dialog, kIdBitmapStyle) ? editor->previewBitmap : nullptr);
 }
 
@@ -753,7 +745,7 @@ bool PointInPreview(HWND dialog, LPARAM lParam, POINT* point)
 
 void DragTo(HWND dialog, const Editor* editor, POINT point)
 {
-    const POINT offsets = PreviewOffsetsAt(PreviewClient(dialog), PaperOf(editor->session), point);
+    const POINT offsets = PreviewOffsetsAt(PreviewClient(dialog), PreviewPaperOf(editor->session), point);
     SetNumber(dialog, kIdOffsetX, offsets.x + kOffsetShift);
     SetNumber(dialog, kIdOffsetY, offsets.y + kOffsetShift);
 }

@@ -15,3 +15,7 @@ int RunWatermarkEditor(HWND advancedPage, UiSession* session, BOOL newWatermark)
 // The Advanced page's "Delete": the selected watermark, or every watermark
 // when all is set (Shift held). Asks first; TRUE when something was deleted.
 BOOL DeleteWatermarkFromPage(HWND advancedPage, UiSession* session, BOOL all);
+
+// The Advanced page's watermark preview (288): the current watermark on
+// the page as it would print, or the empty page while watermarks are off.
+void DrawPageWatermarkPreview(const UiSession* session, const DRAWITEMSTRUCT* item);

@@ -31,6 +31,10 @@ BOOL IsStoreMirrored(const UiSession* session);
 int SaveWatermarkDefinition(HWND page, HWND editor, UiSession* session,
                             WatermarkDefinition& definition);
 
+// The paper the session prints on as the preview shows it (tenths of a
+// millimetre, turned for landscape).
+SIZE PreviewPaperOf(const UiSession* session);
+
 // The page outline of the preview in client: the paper (tenths of a
 // millimetre) scaled into it, centred, with a margin.
 RECT PreviewPageRect(const RECT& client, SIZE paper);

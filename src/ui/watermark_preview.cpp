@@ -1,6 +1,8 @@
-// The watermark editor's preview: the page of the current paper with the
-// watermark drawn on it as the printer would place it.
+// The watermark previews of the editor and of the Advanced page: the page
+// of the current paper with the watermark drawn on it as the printer would
+// place it.
 #include "ui/watermark_editor_parts.h"
+#include "ui/watermark_editor.h"
 
 #include <cmath>
 
@@ -102,7 +104,48 @@ void DrawWatermarkBitmap(HDC dc, const RECT& page, SIZE paper, const WatermarkDe
     GlobalUnlock(dib);
 }
 
+// The session's current watermark: its title and text from the store
+// (the settings hold only an 8-bit copy of the text), the rest from the
+// settings.
+void ReadSessionWatermark(const UiSession* session, WatermarkDefinition* definition)
+{
+    ZeroMemory(definition, sizeof(*definition));
+    const WatermarkState* state = session->sheet.watermark;
+    const ProcessorBlock& block = session->devmode.priv.processor;
+    const LOGFONTW& font = block.watermark.font;
+    if (state && state->selectedIndex != kNoWatermarkSelected)
+        ReadWatermarkListEntry(state->storePath, state->selectedIndex, definition->name, ARRAYSIZE(definition->name));
+    if (!definition->name[0] || !GetPrivateProfileStringW(definition->name, L"Strings", L"", definition->text,
+                                                          ARRAYSIZE(definition->text), state->storePath))
+        MultiByteToWideChar(CP_ACP, 0, block.watermark.text, -1, definition->text, ARRAYSIZE(definition->text));
+    definition->text[ARRAYSIZE(definition->text) - 1] = L'\0';
+    lstrcpynW(definition->face, font.lfFaceName, ARRAYSIZE(definition->face));
+    definition->size = font.lfHeight;
+    definition->style = (font.lfItalic ? 1 : 0) | (font.lfWeight >= FW_BOLD ? 2 : 0);
+    definition->darkness = static_cast<int>(block.watermarkGray);
+    definition->escapement = font.lfEscapement;
+    definition->autoCentre = state ? state->autoCentre : TRUE;
+    definition->offsetX = block.watermarkOffsetX;
+    definition->offsetY = block.watermarkOffsetY;
+    definition->scale = block.watermarkScale;
+    if (state && state->isBitmap) {
+        definition->text[0] = L'\0';
+        if (const WCHAR* path = state->bitmapPath ? static_cast<const WCHAR*>(GlobalLock(state->bitmapPath)) : nullptr) {
+            lstrcpynW(definition->file, path, ARRAYSIZE(definition->file));
+            GlobalUnlock(state->bitmapPath);
+        }
+    }
+}
+
 } // namespace
+
+SIZE PreviewPaperOf(const UiSession* session)
+{
+    const DEVMODEW& dm = session->devmode.pub;
+    if (dm.dmOrientation == DMORIENT_LANDSCAPE)
+        return {dm.dmPaperLength, dm.dmPaperWidth};
+    return {dm.dmPaperWidth, dm.dmPaperLength};
+}
 
 RECT PreviewPageRect(const RECT& client, SIZE paper)
 {
@@ -148,4 +191,17 @@ void DrawWatermarkPreview(HDC dc, const RECT& client, SIZE paper,
         DrawWatermarkText(dc, page, paper, centre, definition);
     }
     RestoreDC(dc, saved);
+}
+
+void DrawPageWatermarkPreview(const UiSession* session, const DRAWITEMSTRUCT* item)
+{
+    WatermarkDefinition definition;
+    ReadSessionWatermark(session, &definition);
+    const WatermarkState* state = session->sheet.watermark;
+    if (!session->devmode.priv.processor.watermark.on) {
+        definition.text[0] = L'\0';
+        definition.file[0] = L'\0';
+    }
+    DrawWatermarkPreview(item->hDC, item->rcItem, PreviewPaperOf(session), definition,
+                         state && state->isBitmap ? state->bitmap : nullptr);
 }

@@ -671,6 +671,75 @@ TEST_F(AdvancedPage, SecureAppOnlyKeepsSecurePrintToApplications)
     EXPECT_EQ(offered, 1) << "without SecureAppOnly";
 }
 
+// The pixels of an owner-drawn picture as the screen shows it.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+    COLORREF At(int x, int y) const { return pixels[size_t(y) * width + x]; }
+};
+
+SheetStep CapturePicture(int id, Picture* picture)
+{
+    return [id, picture](HWND sheet) {
+        HWND control = GetDlgItem(CurrentPage(sheet), id);
+        UpdateWindow(control);
+        RECT area;
+        GetClientRect(control, &area);
+        picture->width = area.right;
+        picture->height = area.bottom;
+        picture->pixels.clear();
+        HDC dc = GetDC(control);
+        for (int y = 0; y < area.bottom; ++y)
+            for (int x = 0; x < area.right; ++x)
+                picture->pixels.push_back(GetPixel(dc, x, y));
+        ReleaseDC(control, dc);
+    };
+}
+
+bool MirroredAcross(const Picture& a, const Picture& b)
+{
+    if (a.width != b.width || a.height != b.height || a.width == 0)
+        return false;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x)
+            if (a.At(x, y) != b.At(a.width - 1 - x, y))
+                return false;
+    return true;
+}
+
+// Each illustration follows the setting it shows.
+TEST_F(AdvancedPage, PicturesFollowTheirSettings)
+{
+    auto capture = [this](Kind kind, int id, auto&& set) {
+        Picture picture;
+        const DriverDevmode saved = in_;
+        set(in_);
+        Run({Category(kind), CapturePicture(id, &picture), PressStep(PSBTN_CANCEL)});
+        in_ = saved;
+        EXPECT_GT(picture.width, 0) << id;
+        return picture;
+    };
+    Picture q300, q600;
+    Run({Category(kQuality), ClickStep(241), CapturePicture(237, &q600), ClickStep(242), CapturePicture(237, &q300),
+         PressStep(PSBTN_CANCEL)});
+    EXPECT_NE(q300.pixels, q600.pixels) << "resolution";
+
+    const Picture left = capture(kDuplex, 260, [](DriverDevmode& d) { d.priv.duplex = 0x100; });
+    const Picture right = capture(kDuplex, 260, [](DriverDevmode& d) { d.priv.duplex = 0x101; });
+    const Picture off = capture(kDuplex, 260, [](DriverDevmode& d) { d.priv.duplex = 0x000; });
+    EXPECT_NE(left.pixels, right.pixels) << "binding edge";
+    EXPECT_TRUE(MirroredAcross(left, right)) << "the right edge mirrors the left";
+    EXPECT_NE(left.pixels, off.pixels) << "duplex off";
+
+    const Picture half = capture(kPageSetting, 205, [](DriverDevmode& d) { d.priv.scaling = 2, d.priv.scalingSize = 50; });
+    const Picture twice = capture(kPageSetting, 205, [](DriverDevmode& d) { d.priv.scaling = 2, d.priv.scalingSize = 200; });
+    EXPECT_NE(half.pixels, twice.pixels) << "free scaling";
+
+    const Picture plain = capture(kWatermark, 288, [](DriverDevmode& d) { d.priv.processor.watermark.on = 0; });
+    const Picture marked = capture(kWatermark, 288, [](DriverDevmode& d) { d.priv.processor.watermark.on = 1; });
+    EXPECT_NE(plain.pixels, marked.pixels) << "watermark on";
+}
+
 // A damaged or unwritable file does not stop the page.
 TEST_F(AdvancedPage, HostileXpsFileDoesNotBreakThePage)
 {
