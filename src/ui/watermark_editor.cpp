@@ -588,7 +588,9 @@ BOOL BrowseForBitmap(HWND dialog, WCHAR* path)
     choice.lpstrFilter = filter;
     choice.lpstrFile = path;
     choice.nMaxFile = MAX_PATH;
-    choice.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY;
+    // The dialog runs in the application's process: browsing must not move
+    // the application's current folder, which the open dialog otherwise does.
+    choice.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     const BOOL chosen = open && open(&choice);
     if (library)
         FreeLibrary(library);

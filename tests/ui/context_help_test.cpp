@@ -3,7 +3,7 @@
 // driver's help file in the ">sub" window, and the sheet's end closing
 // what was opened. HTML Help is the recording stand-in beside the program.
 #include "core/ui_session.h"
-#include "support/hhctrl/hhctrl_standin.h"
+#include "support/help_standin.h"
 #include "support/sheet_script.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
@@ -22,45 +22,8 @@
 
 namespace {
 
-const UINT kHhDisplayTopic = 0x0000;
-const UINT kHhCloseAll = 0x0012;
 const int kSupportLinkButton = 491;
 const int kCheckSettingButton = 494;
-
-class HelpStandIn {
-public:
-    HelpStandIn() : module_(LoadLibraryW((TestBinDirectory() + L"\\hhctrl.ocx").c_str()))
-    {
-        if (!module_)
-            return;
-        log_ = reinterpret_cast<HelpStandInLogFn>(
-            reinterpret_cast<void*>(GetProcAddress(module_, "StandInHelpLog")));
-        reset_ = reinterpret_cast<HelpStandInResetFn>(
-            reinterpret_cast<void*>(GetProcAddress(module_, "StandInHelpReset")));
-        if (reset_)
-            reset_();
-    }
-    ~HelpStandIn()
-    {
-        if (module_)
-            FreeLibrary(module_);
-    }
-    bool Loaded() const { return log_ && reset_; }
-    void Reset() const { reset_(); }
-    const HelpStandInLog& Log() const { return *log_(); }
-    std::vector<UINT> Commands() const
-    {
-        std::vector<UINT> commands;
-        for (int i = 0; i < Log().count && i < kHelpStandInMaxCalls; ++i)
-            commands.push_back(Log().calls[i].command);
-        return commands;
-    }
-
-private:
-    HMODULE module_;
-    HelpStandInLogFn log_ = nullptr;
-    HelpStandInResetFn reset_ = nullptr;
-};
 
 // The help file the sessions name: the driver's, or the spooler's fallback
 // beside the drivers. It is made when the package brings none, so that

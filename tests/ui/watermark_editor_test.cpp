@@ -1,12 +1,14 @@
 // The watermark editor as a user drives it: the real dialog over a window
 // standing in for the Advanced page (its watermark list and page combo,
 // filled from the store as the page fills them), answered message boxes,
-// and the store and shared files read back through the profile functions.
+// the system's open dialog typed into, HTML Help's recording stand-in, and
+// the store and shared files read back through the profile functions.
 #include "ui/watermark_editor.h"
 #include "ui/watermark_editor_parts.h"
 
 #include "core/module_state.h"
 #include "core/ui_session.h"
+#include "support/help_standin.h"
 #include "support/process_usage.h"
 #include "support/test_paths.h"
 #include "support/test_printers.h"
@@ -28,8 +30,14 @@ const WCHAR kList[] = L":kvwatermark:";
 const int kTitle = 533, kTextStyle = 535, kBitmapStyle = 536, kText = 539, kFace = 541, kSize = 543,
           kDarkness = 546, kFontStyle = 550, kFile = 553, kScaling = 556, kAutoCentre = 559, kX = 560,
           kY = 562, kAngle = 565, kPreview = 288;
+const int kBrowse = 554, kHelpButton = 9;
 const int kPageList = 293, kPageCombo = 313;
+// The file-name field of the system's open dialog (cmb13): on Wine as on
+// Windows an extended combo box, typed into through the edit inside it.
+const int kOpenFileName = 0x47c;
 const WCHAR kSaveQuestion[] = L"The current settings are not saved yet. Do you want to save them now?";
+const WCHAR kBitmapRefusalTitle[] = L"Cannot load Bitmap file";
+const WCHAR kBitmapRefusal[] = L"The BMP file for Watermark cannot be found.\n\nPlease specify correct file name.";
 
 using Step = std::function<void()>;
 
@@ -171,6 +179,104 @@ Step Answer(std::wstring title, std::wstring text, int button)
     };
 }
 
+struct OpenDialogSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOpenDialog(HWND window, LPARAM param)
+{
+    auto* search = reinterpret_cast<OpenDialogSearch*>(param);
+    WCHAR className[16];
+    GetClassNameW(window, className, ARRAYSIZE(className));
+    if (lstrcmpW(className, L"#32770") == 0 && GetWindow(window, GW_OWNER) == search->owner &&
+        GetDlgItem(window, kOpenFileName)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The open-file dialog the editor is showing, or null.
+HWND OpenFileDialog()
+{
+    OpenDialogSearch search = {Editor(), nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchOpenDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+BOOL CALLBACK MatchEdit(HWND window, LPARAM param)
+{
+    WCHAR className[16];
+    GetClassNameW(window, className, ARRAYSIZE(className));
+    if (lstrcmpiW(className, L"Edit") != 0)
+        return TRUE;
+    *reinterpret_cast<HWND*>(param) = window;
+    return FALSE;
+}
+
+// Types path as the file name into the editor's open dialog and closes the
+// dialog with button.
+Step ChooseFile(std::wstring path, int button)
+{
+    return [path, button] {
+        HWND dialog = OpenFileDialog(), edit = nullptr;
+        ASSERT_TRUE(dialog) << "the open-file dialog is not open";
+        EnumChildWindows(GetDlgItem(dialog, kOpenFileName), MatchEdit, reinterpret_cast<LPARAM>(&edit));
+        ASSERT_TRUE(edit) << "the open dialog's file name cannot be typed into";
+        SetWindowTextW(edit, path.c_str());
+        PostMessageW(GetDlgItem(dialog, button), BM_CLICK, 0, 0);
+    };
+}
+
+// Help asked for over a control, as F1 asks for it.
+Step AskHelpOn(int id)
+{
+    return [id] {
+        HWND editor = Editor(), control = GetDlgItem(editor, id);
+        RECT rect;
+        GetWindowRect(control, &rect);
+        HELPINFO info = {sizeof(info), HELPINFO_WINDOW, id, control, 0,
+                         {(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2}};
+        SendMessageW(editor, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+    };
+}
+
+// --- The preview ---
+
+struct Ink {
+    RECT box;       // where the page is darker than its white
+    int darkest;    // the darkest grey level there, 255 when there is no ink
+};
+
+// The ink on the page outline, its frame left out.
+Ink InkOnPage(const PaintTarget& target, const RECT& page)
+{
+    Ink ink = {{LONG_MAX, LONG_MAX, -1, -1}, 255};
+    for (int y = page.top + 2; y < page.bottom - 2; ++y)
+        for (int x = page.left + 2; x < page.right - 2; ++x) {
+            const int level = GetRValue(target.Pixel(x, y));
+            if (level > 200)
+                continue;
+            ink.darkest = level < ink.darkest ? level : ink.darkest;
+            ink.box = {x < ink.box.left ? x : ink.box.left, y < ink.box.top ? y : ink.box.top,
+                       x > ink.box.right ? x : ink.box.right, y > ink.box.bottom ? y : ink.box.bottom};
+        }
+    return ink;
+}
+
+// The ink of the editor's preview as it paints now, on the outline of
+// the paper.
+Ink PreviewInk(HWND editor, SIZE paper)
+{
+    HWND preview = GetDlgItem(editor, kPreview);
+    RECT client;
+    GetClientRect(preview, &client);
+    PaintTarget target(client.right, client.bottom);
+    SendMessageW(preview, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(target.dc()), PRF_CLIENT);
+    return InkOnPage(target, PreviewPageRect(client, paper));
+}
+
 // --- Files ---
 
 std::vector<uint8_t> Bmp(int width, int height, int bitCount, uint32_t compression, size_t keepBytes = SIZE_MAX)
@@ -189,6 +295,23 @@ std::vector<uint8_t> Bmp(int width, int height, int bitCount, uint32_t compressi
     if (keepBytes < file.size())
         file.resize(keepBytes);
     return file;
+}
+
+struct UnloadableBitmap {
+    const char* name;
+    std::vector<uint8_t> bytes;
+};
+
+// Files the editor cannot draw a watermark from.
+std::vector<UnloadableBitmap> UnloadableBitmaps()
+{
+    return {
+        {"truncated", Bmp(16, 8, 24, 0, 14 + 40 + 100)},
+        {"run-length coded at 24 bits", Bmp(16, 8, 24, 1)},
+        {"bit fields", Bmp(16, 8, 16, 3)},
+        {"enormous", Bmp(30000, 30000, 24, 0)},
+        {"not a bitmap", {'P', 'K', 3, 4, 0, 0, 0, 0, 0, 0}},
+    };
 }
 
 void WriteFile(const std::wstring& path, const std::vector<uint8_t>& bytes)
@@ -270,6 +393,17 @@ protected:
         }
     }
     std::wstring Current() { return Read(store_, kTestQueueName, L"Current"); }
+    // A bitmap watermark as the editor leaves one: the file chosen and the
+    // private copy it is drawn from.
+    void StoreBitmap(const WCHAR* name, const std::wstring& file, const std::wstring& copy)
+    {
+        Write(store_, kList, std::to_wstring(ListOf(store_).size()).c_str(), name);
+        Write(store_, name, L"Strings", L"");
+        Write(store_, name, L"File", file.c_str());
+        Write(store_, name, L"TmpFile", copy.c_str());
+    }
+    // The paper the preview shows (the test queue prints upright).
+    SIZE Paper() const { return {session_->devmode.pub.dmPaperWidth, session_->devmode.pub.dmPaperLength}; }
 
     void OpenPage()
     {
@@ -654,30 +788,174 @@ TEST_F(WatermarkEditor, BitmapWatermarkDrawsFromAPrivateCopy)
 
 TEST_F(WatermarkEditor, BitmapsThatCannotBeLoadedKeepTheDialogOpen)
 {
-    struct Case {
-        const char* name;
-        std::vector<uint8_t> bytes;
-    };
-    const Case cases[] = {
-        {"truncated", Bmp(16, 8, 24, 0, 14 + 40 + 100)},
-        {"run-length coded at 24 bits", Bmp(16, 8, 24, 1)},
-        {"bit fields", Bmp(16, 8, 16, 3)},
-        {"enormous", Bmp(30000, 30000, 24, 0)},
-        {"not a bitmap", {'P', 'K', 3, 4, 0, 0, 0, 0, 0, 0}},
-    };
     const std::wstring picture = dir_ + L"\\bad.bmp";
-    const WCHAR kRefusal[] = L"The BMP file for Watermark cannot be found.\n\nPlease specify correct file name.";
     OpenPage();
-    for (const Case& c : cases) {
+    for (const UnloadableBitmap& c : UnloadableBitmaps()) {
         SCOPED_TRACE(c.name);
         WriteFile(picture, c.bytes);
         EXPECT_EQ(Edit(TRUE, {TypeTitle(L"Bad"), Click(kBitmapStyle), Type(kFile, picture), Click(IDOK),
-                              Answer(L"Cannot load Bitmap file", kRefusal, IDOK),
+                              Answer(kBitmapRefusalTitle, kBitmapRefusal, IDOK),
                               Check([](HWND e) { EXPECT_EQ(GetFocus(), GetDlgItem(e, kFile)); }),
                               Click(IDCANCEL), Answer(L"Save Watermark", kSaveQuestion, IDNO)}),
                   -1);
         EXPECT_TRUE(ListOf(store_).empty());
         EXPECT_EQ(Read(store_, L"Bad", L"File"), L"\x01missing");
+    }
+}
+
+// The watermark the Browse tests edit: a bitmap wider than tall, drawn
+// from its private copy. The files chosen are taller than wide, so the
+// preview tells which of the two it draws.
+class BrowseForBitmap : public WatermarkEditor {
+protected:
+    void SetUp() override
+    {
+        WatermarkEditor::SetUp();
+        logo_ = dir_ + L"\\logo.bmp", copy_ = dir_ + L"\\logo copy.bmp", chosen_ = dir_ + L"\\chosen.bmp";
+        WriteFile(logo_, logoBytes_), WriteFile(copy_, logoBytes_);
+        StoreBitmap(L"Logo", logo_, copy_);
+        OpenPage();
+        ASSERT_TRUE(session_->sheet.watermark->bitmap);
+    }
+    // The file field and the preview's drawing: nothing, the wide logo or
+    // the tall file chosen.
+    enum Shown { kNothing, kLogo, kChosen };
+    Step ExpectShown(const std::wstring& file, Shown shown)
+    {
+        return Check([this, file, shown](HWND e) {
+            WCHAR field[MAX_PATH] = {};
+            GetDlgItemTextW(e, kFile, field, MAX_PATH);
+            EXPECT_EQ(field, file);
+            const Ink ink = PreviewInk(e, Paper());
+            const bool tall = ink.box.bottom - ink.box.top > ink.box.right - ink.box.left;
+            EXPECT_EQ(ink.darkest == 255 ? kNothing : tall ? kChosen : kLogo, shown);
+        });
+    }
+
+    const std::vector<uint8_t> logoBytes_ = Bmp(600, 300, 24, 0);
+    const std::vector<uint8_t> chosenBytes_ = Bmp(300, 600, 24, 0);
+    std::wstring logo_, copy_, chosen_;
+};
+
+std::wstring CurrentFolder()
+{
+    WCHAR folder[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, folder);
+    return folder;
+}
+
+TEST_F(BrowseForBitmap, TheChosenFileIsShownOrRefusedAndTheStoreKeepsItsWatermark)
+{
+    struct Case {
+        std::string name;
+        std::vector<uint8_t> bytes;
+        int button;      // that closes the open dialog
+        bool refused;    // the editor says that it cannot draw the file
+        Shown shown;
+    };
+    std::vector<Case> cases = {
+        {"a bitmap", chosenBytes_, IDOK, false, kChosen},
+        {"the open dialog cancelled", chosenBytes_, IDCANCEL, false, kLogo},
+    };
+    for (UnloadableBitmap& bad : UnloadableBitmaps())
+        cases.push_back({bad.name, std::move(bad.bytes), IDOK, true, kNothing});
+    const auto storeBefore = ReadFile(store_);
+    const std::wstring folderBefore = CurrentFolder();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteFile(chosen_, c.bytes);
+        std::vector<Step> steps = {Click(kBrowse), ChooseFile(chosen_, c.button)};
+        if (c.refused)
+            steps.push_back(Answer(kBitmapRefusalTitle, kBitmapRefusal, IDOK));
+        steps.push_back(ExpectShown(c.button == IDOK ? chosen_ : logo_, c.shown));
+        steps.push_back(Click(IDCANCEL));
+        // Saving a file that cannot be drawn is refused as well.
+        if (c.refused)
+            steps.insert(steps.end(), {Answer(L"Save Watermark", kSaveQuestion, IDYES),
+                                       Answer(kBitmapRefusalTitle, kBitmapRefusal, IDOK), Click(IDCANCEL)});
+        // A file chosen is a change; a cancelled choice is none.
+        if (c.button == IDOK)
+            steps.push_back(Answer(L"Save Watermark", kSaveQuestion, IDNO));
+        EXPECT_EQ(Edit(FALSE, steps), -1);
+
+        EXPECT_EQ(ReadFile(store_), storeBefore);
+        EXPECT_EQ(ReadFile(copy_), logoBytes_);
+        EXPECT_TRUE(session_->sheet.watermark->isBitmap);
+        EXPECT_TRUE(session_->sheet.watermark->bitmap) << "the logo is drawn again after Cancel";
+        EXPECT_EQ(CurrentFolder(), folderBefore) << "the application's current folder is left alone";
+    }
+}
+
+TEST_F(BrowseForBitmap, TheChosenFileIsSavedIntoTheWatermarksCopy)
+{
+    WriteFile(chosen_, chosenBytes_);
+    EXPECT_EQ(Edit(FALSE, {Click(kBrowse), ChooseFile(chosen_, IDOK), ExpectShown(chosen_, kChosen), Click(IDOK)}), 0);
+    EXPECT_EQ(Read(store_, L"Logo", L"File"), chosen_);
+    EXPECT_EQ(Read(store_, L"Logo", L"TmpFile"), copy_) << "the copy keeps its name";
+    EXPECT_EQ(ReadFile(copy_), chosenBytes_);
+    EXPECT_EQ(ReadFile(logo_), logoBytes_) << "the file chosen before is the user's";
+    const auto* header = static_cast<const BITMAPINFOHEADER*>(GlobalLock(session_->sheet.watermark->bitmap));
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->biWidth, 300);
+    EXPECT_EQ(header->biHeight, 600);
+    GlobalUnlock(session_->sheet.watermark->bitmap);
+}
+
+TEST_F(BrowseForBitmap, BrowsingLeavesNothingBehind)
+{
+    WriteFile(chosen_, chosenBytes_);
+    const UsageGrowth growth = MeasureUsageGrowth(
+        [&] {
+            Edit(FALSE, {Click(kBrowse), ChooseFile(chosen_, IDOK), Click(IDCANCEL),
+                         Answer(L"Save Watermark", kSaveQuestion, IDNO)});
+            Edit(FALSE, {Click(kBrowse), ChooseFile(chosen_, IDCANCEL), Click(IDCANCEL)});
+        },
+        3, 10);
+    // Wine's open dialog itself keeps one kernel handle for every file
+    // accepted in it (a bare GetOpenFileNameW does the same): one a run.
+    EXPECT_LE(growth.handles, 10);
+    EXPECT_LT(growth.gdiObjects, 10) << "the preview's bitmaps";
+    EXPECT_LT(growth.heapBlocks, 10) << "the loaded bitmaps and comdlg32";
+}
+
+TEST_F(WatermarkEditor, HelpOpensTheEditorsTopicUntilTheEditorCloses)
+{
+    HelpStandIn help;
+    ASSERT_TRUE(help.Loaded()) << "the HTML Help stand-in is missing beside the test program";
+    ASSERT_NE(GetFileAttributesW(session_->helpFile), INVALID_FILE_ATTRIBUTES) << "the driver's help file";
+    const std::wstring topic = std::wstring(session_->helpFile) + L"::/html/as_overlay_wmark.htm>sub";
+    struct Case {
+        const char* name;
+        Step ask;
+        int close;     // the editor's button that ends it
+        bool opens;
+    };
+    const Case cases[] = {
+        {"Help, then OK", Click(kHelpButton), IDOK, true},
+        {"Help, then Cancel", Click(kHelpButton), IDCANCEL, true},
+        {"F1 on the bitmap file", AskHelpOn(kFile), IDCANCEL, true},
+        {"F1 on the preview", AskHelpOn(kPreview), IDOK, true},
+        {"F1 on OK", AskHelpOn(IDOK), IDCANCEL, false},
+    };
+    Store({L"Words"});
+    OpenPage();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        help.Reset();
+        HWND editor = nullptr;
+        int openWhileEditing = -1;
+        EXPECT_EQ(Edit(FALSE, {Check([&editor](HWND e) { editor = e; }), c.ask,
+                               Check([&](HWND) { openWhileEditing = help.Log().windowsOpen; }), Click(c.close)}),
+                  c.close == IDOK ? 0 : -1);
+        EXPECT_EQ(help.Log().windowsOpen, 0);
+        if (!c.opens) {
+            EXPECT_TRUE(help.Commands().empty());
+            continue;
+        }
+        ASSERT_EQ(help.Commands(), (std::vector<UINT>{kHhDisplayTopic, kHhCloseAll}));
+        EXPECT_EQ(help.Log().calls[0].path, topic);
+        EXPECT_EQ(help.Log().calls[0].caller, editor);
+        EXPECT_EQ(openWhileEditing, 1);
     }
 }
 
@@ -707,27 +985,6 @@ TEST_F(WatermarkEditor, OpeningAndClosingLeavesNothingBehind)
 }
 
 // --- The preview's drawing ---
-
-struct Ink {
-    RECT box;       // where the page is darker than its white
-    int darkest;    // the darkest grey level there, 255 when there is no ink
-};
-
-// The ink on the page outline, its frame left out.
-Ink InkOnPage(const PaintTarget& target, const RECT& page)
-{
-    Ink ink = {{LONG_MAX, LONG_MAX, -1, -1}, 255};
-    for (int y = page.top + 2; y < page.bottom - 2; ++y)
-        for (int x = page.left + 2; x < page.right - 2; ++x) {
-            const int level = GetRValue(target.Pixel(x, y));
-            if (level > 200)
-                continue;
-            ink.darkest = level < ink.darkest ? level : ink.darkest;
-            ink.box = {x < ink.box.left ? x : ink.box.left, y < ink.box.top ? y : ink.box.top,
-                       x > ink.box.right ? x : ink.box.right, y > ink.box.bottom ? y : ink.box.bottom};
-        }
-    return ink;
-}
 
 HGLOBAL BlackBitmap(int side)
 {
