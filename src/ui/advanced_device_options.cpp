@@ -298,7 +298,8 @@ bool SpoolingShown(HWND page, const AdvancedState* state)
 
 void InitDeviceOptions(HWND page, UiSession* session, AdvancedState* state)
 {
-    state->secureAppOnly = GetPrivateProfileIntW(L"KVOPT07 config", L"SecureAppOnly", 1, session->printerInfoFile) != 0;
+    state->secureAppOnly =
+        GetPrivateProfileIntW(L"KVOPT07 config", L"SecureAppOnly", 1, session->printerInfoFile) != 0;
     FillFeatureCombo(GetDlgItem(page, kIdPageProtect), session->model, kKindPageProtect);
     FillFeatureCombo(GetDlgItem(page, kIdHrc), session->model, kKindHRC);
     for (const auto& combo : kNumberedCombos)

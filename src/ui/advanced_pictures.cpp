@@ -14,7 +14,7 @@
 
 namespace {
 
-const int kSheetMargin = 8;           // pixels around the scaling picture's sheet
+const int kSheetMargin = 8;           // pixels around a drawn sheet
 const int kPrintableShare = 94;       // percent of the sheet's width inside its margins
 const COLORREF kContentColour = RGB(232, 232, 232);
 const COLORREF kTextLineColour = RGB(150, 150, 150);

@@ -130,7 +130,8 @@ void ReadSessionWatermark(const UiSession* session, WatermarkDefinition* definit
     definition->scale = block.watermarkScale;
     if (state && state->isBitmap) {
         definition->text[0] = L'\0';
-        if (const WCHAR* path = state->bitmapPath ? static_cast<const WCHAR*>(GlobalLock(state->bitmapPath)) : nullptr) {
+        const auto* path = state->bitmapPath ? static_cast<const WCHAR*>(GlobalLock(state->bitmapPath)) : nullptr;
+        if (path) {
             lstrcpynW(definition->file, path, ARRAYSIZE(definition->file));
             GlobalUnlock(state->bitmapPath);
         }
