@@ -3,6 +3,7 @@
 #include "ui/setting_dialogs.h"
 
 #include "ui/context_help.h"
+#include "ui/decimal_entry.h"
 #include "ui/printer_macros.h"
 #include "ui/setting_dialog_support.h"
 #include "ui/sheet_session.h"
@@ -41,8 +42,8 @@ const UINT kMayReplace = 422;
 const UINT kWarningTitle = 1128;
 const UINT kErrorTitle = 3067;
 
-const LONG kMinPage = 1;
-const LONG kMaxPage = 255;
+const unsigned long kMinPage = 1;
+const unsigned long kMaxPage = 255;
 
 // A check box or radio and the flag bit it stands for when checked.
 const ButtonBit kFlagButtons[] = {
@@ -85,14 +86,14 @@ void ShowFlags(HWND dialog, BYTE flags)
 
 // The name that goes with an id: the printer's macro of that id, else the
 // list's last entry.
-void SelectNameOf(HWND dialog, LONG id)
+void SelectNameOf(HWND dialog, unsigned long id)
 {
     HWND names = GetDlgItem(dialog, kIdMacroName);
     const LRESULT count = SendMessageW(names, CB_GETCOUNT, 0, 0);
     if (count <= 0)
         return;
     for (LRESULT i = 0; i < count; ++i) {
-        if (SendMessageW(names, CB_GETITEMDATA, i, 0) == id) {
+        if (SendMessageW(names, CB_GETITEMDATA, i, 0) == static_cast<LRESULT>(id)) {
             SendMessageW(names, CB_SETCURSEL, i, 0);
             return;
         }
@@ -116,8 +117,8 @@ void FillMacroLists(HWND dialog, const PrinterMacroList* list)
         SendMessageW(names, CB_SETITEMDATA, at, list->macros[i].id);
     }
     SetWindowTextW(ids, typed);
-    LONG id = 0;
-    if (ReadWholeNumber(typed, &id))
+    unsigned long id = 0;
+    if (ReadWholeNumber(typed, kAnyNineDigitNumber, &id))
         SelectNameOf(dialog, id);
 }
 
@@ -176,8 +177,8 @@ void OnIdChosen(HWND dialog, WORD code)
     } else {
         GetWindowTextW(ids, text, ARRAYSIZE(text));
     }
-    LONG id = 0;
-    if (ReadWholeNumber(text, &id))
+    unsigned long id = 0;
+    if (ReadWholeNumber(text, kAnyNineDigitNumber, &id))
         SelectNameOf(dialog, id);
 }
 
@@ -236,8 +237,8 @@ bool ConfirmMacro(HWND dialog, UiSession* session)
     if (flags & (kMacroSave | kMacroInsert)) {
         WCHAR text[16] = {};
         GetDlgItemTextW(dialog, kIdMacroId, text, ARRAYSIZE(text));
-        LONG id = 0;
-        if (!ReadWholeNumber(text, &id) || id > kMaxMacroId) {
+        unsigned long id = 0;
+        if (!ReadWholeNumber(text, kMaxMacroId, &id)) {
             RefuseEntry(dialog, session, kIdMacroId, kOutOfRange, 0);
             return false;
         }
@@ -245,10 +246,10 @@ bool ConfirmMacro(HWND dialog, UiSession* session)
             return false;
         if ((flags & kMacroInsert) && !InsertAccepted(dialog, session, state, id))
             return false;
-        LONG page = priv.macroCount;
+        unsigned long page = priv.macroCount;
         if (flags & kMacroOnePage) {
             GetDlgItemTextW(dialog, kIdPage, text, ARRAYSIZE(text));
-            if (!ReadWholeNumber(text, &page) || page < kMinPage || page > kMaxPage) {
+            if (!ReadWholeNumber(text, kMaxPage, &page) || page < kMinPage) {
                 RefuseEntry(dialog, session, kIdPage, kPageOutOfRange, kErrorTitle);
                 return false;
             }

@@ -8,6 +8,7 @@
 #include "settings/paper_lookup.h"
 #include "settings/profile_settings.h"
 #include "spooler/capability_tables.h"
+#include "ui/decimal_entry.h"
 #include "ui/sheet_session.h"
 
 #include <shellapi.h>
@@ -160,22 +161,6 @@ BOOL IsDetectionOffered(const UiSession* session)
 bool DetectionKeepsWaiting(bool atomPresent, UINT ticks)
 {
     return atomPresent && ticks < kDetectionTickLimit;
-}
-
-BOOL ReadWholeNumber(const WCHAR* text, unsigned long limit, unsigned long* value)
-{
-    if (!text[0])
-        return FALSE;
-    unsigned long number = 0;
-    for (const WCHAR* c = text; *c; ++c) {
-        if (*c < L'0' || *c > L'9')
-            return FALSE;
-        number = number * 10 + static_cast<unsigned long>(*c - L'0');
-        if (number > limit)
-            return FALSE;
-    }
-    *value = number;
-    return TRUE;
 }
 
 BOOL ParseDimmMegabytes(const WCHAR* value, WORD* megabytes)

@@ -29,9 +29,6 @@ enum DetectionOutcome { kDetectionWaiting, kDetectionSucceeded, kDetectionFailed
 // atom and the limit is not reached. ticks counts the tick just taken.
 bool DetectionKeepsWaiting(bool atomPresent, UINT ticks);
 
-// A text of decimal digits only, at most limit: TRUE with its value.
-BOOL ReadWholeNumber(const WCHAR* text, unsigned long limit, unsigned long* value);
-
 // The installed memory of a "DIMM" answer ("slot,kilobytes"), in whole
 // megabytes rounded up. FALSE when there is no readable second field or
 // it does not fit the memory field.

@@ -8,6 +8,7 @@
 #include "settings/devmode_defaults.h"
 #include "ui/context_help.h"
 #include "ui/controls.h"
+#include "ui/decimal_entry.h"
 #include "ui/paper_choices.h"
 #include "ui/preview_drawing.h"
 #include "ui/sheet_session.h"
