@@ -57,7 +57,7 @@ const int kInsertChoices[] = {kIdAllPages, kIdOnePage, kIdPage, kIdTopOfPage, kI
 
 struct MacroDialog {
     PrinterMacroList* list;   // null while none is known
-    MacroInquiry inquiry;
+    RemoteToolInquiry inquiry;
 };
 
 BYTE FlagsOfButtons(HWND dialog)
@@ -150,17 +150,14 @@ void InitMacroDialog(HWND dialog, UiSession* session)
     SetDlgItemInt(dialog, kIdPage, priv.macroCount, FALSE);
     ShowFlags(dialog, priv.macroFlags);
     // While the printer is asked, its names are not there to choose from.
-    if (SheetOf(session)->remoteToolAvailable && StartMacroInquiry(session, &state->inquiry)) {
+    if (SheetOf(session)->remoteToolAvailable && StartMacroInquiry(dialog, session, &state->inquiry))
         EnableWindow(GetDlgItem(dialog, kIdMacroName), FALSE);
-        SetTimer(dialog, kMacroInquiryTimer, kMacroInquiryTickMs, nullptr);
-    }
 }
 
 void OnInquiryTick(HWND dialog, UiSession* session, MacroDialog* state)
 {
-    if (MacroInquiryPending(&state->inquiry))
+    if (!RemoteToolInquiryEnded(dialog, &state->inquiry))
         return;
-    KillTimer(dialog, kMacroInquiryTimer);
     TakeInquiryResult(dialog, session, state);
     EnableWindow(GetDlgItem(dialog, kIdMacroName), TRUE);
 }
@@ -291,7 +288,7 @@ INT_PTR HandleMacro(HWND dialog, UiSession* session, UINT message, WPARAM wParam
         OnMacroCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_TIMER:
-        if (wParam == kMacroInquiryTimer)
+        if (wParam == kRemoteToolTimer)
             OnInquiryTick(dialog, session, StateOf(dialog));
         return TRUE;
     default:
@@ -302,8 +299,7 @@ INT_PTR HandleMacro(HWND dialog, UiSession* session, UINT message, WPARAM wParam
 void EndMacroDialog(HWND dialog, UiSession* session)
 {
     MacroDialog* state = StateOf(dialog);
-    KillTimer(dialog, kMacroInquiryTimer);
-    EndMacroInquiry(&state->inquiry);
+    StopRemoteToolInquiry(dialog, &state->inquiry);
     if (state->list)
         HeapFree(session->heap, 0, state->list);
     state->list = nullptr;
