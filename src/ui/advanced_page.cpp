@@ -10,6 +10,7 @@
 #include "ui/advanced_page_internal.h"
 #include "ui/context_help.h"
 #include "ui/controls.h"
+#include "ui/preview_drawing.h"
 #include "ui/sheet_session.h"
 
 #include <commctrl.h>
@@ -312,25 +313,10 @@ bool OnCategoryContextMenu(HWND page, UiSession* session, AdvancedState* state, 
 void DrawCategoryButton(const AdvancedState* state, const DRAWITEMSTRUCT* item)
 {
     const int button = static_cast<int>(item->CtlID) - kIdFirstCategoryButton;
-    RECT rect = item->rcItem;
-    FillRect(item->hDC, &rect, state->brush);
-    UINT frame = DFCS_BUTTONPUSH;
-    if (button == state->button || (item->itemState & ODS_SELECTED))
-        frame |= DFCS_PUSHED;
-    if (button == state->hoveredButton)
-        frame |= DFCS_HOT;
-    if (item->itemState & ODS_DISABLED)
-        frame |= DFCS_INACTIVE;
-    DrawFrameControl(item->hDC, &rect, DFC_BUTTON, frame);
-    WCHAR caption[96];
-    GetWindowTextW(item->hwndItem, caption, ARRAYSIZE(caption));
-    SetBkMode(item->hDC, TRANSPARENT);
-    SetTextColor(item->hDC, GetSysColor(button == state->hoveredButton ? COLOR_HOTLIGHT : COLOR_BTNTEXT));
-    DrawTextW(item->hDC, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_WORDBREAK);
-    if (item->itemState & ODS_FOCUS) {
-        InflateRect(&rect, -3, -3);
-        DrawFocusRect(item->hDC, &rect);
-    }
+    const bool hovered = button == state->hoveredButton;
+    FillRect(item->hDC, &item->rcItem, state->brush);
+    DrawFramedCaption(item, (button == state->button ? DFCS_PUSHED : 0) | (hovered ? DFCS_HOT : 0),
+                      hovered ? COLOR_HOTLIGHT : COLOR_BTNTEXT, DT_WORDBREAK);
 }
 
 // The hover timer the buttons start: the button under the cursor is

@@ -1,5 +1,7 @@
 #include "ui/basic_rules.h"
 
+#include "ui/decimal_entry.h"
+
 #include <cwchar>
 
 namespace {
@@ -42,15 +44,10 @@ CopiesEntry ReadCopiesEntry(const WCHAR* text, int limit, int* copies)
 {
     if (!text || !text[0])
         return kCopiesEmpty;
-    int value = 0;
-    for (const WCHAR* c = text; *c; ++c) {
-        if (*c < L'0' || *c > L'9')
-            return kCopiesRefused;
-        value = value * 10 + (*c - L'0');
-        if (value > limit)
-            return kCopiesRefused;
-    }
-    *copies = value == 0 ? 1 : value;
+    unsigned long value = 0;
+    if (!ReadWholeNumber(text, static_cast<unsigned long>(limit), &value))
+        return kCopiesRefused;
+    *copies = value == 0 ? 1 : static_cast<int>(value);
     return kCopiesTaken;
 }
 

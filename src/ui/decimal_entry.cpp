@@ -18,6 +18,23 @@ int PowerOfTen(int exponent)
 
 } // namespace
 
+BOOL ReadWholeNumber(const WCHAR* text, unsigned long limit, unsigned long* value)
+{
+    if (!text[0])
+        return FALSE;
+    // Wide enough that a last digit cannot overflow before it is judged.
+    ULONGLONG number = 0;
+    for (const WCHAR* c = text; *c; ++c) {
+        if (*c < L'0' || *c > L'9')
+            return FALSE;
+        number = number * 10 + static_cast<ULONGLONG>(*c - L'0');
+        if (number > limit)
+            return FALSE;
+    }
+    *value = static_cast<unsigned long>(number);
+    return TRUE;
+}
+
 DecimalEntryStatus ParseDecimalEntry(const WCHAR* text, int decimals, LONG* value)
 {
     if (!text || !*text)

@@ -1,6 +1,7 @@
-// Lengths typed with a fixed number of decimals: millimetres with one,
-// inches with two. The value is kept as an integer in the last decimal's
-// unit (tenths of a millimetre, hundredths of an inch).
+// Numbers typed into the pages and dialogs: whole numbers, and lengths with
+// a fixed number of decimals (millimetres with one, inches with two) kept as
+// an integer in the last decimal's unit (tenths of a millimetre, hundredths
+// of an inch).
 #pragma once
 
 #include <windows.h>
@@ -9,6 +10,14 @@
 
 constexpr int kMillimetreDecimals = 1;
 constexpr int kInchDecimals = 2;
+
+// Reads text of decimal digits only, at most limit: TRUE with its value.
+// FALSE, the value untouched, for an empty text, any other character or a
+// larger number.
+BOOL ReadWholeNumber(const WCHAR* text, unsigned long limit, unsigned long* value);
+
+// The limit for entries that judge the number themselves: any nine digits.
+constexpr unsigned long kAnyNineDigitNumber = 999999999;
 
 enum DecimalEntryStatus { kDecimalEmpty, kDecimalValid, kDecimalMalformed };
 

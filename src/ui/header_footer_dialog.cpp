@@ -5,6 +5,7 @@
 #include "resources/resource_ids.h"
 #include "ui/context_help.h"
 #include "ui/controls.h"
+#include "ui/decimal_entry.h"
 #include "ui/paper_choices.h"
 #include "ui/setting_dialog_support.h"
 
@@ -240,13 +241,14 @@ void OnDarknessTyped(HWND dialog, UiSession* session)
 {
     WCHAR text[8];
     GetDlgItemTextW(dialog, kIdDarkness, text, ARRAYSIZE(text));
-    LONG darkness = 0;
-    if (!ReadWholeNumber(text, &darkness))
+    unsigned long typed = 0;
+    if (!ReadWholeNumber(text, kAnyNineDigitNumber, &typed))
         return;   // the colour stays as it was until the text is a number
-    if (darkness > kDarknessMax) {
+    if (typed > kDarknessMax) {
         SetDlgItemInt(dialog, kIdDarkness, kDarknessMax, FALSE);
         return;
     }
+    const int darkness = static_cast<int>(typed);
     // Showing the colour as a darkness rounds it: only a new darkness
     // replaces it.
     if (darkness == DarknessOf(Block(session).headerFooterBackColor))

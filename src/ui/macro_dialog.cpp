@@ -4,6 +4,7 @@
 
 #include "settings/devmode_bits.h"
 #include "ui/context_help.h"
+#include "ui/decimal_entry.h"
 #include "ui/printer_macros.h"
 #include "ui/setting_dialog_support.h"
 #include "ui/sheet_session.h"
@@ -35,8 +36,8 @@ const UINT kMayReplace = 422;
 const UINT kWarningTitle = 1128;
 const UINT kErrorTitle = 3067;
 
-const LONG kMinPage = 1;
-const LONG kMaxPage = 255;
+const unsigned long kMinPage = 1;
+const unsigned long kMaxPage = 255;
 
 // A check box or radio and the flag bit it stands for when checked.
 const ButtonBit kFlagButtons[] = {
@@ -50,7 +51,7 @@ const int kInsertChoices[] = {kIdAllPages, kIdOnePage, kIdPage, kIdTopOfPage, kI
 
 struct MacroDialog {
     PrinterMacroList* list;   // null while none is known
-    MacroInquiry inquiry;
+    RemoteToolInquiry inquiry;
 };
 
 BYTE FlagsOfButtons(HWND dialog)
@@ -79,14 +80,14 @@ void ShowFlags(HWND dialog, BYTE flags)
 
 // The name that goes with an id: the printer's macro of that id, else the
 // list's last entry.
-void SelectNameOf(HWND dialog, LONG id)
+void SelectNameOf(HWND dialog, unsigned long id)
 {
     HWND names = GetDlgItem(dialog, kIdMacroName);
     const LRESULT count = SendMessageW(names, CB_GETCOUNT, 0, 0);
     if (count <= 0)
         return;
     for (LRESULT i = 0; i < count; ++i) {
-        if (SendMessageW(names, CB_GETITEMDATA, i, 0) == id) {
+        if (SendMessageW(names, CB_GETITEMDATA, i, 0) == static_cast<LRESULT>(id)) {
             SendMessageW(names, CB_SETCURSEL, i, 0);
             return;
         }
@@ -110,8 +111,8 @@ void FillMacroLists(HWND dialog, const PrinterMacroList* list)
         SendMessageW(names, CB_SETITEMDATA, at, list->macros[i].id);
     }
     SetWindowTextW(ids, typed);
-    LONG id = 0;
-    if (ReadWholeNumber(typed, &id))
+    unsigned long id = 0;
+    if (ReadWholeNumber(typed, kAnyNineDigitNumber, &id))
         SelectNameOf(dialog, id);
 }
 
@@ -143,17 +144,14 @@ void InitMacroDialog(HWND dialog, UiSession* session)
     SetDlgItemInt(dialog, kIdPage, priv.macroCount, FALSE);
     ShowFlags(dialog, priv.macroFlags);
     // While the printer is asked, its names are not there to choose from.
-    if (SheetOf(session)->remoteToolAvailable && StartMacroInquiry(session, &state->inquiry)) {
+    if (SheetOf(session)->remoteToolAvailable && StartMacroInquiry(dialog, session, &state->inquiry))
         EnableWindow(GetDlgItem(dialog, kIdMacroName), FALSE);
-        SetTimer(dialog, kMacroInquiryTimer, kMacroInquiryTickMs, nullptr);
-    }
 }
 
 void OnInquiryTick(HWND dialog, UiSession* session, MacroDialog* state)
 {
-    if (MacroInquiryPending(&state->inquiry))
+    if (!RemoteToolInquiryEnded(dialog, &state->inquiry))
         return;
-    KillTimer(dialog, kMacroInquiryTimer);
     TakeInquiryResult(dialog, session, state);
     EnableWindow(GetDlgItem(dialog, kIdMacroName), TRUE);
 }
@@ -170,8 +168,8 @@ void OnIdChosen(HWND dialog, WORD code)
     } else {
         GetWindowTextW(ids, text, ARRAYSIZE(text));
     }
-    LONG id = 0;
-    if (ReadWholeNumber(text, &id))
+    unsigned long id = 0;
+    if (ReadWholeNumber(text, kAnyNineDigitNumber, &id))
         SelectNameOf(dialog, id);
 }
 
@@ -230,8 +228,8 @@ bool ConfirmMacro(HWND dialog, UiSession* session)
     if (flags & (kMacroSave | kMacroInsert)) {
         WCHAR text[16] = {};
         GetDlgItemTextW(dialog, kIdMacroId, text, ARRAYSIZE(text));
-        LONG id = 0;
-        if (!ReadWholeNumber(text, &id) || id > kMaxMacroId) {
+        unsigned long id = 0;
+        if (!ReadWholeNumber(text, kMaxMacroId, &id)) {
             RefuseEntry(dialog, session, kIdMacroId, kOutOfRange, 0);
             return false;
         }
@@ -239,10 +237,10 @@ bool ConfirmMacro(HWND dialog, UiSession* session)
             return false;
         if ((flags & kMacroInsert) && !InsertAccepted(dialog, session, state, id))
             return false;
-        LONG page = priv.macroCount;
+        unsigned long page = priv.macroCount;
         if (flags & kMacroOnePage) {
             GetDlgItemTextW(dialog, kIdPage, text, ARRAYSIZE(text));
-            if (!ReadWholeNumber(text, &page) || page < kMinPage || page > kMaxPage) {
+            if (!ReadWholeNumber(text, kMaxPage, &page) || page < kMinPage) {
                 RefuseEntry(dialog, session, kIdPage, kPageOutOfRange, kErrorTitle);
                 return false;
             }
@@ -284,7 +282,7 @@ INT_PTR HandleMacro(HWND dialog, UiSession* session, UINT message, WPARAM wParam
         OnMacroCommand(dialog, LOWORD(wParam), HIWORD(wParam));
         return TRUE;
     case WM_TIMER:
-        if (wParam == kMacroInquiryTimer)
+        if (wParam == kRemoteToolTimer)
             OnInquiryTick(dialog, session, StateOf(dialog));
         return TRUE;
     default:
@@ -295,8 +293,7 @@ INT_PTR HandleMacro(HWND dialog, UiSession* session, UINT message, WPARAM wParam
 void EndMacroDialog(HWND dialog, UiSession* session)
 {
     MacroDialog* state = StateOf(dialog);
-    KillTimer(dialog, kMacroInquiryTimer);
-    EndMacroInquiry(&state->inquiry);
+    StopRemoteToolInquiry(dialog, &state->inquiry);
     if (state->list)
         HeapFree(session->heap, 0, state->list);
     state->list = nullptr;

@@ -113,3 +113,23 @@ void DrawPreviewItem(const DRAWITEMSTRUCT* item, HBITMAP picture, const SIZE* si
     SelectObject(source, old);
     DeleteDC(source);
 }
+
+void DrawFramedCaption(const DRAWITEMSTRUCT* item, UINT extraFrame, int textColor, UINT textFormat)
+{
+    RECT rect = item->rcItem;
+    UINT frame = DFCS_BUTTONPUSH | extraFrame;
+    if (item->itemState & ODS_SELECTED)
+        frame |= DFCS_PUSHED;
+    if (item->itemState & ODS_DISABLED)
+        frame |= DFCS_INACTIVE;
+    DrawFrameControl(item->hDC, &rect, DFC_BUTTON, frame);
+    WCHAR caption[128];
+    GetWindowTextW(item->hwndItem, caption, ARRAYSIZE(caption));
+    SetBkMode(item->hDC, TRANSPARENT);
+    SetTextColor(item->hDC, GetSysColor(textColor));
+    DrawTextW(item->hDC, caption, -1, &rect, DT_CENTER | DT_VCENTER | textFormat);
+    if (item->itemState & ODS_FOCUS) {
+        InflateRect(&rect, -3, -3);
+        DrawFocusRect(item->hDC, &rect);
+    }
+}

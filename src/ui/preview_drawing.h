@@ -26,3 +26,9 @@ void DrawPlainSheet(HDC dc, const RECT& sheet);
 // the button face and the picture drawn centred in it, stretched to size
 // when given (else at its own size) and never beyond the item.
 void DrawPreviewItem(const DRAWITEMSTRUCT* item, HBITMAP picture, const SIZE* size);
+
+// Paints an owner-drawn push button from its WM_DRAWITEM: the button frame
+// (sunk while selected, inactive while disabled, with extraFrame's DFCS_
+// states added), the window text in the system colour textColor, centred
+// with textFormat's DT_ flags added, and the focus rectangle.
+void DrawFramedCaption(const DRAWITEMSTRUCT* item, UINT extraFrame, int textColor, UINT textFormat);

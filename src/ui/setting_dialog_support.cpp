@@ -156,19 +156,3 @@ void FormatSignedLevel(int value, WCHAR* text, size_t capacity)
 {
     swprintf(text, capacity, value > 0 ? L"+%d" : L"%d", value);
 }
-
-BOOL ReadWholeNumber(const WCHAR* text, LONG* value)
-{
-    const size_t kMaxDigits = 9;
-    size_t length = wcslen(text);
-    if (length == 0 || length > kMaxDigits)
-        return FALSE;
-    LONG number = 0;
-    for (const WCHAR* c = text; *c; ++c) {
-        if (*c < L'0' || *c > L'9')
-            return FALSE;
-        number = number * 10 + (*c - L'0');
-    }
-    *value = number;
-    return TRUE;
-}

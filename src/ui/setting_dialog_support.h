@@ -60,7 +60,3 @@ DriverDevmode* BuildSessionDefaults(UiSession* session);
 
 // A signed level as the dialogs show it: "%d", "+%d" above 0.
 void FormatSignedLevel(int value, WCHAR* text, size_t capacity);
-
-// Reads a whole decimal number (digits only, at most 9 of them); FALSE for
-// an empty text or any other character.
-BOOL ReadWholeNumber(const WCHAR* text, LONG* value);

@@ -6,6 +6,7 @@
 #include "lifecycle/web_links.h"
 #include "resources/resource_ids.h"
 #include "ui/context_help.h"
+#include "ui/preview_drawing.h"
 #include "ui/settings_summary.h"
 #include "ui/settings_page_print.h"
 #include "ui/sheet_session.h"
@@ -186,22 +187,8 @@ void OnSupportCommand(HWND page, UiSession* session, WORD id)
 // state sinks the frame.
 void DrawPictureButton(const DRAWITEMSTRUCT* item)
 {
-    RECT rect = item->rcItem;
-    UINT state = DFCS_BUTTONPUSH;
-    if (item->itemState & ODS_SELECTED)
-        state |= DFCS_PUSHED;
-    if (item->itemState & ODS_DISABLED)
-        state |= DFCS_INACTIVE;
-    DrawFrameControl(item->hDC, &rect, DFC_BUTTON, state);
-    WCHAR caption[128];
-    GetWindowTextW(item->hwndItem, caption, ARRAYSIZE(caption));
-    SetBkMode(item->hDC, TRANSPARENT);
-    SetTextColor(item->hDC, GetSysColor((item->itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-    DrawTextW(item->hDC, caption, -1, &rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    if (item->itemState & ODS_FOCUS) {
-        InflateRect(&rect, -3, -3);
-        DrawFocusRect(item->hDC, &rect);
-    }
+    DrawFramedCaption(item, 0, (item->itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT,
+                      DT_SINGLELINE);
 }
 
 bool IsTransparentStatic(HWND control)

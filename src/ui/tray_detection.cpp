@@ -8,9 +8,8 @@
 #include "settings/paper_lookup.h"
 #include "settings/profile_settings.h"
 #include "spooler/capability_tables.h"
+#include "ui/decimal_entry.h"
 #include "ui/sheet_session.h"
-
-#include <shellapi.h>
 
 #include <cwchar>
 
@@ -29,9 +28,6 @@ const int kPaperKeywordChars = 32;
 const WCHAR* const kUnreachablePorts[] = {L"FILE", L"COM", L"LPT", L"KVPXM"};
 const WCHAR kUsbPort[] = L"USB";
 const WCHAR kUsbHelperFile[] = L"kvlm03a.dll";
-// A queue can hold the atom more than once; more than this many
-// references are not ours to clear.
-const int kAtomReferenceLimit = 256;
 
 // The tray keys of the answer and the tray table entry each fills.
 struct TrayKey {
@@ -45,16 +41,6 @@ const TrayKey kTrayKeys[] = {
     {L"TfTray%d", 1, static_cast<int>(kTowerEntries), kFirstTowerEntry},
     {L"MPTray", 0, 1, kMultiPurposeEntry},
 };
-
-void DeleteAtomByName(const WCHAR* name)
-{
-    for (int i = 0; i < kAtomReferenceLimit; ++i) {
-        const ATOM atom = GlobalFindAtomW(name);
-        if (!atom)
-            return;
-        GlobalDeleteAtom(atom);
-    }
-}
 
 // The text of field index (0-based) of a comma-separated answer.
 BOOL AnswerField(const WCHAR* value, int index, WCHAR* field, size_t capacity)
@@ -90,8 +76,10 @@ LONG PaperCodeOfAnswer(const WCHAR* name)
     return PaperNameId(keyword) ? PaperCodeOfPageSize(keyword) : kTrayEmpty;
 }
 
-void PrepareExchangeFile(const WCHAR* path, const SheetSession* sheet)
+// The model the tool is to find at the other end, and no result yet.
+BOOL PrepareDetection(const WCHAR* path, const UiSession* session)
 {
+    const SheetSession* sheet = SheetOf(session);
     WCHAR name[kModelNameChars] = L"Unknown";
     if (GetPrivateProfileIntW(kConfigSection, L"RbCheckModelName", 1, path) != 0 &&
         (!sheet->modelResources ||
@@ -99,34 +87,7 @@ void PrepareExchangeFile(const WCHAR* path, const SheetSession* sheet)
         lstrcpynW(name, kDefaultModelName, kModelNameChars);
     WritePrivateProfileStringW(L"Setting", L"Default", L"1", path);
     WritePrivateProfileStringW(kModelSection, L"Name", name, path);
-    WritePrivateProfileStringW(kModelSection, L"OptResult", L"0", path);
-}
-
-// The queue's own name as the tool looks the printer up, else the name the
-// settings carry.
-void PrinterNameOf(const UiSession* session, WCHAR* name, size_t capacity)
-{
-    lstrcpynW(name, session->devmode.pub.dmDeviceName, static_cast<int>(capacity));
-    auto* info = reinterpret_cast<PRINTER_INFO_2W*>(ReadPrinterInfo(session->printer, 2));
-    if (!info)
-        return;
-    if (info->pPrinterName)
-        lstrcpynW(name, info->pPrinterName, static_cast<int>(capacity));
-    GlobalFree(info);
-}
-
-BOOL LaunchRemoteTool(const UiSession* session, ATOM atom, const WCHAR* exchangePath)
-{
-    WCHAR tool[MAX_PATH], folder[MAX_PATH], printer[MAX_PATH], parameters[3 * MAX_PATH];
-    if (!RemoteToolPath(tool, MAX_PATH) || !RemoteToolFolder(folder, MAX_PATH))
-        return FALSE;
-    PrinterNameOf(session, printer, MAX_PATH);
-    if (!PrintBounded(parameters, ARRAYSIZE(parameters), L"OPT %ld \"%ls\" %ls",
-                      static_cast<long>(atom), exchangePath, printer))
-        return FALSE;
-    const auto result = reinterpret_cast<INT_PTR>(
-        ShellExecuteW(nullptr, L"open", tool, parameters, folder, SW_SHOW));
-    return result > 32;
+    return WritePrivateProfileStringW(kModelSection, L"OptResult", L"0", path);
 }
 
 } // namespace
@@ -155,27 +116,6 @@ BOOL IsDetectionOffered(const UiSession* session)
     const BOOL offered = !info->pServerName && PortAllowsDetection(info->pPortName, usbHelper);
     GlobalFree(info);
     return offered;
-}
-
-bool DetectionKeepsWaiting(bool atomPresent, UINT ticks)
-{
-    return atomPresent && ticks < kDetectionTickLimit;
-}
-
-BOOL ReadWholeNumber(const WCHAR* text, unsigned long limit, unsigned long* value)
-{
-    if (!text[0])
-        return FALSE;
-    unsigned long number = 0;
-    for (const WCHAR* c = text; *c; ++c) {
-        if (*c < L'0' || *c > L'9')
-            return FALSE;
-        number = number * 10 + static_cast<unsigned long>(*c - L'0');
-        if (number > limit)
-            return FALSE;
-    }
-    *value = number;
-    return TRUE;
 }
 
 BOOL ParseDimmMegabytes(const WCHAR* value, WORD* megabytes)
@@ -226,47 +166,18 @@ void ReadDetectedSettings(const WCHAR* exchangePath, PrivateSettings* priv, WCHA
                              exchangePath);
 }
 
-BOOL StartTrayDetection(HWND page, UiSession* session, TrayDetection* detection)
+BOOL StartTrayDetection(HWND page, const UiSession* session, RemoteToolInquiry* detection)
 {
-    WCHAR exchangePath[MAX_PATH];
-    if (!RemoteToolExchangePath(exchangePath, MAX_PATH))
-        return FALSE;
-    DeleteAtomByName(session->atomName);
-    const ATOM atom = GlobalAddAtomW(session->atomName);
-    if (!atom)
-        return FALSE;
-    PrepareExchangeFile(exchangePath, SheetOf(session));
-    LaunchRemoteTool(session, atom, exchangePath);
-    detection->atom = atom;
-    detection->ticks = 0;
-    detection->state = kDetectionRunning;
-    SetTimer(page, kDetectionTimer, kDetectionTickMs, nullptr);
-    return TRUE;
+    return StartRemoteToolInquiry(page, session, L"OPT", PrepareDetection, detection);
 }
 
-DetectionOutcome ContinueTrayDetection(HWND page, UiSession* session, TrayDetection* detection,
+DetectionOutcome ContinueTrayDetection(HWND page, UiSession* session, RemoteToolInquiry* detection,
                                        WCHAR* serial)
 {
-    if (detection->state != kDetectionRunning)
+    if (!RemoteToolInquiryEnded(page, detection))
         return kDetectionWaiting;
-    ++detection->ticks;
-    if (DetectionKeepsWaiting(GlobalFindAtomW(session->atomName) != 0, detection->ticks))
-        return kDetectionWaiting;
-    StopTrayDetection(page, detection);
-    DeleteAtomByName(session->atomName);
-    WCHAR exchangePath[MAX_PATH];
-    if (!RemoteToolExchangePath(exchangePath, MAX_PATH) ||
-        GetPrivateProfileIntW(kModelSection, L"OptResult", 0, exchangePath) == 0)
+    if (GetPrivateProfileIntW(kModelSection, L"OptResult", 0, detection->exchangePath) == 0)
         return kDetectionFailed;
-    ReadDetectedSettings(exchangePath, &session->devmode.priv, serial);
+    ReadDetectedSettings(detection->exchangePath, &session->devmode.priv, serial);
     return kDetectionSucceeded;
-}
-
-void StopTrayDetection(HWND page, TrayDetection* detection)
-{
-    if (detection->state != kDetectionRunning)
-        return;
-    KillTimer(page, kDetectionTimer);
-    detection->state = kDetectionIdle;
-    detection->ticks = 0;
 }

@@ -12,7 +12,7 @@
 constexpr int kMaxMemorySizes = 32;
 
 struct TrayPageState {
-    TrayDetection detection;
+    RemoteToolInquiry detection;
     WCHAR serial[kSerialNumberChars + 1];
     WORD memoryMinimum;              // MB
     WORD memoryMaximum;

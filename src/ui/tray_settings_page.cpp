@@ -8,6 +8,7 @@
 #include "settings/devmode_defaults.h"
 #include "ui/context_help.h"
 #include "ui/controls.h"
+#include "ui/decimal_entry.h"
 #include "ui/paper_choices.h"
 #include "ui/preview_drawing.h"
 #include "ui/sheet_session.h"
@@ -155,7 +156,7 @@ void FreePageState(HWND page, UiSession* session)
 {
     SheetSession* sheet = SheetOf(session);
     if (TrayPageState* state = TrayStateOf(session))
-        StopTrayDetection(page, &state->detection);
+        StopRemoteToolInquiry(page, &state->detection);
     if (sheet->deviceOptions) {
         GlobalFree(sheet->deviceOptions);
         sheet->deviceOptions = nullptr;
@@ -171,7 +172,7 @@ void EnableDetection(HWND page, BOOL enable)
 void RefreshDetectionAvailability(HWND page, UiSession* session)
 {
     const TrayPageState* state = TrayStateOf(session);
-    const BOOL running = state && state->detection.state == kDetectionRunning;
+    const BOOL running = state && state->detection.atomName;
     EnableDetection(page,
                     SheetOf(session)->hasPermission && !running && IsDetectionOffered(session));
 }
@@ -498,7 +499,7 @@ INT_PTR CALLBACK TraySettingsPageProc(HWND page, UINT message, WPARAM wParam, LP
         StepMemory(page, session, LOWORD(wParam) == 1);
         return TRUE;
     case WM_TIMER:
-        if (wParam != kDetectionTimer)
+        if (wParam != kRemoteToolTimer)
             return FALSE;
         OnDetectionTick(page, session);
         return TRUE;

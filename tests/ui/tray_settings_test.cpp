@@ -86,7 +86,7 @@ TEST(TrayDetectionAnswers, TrayAnswersGivePaperCodesAndIds)
     }
 }
 
-TEST(TrayDetectionAnswers, TheWaitEndsWithTheAtomOrAfterTwoMinutes)
+TEST(RemoteToolWait, EndsWithTheAtomOrAfterTwoMinutes)
 {
     const struct {
         bool atomPresent;
@@ -97,7 +97,7 @@ TEST(TrayDetectionAnswers, TheWaitEndsWithTheAtomOrAfterTwoMinutes)
         {false, 1, false}, {false, 240, false},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(DetectionKeepsWaiting(c.atomPresent, c.ticks), c.waiting) << c.atomPresent << " " << c.ticks;
+        EXPECT_EQ(RemoteToolKeepsWaiting(c.atomPresent, c.ticks), c.waiting) << c.atomPresent << " " << c.ticks;
 }
 
 TEST(TrayDetectionAnswers, PortsTheToolCanReach)
@@ -590,11 +590,13 @@ TEST_F(TraySettingsPage, AFailedDetectionKeepsTheValues)
 }
 
 // A tool that never answers keeps the page waiting, the button off, until
-// the sheet closes; closing stops the wait.
+// the sheet closes; closing stops the wait and takes the tool's atom away.
 TEST_F(TraySettingsPage, ATooSlowToolKeepsThePageWaiting)
 {
     SetEnvironmentVariableW(L"KVRBTOOL_KEEP_ATOM", L"1");
+    const WCHAR atom[] = L"KVRBATOM_KV3390N";   // named after the model description
     BOOL enabled = -1;
+    bool atomHeld = false;
     std::wstring serial;
     Properties({[&](HWND sheet) {
         HWND page = CurrentPage(sheet);
@@ -602,10 +604,13 @@ TEST_F(TraySettingsPage, ATooSlowToolKeepsThePageWaiting)
         PumpUntil([] { return false; }, 1500);
         enabled = IsWindowEnabled(GetDlgItem(page, kIdAutoDetect));
         serial = ControlText(page, kIdSerialNumber);
+        atomHeld = GlobalFindAtomW(atom) != 0;
         Press(sheet, PSBTN_CANCEL);
     }});
     EXPECT_FALSE(enabled);
     EXPECT_EQ(serial, L"SN-OLD");
+    EXPECT_TRUE(atomHeld);
+    EXPECT_EQ(GlobalFindAtomW(atom), 0) << "the atom goes with the page";
 }
 
 // Without permission (the document sheet shows the page when the model's
