@@ -19,6 +19,10 @@ struct FileList {
     WCHAR modelResourceFile[16];       // "ModelResourcex64"
 };
 
+// The section of the PrinterInformation file (an INI file in the Windows
+// directory) that holds the model's switches for the property pages.
+constexpr WCHAR kPrinterInfoSection[] = L"KVOPT07 config";
+
 // Reads the file list of the model description at dataFile; names the list
 // does not give take their defaults. FALSE only when dataFile is unusable.
 BOOL ReadFileList(const WCHAR* dataFile, FileList* list);

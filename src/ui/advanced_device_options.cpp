@@ -3,6 +3,7 @@
 // time, density and the machine-wide XPS values.
 #include "ui/advanced_page_internal.h"
 
+#include "core/file_list.h"
 #include "core/model_queries.h"
 #include "settings/devmode_bits.h"
 #include "ui/controls.h"
@@ -299,7 +300,7 @@ bool SpoolingShown(HWND page, const AdvancedState* state)
 void InitDeviceOptions(HWND page, UiSession* session, AdvancedState* state)
 {
     state->secureAppOnly =
-        GetPrivateProfileIntW(L"KVOPT07 config", L"SecureAppOnly", 1, session->printerInfoFile) != 0;
+        GetPrivateProfileIntW(kPrinterInfoSection, L"SecureAppOnly", 1, session->printerInfoFile) != 0;
     FillFeatureCombo(GetDlgItem(page, kIdPageProtect), session->model, kKindPageProtect);
     FillFeatureCombo(GetDlgItem(page, kIdHrc), session->model, kKindHRC);
     for (const auto& combo : kNumberedCombos)

@@ -1,6 +1,7 @@
 // The remote-setup tool's round trip for the Tray Settings page.
 #include "ui/tray_detection.h"
 
+#include "core/file_list.h"
 #include "core/spooler_info.h"
 #include "lifecycle/bounded_text.h"
 #include "lifecycle/companion_programs.h"
@@ -16,7 +17,6 @@
 namespace {
 
 const WCHAR kModelSection[] = L"Model";
-const WCHAR kConfigSection[] = L"KVOPT07 config";
 const WCHAR kStorageSection[] = L"STORAGECONFIG";
 const WCHAR kTraySection[] = L"INTRAYCONFIG";
 const WCHAR kOptionSection[] = L"OPTIONCONFIG";
@@ -81,7 +81,7 @@ BOOL PrepareDetection(const WCHAR* path, const UiSession* session)
 {
     const SheetSession* sheet = SheetOf(session);
     WCHAR name[kModelNameChars] = L"Unknown";
-    if (GetPrivateProfileIntW(kConfigSection, L"RbCheckModelName", 1, path) != 0 &&
+    if (GetPrivateProfileIntW(kPrinterInfoSection, L"RbCheckModelName", 1, path) != 0 &&
         (!sheet->modelResources ||
          LoadStringW(sheet->modelResources, kModelNameId, name, kModelNameChars) <= 0))
         lstrcpynW(name, kDefaultModelName, kModelNameChars);

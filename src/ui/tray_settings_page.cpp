@@ -3,6 +3,7 @@
 #include "ui/tray_settings_page.h"
 
 #include "core/driver_strings.h"
+#include "core/file_list.h"
 #include "core/spooler_info.h"
 #include "settings/devmode_bits.h"
 #include "settings/devmode_defaults.h"
@@ -25,7 +26,6 @@ namespace {
 
 const WCHAR kSerialValue[] = L"SerialNo";
 const DWORD kSerialBytes = 32;
-const WCHAR kConfigSection[] = L"KVOPT07 config";
 const UINT kTowerModelData = 13512;   // model module RCDATA
 const UINT kRangeMessage = 389;
 const UINT kWarningTitle = 1128;
@@ -146,7 +146,7 @@ TrayPageState* CreatePageState(UiSession* session)
     ReadSerialNumber(session->printer, state);
     ReadMemoryChoices(session->model, state);
     state->towerModelWord = TowerModelWord(sheet->modelResources);
-    state->towerSupport = GetPrivateProfileIntW(kConfigSection, L"TfSupport", 0, session->printerInfoFile);
+    state->towerSupport = GetPrivateProfileIntW(kPrinterInfoSection, L"TfSupport", 0, session->printerInfoFile);
     if (!ReadPreviewMetrics(sheet->modelResources, &state->pictureSize))
         state->pictureSize = kFallbackPictureSize;
     return state;
