@@ -18,7 +18,7 @@ void EnableBasicMultiPage(UiSession* session)
     EnableWindow(GetDlgItem(basic, kBasicMultiPage), !booklet);
     EnableWindow(GetDlgItem(basic, kBasicPageOrder), !booklet && priv.multiPage > 1);
     EnableWindow(GetDlgItem(basic, kBasicBorderLine), !booklet && priv.multiPage > 1);
-    SheetOf(session)->basicRefresh |= kBasicRefreshPreview;
+    SheetOf(session)->basicRefresh |= kBasicRedrawPreviews;
 }
 
 void SelectBasicMultiPage(UiSession* session, int entry)
@@ -35,7 +35,7 @@ void SetDocumentPaper(UiSession* session, short paper)
     pub.dmPaperSize = paper;
     session->devmode.priv.paperSizeCopy = paper;
     SetPaperDimensions(&pub, session->model, session->printer);
-    SheetOf(session)->basicRefresh |= kBasicRefreshPaper;
+    SheetOf(session)->basicRefresh |= kBasicRebuildPaper;
     if (HWND basic = SheetOf(session)->basicWindow)
         SelectComboByData(GetDlgItem(basic, kBasicPaper), paper);
 }

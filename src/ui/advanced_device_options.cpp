@@ -8,6 +8,7 @@
 #include "settings/devmode_bits.h"
 #include "ui/controls.h"
 #include "ui/paper_choices.h"
+#include "ui/setting_dialog_support.h"
 #include "ui/setting_dialogs.h"
 #include "ui/sheet_session.h"
 
@@ -98,7 +99,7 @@ void SleepRange(const UiSession* session, int* lowest, int* highest)
 void ShowDensity(HWND page, const UiSession* session)
 {
     WCHAR text[8];
-    FormatDensityValue(session->devmode.priv.biasValue, text, ARRAYSIZE(text));
+    FormatSignedLevel(session->devmode.priv.biasValue, text, ARRAYSIZE(text));
     SetDlgItemTextW(page, kIdDensityValue, text);
     SetScrollPos(GetDlgItem(page, kIdDensityBar), SB_CTL, session->devmode.priv.biasValue, TRUE);
 }

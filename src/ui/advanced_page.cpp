@@ -5,12 +5,12 @@
 #include "ui/advanced_page.h"
 
 #include "core/module_state.h"
-#include "settings/devmode_defaults.h"
 #include "settings/devmode_sync.h"
 #include "ui/advanced_page_internal.h"
 #include "ui/context_help.h"
 #include "ui/controls.h"
 #include "ui/preview_drawing.h"
+#include "ui/setting_dialog_support.h"
 #include "ui/sheet_session.h"
 
 #include <commctrl.h>
@@ -186,23 +186,21 @@ void ReloadCategory(HWND page, UiSession* session, AdvancedState* state, Advance
 // defaults; the other categories keep what the user chose.
 void ResetCurrentCategory(HWND page, UiSession* session, AdvancedState* state)
 {
-    auto* defaults = static_cast<DriverDevmode*>(HeapAlloc(session->heap, 0, sizeof(DriverDevmode)));
+    DriverDevmode* defaults = BuildSessionDefaults(session);
     if (!defaults)
         return;
     const AdvancedCategory category = CurrentCategory(state);
-    if (BuildDefaultDevmode(&defaults->pub, session->driverName, session->model, IsA4Locale(), session->printer)) {
-        switch (category) {
-        case kCategoryQuality: ResetQualityDefaults(session, *defaults); break;
-        case kCategoryDuplex: ResetDuplexDefaults(page, session, *defaults); break;
-        case kCategoryWatermark: ResetWatermarkDefaults(page, session, *defaults); break;
-        case kCategoryPageSetting: ResetPageSettingDefaults(session, *defaults); break;
-        case kCategoryDeviceOptions: ResetDeviceOptionDefaults(page, session, state, *defaults); break;
-        default: break;
-        }
-        ReloadCategory(page, session, state, category);
-        if (category == kCategoryDeviceOptions)
-            ShowCurrentFunction(page, session, state);
+    switch (category) {
+    case kCategoryQuality: ResetQualityDefaults(session, *defaults); break;
+    case kCategoryDuplex: ResetDuplexDefaults(page, session, *defaults); break;
+    case kCategoryWatermark: ResetWatermarkDefaults(page, session, *defaults); break;
+    case kCategoryPageSetting: ResetPageSettingDefaults(session, *defaults); break;
+    case kCategoryDeviceOptions: ResetDeviceOptionDefaults(page, session, state, *defaults); break;
+    default: break;
     }
+    ReloadCategory(page, session, state, category);
+    if (category == kCategoryDeviceOptions)
+        ShowCurrentFunction(page, session, state);
     HeapFree(session->heap, 0, defaults);
 }
 
@@ -256,13 +254,13 @@ void ApplyRefreshBits(HWND page, UiSession* session, AdvancedState* state)
     const DWORD bits = sheet->advancedRefresh;
     sheet->advancedRefresh = 0;
     state->loading = TRUE;
-    if (bits & 0x08)
+    if (bits & kAdvancedRefreshMemory)
         SetDlgItemInt(page, kIdPrinterMemory, session->devmode.priv.printerMemory, FALSE);
-    if (bits & 0x04) {
+    if (bits & kAdvancedRefreshDuplex) {
         LoadCategoryRows(page, session, kCategoryDuplex);
         RefreshDuplex(page, session, state);
     }
-    if (bits & 0x20)
+    if (bits & kAdvancedRefreshOutputSizes)
         InitPageSetting(page, session);
     LoadCategoryRows(page, session, kCategoryPageSetting);
     RefreshPageSetting(page, session);

@@ -152,8 +152,6 @@ enum BasicControl : WORD {
     kBasicSummary = 164, kBasicPaper = 170, kBasicMultiPage = 172, kBasicBorderLine = 174,
     kBasicOtherPages = 189, kBasicPageOrder = 193,
 };
-constexpr DWORD kBasicRefreshPreview = 0x01;
-constexpr DWORD kBasicRefreshPaper = 0x10;
 // Multiple Page only without booklet; Page Order and Border Line only
 // with more than one page per sheet as well.
 void EnableBasicMultiPage(UiSession* session);

@@ -4,6 +4,7 @@
 #include "ui/advanced_page_internal.h"
 
 #include "settings/devmode_bits.h"
+#include "ui/basic_rules.h"
 #include "ui/controls.h"
 #include "ui/paper_choices.h"
 #include "ui/sheet_session.h"
@@ -16,11 +17,6 @@ const UINT kScalingConflictText = 3046;
 const UINT kScalingConflictTitle = 3045;
 const UINT kUserSizeText = 5101;
 const UINT kErrorTitle = 3067;
-
-bool IsOversizePaper(short paper)
-{
-    return paper == DMPAPER_A3 || paper == DMPAPER_B4 || paper == DMPAPER_TABLOID;
-}
 
 void ShowOutputSizeName(HWND page, const UiSession* session)
 {

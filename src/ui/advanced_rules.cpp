@@ -240,11 +240,6 @@ BindingOffsetCheck CheckBindingOffset(const WCHAR* text, bool inches)
     return {kBindingValid, value};
 }
 
-void FormatDensityValue(int value, WCHAR* text, size_t capacity)
-{
-    swprintf(text, capacity, value > 0 ? L"+%d" : L"%d", value);
-}
-
 void StripAccelerators(const WCHAR* label, WCHAR* text, size_t capacity)
 {
     size_t used = 0;

@@ -127,8 +127,6 @@ BindingOffsetCheck CheckBindingOffset(const WCHAR* text, bool inches);
 // surrounding blanks read; anything else is no number).
 bool ReadDecimalText(const WCHAR* text, LONGLONG* value);
 
-// The density value as the page shows it: "+3", "0", "-2".
-void FormatDensityValue(int value, WCHAR* text, size_t capacity);
 
 // Label text without accelerator marks ("Binding &Offset" -> "Binding Offset").
 void StripAccelerators(const WCHAR* label, WCHAR* text, size_t capacity);

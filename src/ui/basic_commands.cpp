@@ -23,10 +23,6 @@ const WCHAR kQuietProperty[] = L"KvBasicQuiet";
 const int kMessageChars = 512;
 
 // The Advanced page's controls this page keeps in step.
-const WORD kAdvancedOutputPaper = 207;
-const WORD kAdvancedScaleSize = 208;
-const WORD kAdvancedScalingFirst = 211;
-const WORD kAdvancedScalingLast = 214;
 const WORD kAdvancedDuplex = 261;
 const WORD kAdvancedManualDuplex = 263;
 const DWORD kFeaturesUserSizeDuplex = 1u << 24;   // the duplex unit takes user sizes
@@ -141,16 +137,6 @@ void OnCollate(HWND page, UiSession* session)
     NoteChange(page);
 }
 
-void SelectAdvancedScaling(UiSession* session)
-{
-    HWND advanced = SheetOf(session)->advancedWindow;
-    if (!advanced)
-        return;
-    const PrivateSettings& priv = session->devmode.priv;
-    CheckRadioButton(advanced, kAdvancedScalingFirst, kAdvancedScalingLast, kAdvancedScalingFirst + priv.scaling);
-    SetDlgItemInt(advanced, kAdvancedScaleSize, priv.scalingSize, FALSE);
-}
-
 // Copies the saved size of a named custom paper into the record's
 // user-defined size.
 void TakeSavedPaperSize(UiSession* session, int paper)
@@ -215,18 +201,6 @@ bool ConfirmFitToPaper(HWND page, UiSession* session, int paper)
     SendMessageW(multiPage, CB_SETCURSEL, 0, 0);
     PostMessageW(page, WM_COMMAND, MAKEWPARAM(kIdMultiPage, CBN_SELCHANGE), reinterpret_cast<LPARAM>(multiPage));
     priv.scaling = kScalingFitPaper;
-    if (HWND advanced = SheetOf(session)->advancedWindow) {
-        WCHAR name[64] = {};
-        HWND papers = Item(page, kIdPaperSize);
-        const LRESULT count = SendMessageW(papers, CB_GETCOUNT, 0, 0);
-        for (LRESULT i = 0; i < count; ++i) {
-            if (SendMessageW(papers, CB_GETITEMDATA, i, 0) == priv.fitPaperSize &&
-                SendMessageW(papers, CB_GETLBTEXTLEN, i, 0) < LRESULT(ARRAYSIZE(name)))
-                SendMessageW(papers, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(name));
-        }
-        SetDlgItemTextW(advanced, kAdvancedOutputPaper, name);
-        CheckRadioButton(advanced, kAdvancedScalingFirst, kAdvancedScalingLast, kAdvancedScalingFirst + kScalingFitPaper);
-    }
     return true;
 }
 
@@ -295,7 +269,6 @@ void TurnScalingOff(HWND page, UiSession* session)
         pub.dmScale = 100;
     SetDlgItemTextW(page, kIdScalingSummary, L"");
     SetDlgItemTextW(page, kIdScalingDetail, L"");
-    SelectAdvancedScaling(session);
 }
 
 void OnMultiPageChange(HWND page, UiSession* session)
@@ -380,11 +353,8 @@ void OnSource(HWND page, UiSession* session, WORD id)
     }
     priv.traySeparateMode = TraySeparateModeOf(priv.tray, priv.anotherTray);
     // Sheets fed by hand cannot be turned into a booklet.
-    if (IsManualSource(source) && FeatureOfKind(session->model, kKindManualFeed)) {
-        SheetOf(session)->basicRefresh |= kBasicManualSourceChosen;
-        if (priv.booklet & kBookletOn)
-            BasicTurnBookletOff(page, session);
-    }
+    if (IsManualSource(source) && FeatureOfKind(session->model, kKindManualFeed) && (priv.booklet & kBookletOn))
+        BasicTurnBookletOff(page, session);
     NoteChange(page);
 }
 
@@ -406,8 +376,6 @@ void OnDefault(HWND page, UiSession* session)
         } else {
             ShowCopiesQuietly(page, session);
             ShowBasicSettings(page, session);
-            if (saved->priv.scaling != session->devmode.priv.scaling)
-                SelectAdvancedScaling(session);
             if (bookletLost)
                 BasicTurnBookletOff(page, session);
             NoteChange(page);

@@ -135,10 +135,11 @@ void SelectPaper(HWND page, UiSession* session)
     PrivateSettings& priv = session->devmode.priv;
     HWND combo = Item(page, kIdPaperSize);
     if (!SelectComboByData(combo, pub.dmPaperSize)) {
-        pub.dmPaperSize = IsUserPaper(pub.dmPaperSize) ? kUserDefinedPaper : 0;
-        if (pub.dmPaperSize == 0 || !SelectComboByData(combo, pub.dmPaperSize))
+        // An empty list (the papers could not be read) keeps the size.
+        const short kept = pub.dmPaperSize;
+        if (!IsUserPaper(kept) || !SelectComboByData(combo, kUserDefinedPaper))
             SendMessageW(combo, CB_SETCURSEL, 0, 0);
-        pub.dmPaperSize = static_cast<short>(SelectedComboData(combo, pub.dmPaperSize));
+        pub.dmPaperSize = static_cast<short>(SelectedComboData(combo, kept));
     }
     priv.paperSizeCopy = static_cast<WORD>(pub.dmPaperSize);
     if (IsOversizePaper(pub.dmPaperSize))
@@ -208,13 +209,9 @@ void OnSetActive(HWND page, UiSession* session)
         FillPaperCombo(Item(page, kIdPaperSize), session);
         SelectPaper(page, session);
     }
-    if (refresh & kBasicManualFeedState) {
-        SelectOrFirst(Item(page, kIdFirstSource), session->devmode.priv.tray);
-        SelectOrFirst(Item(page, kIdOtherSource), session->devmode.priv.anotherTray);
-    }
     if (refresh & kBasicRedrawPreviews)
         RedrawPreviews(page);
-    sheet->basicRefresh = refresh & ~(kBasicRedrawPreviews | kBasicManualFeedState | kBasicRebuildPaper);
+    sheet->basicRefresh = refresh & ~(kBasicRedrawPreviews | kBasicRebuildPaper);
     EnableLayoutControls(page, session);
     EnableOtherSource(page, session);
 }
@@ -406,7 +403,7 @@ void ShowScalingSummary(HWND page, const UiSession* session)
         WCHAR raw[64];
         LoadPageString(session, kStrFitToPaper, raw, ARRAYSIZE(raw));
         TitleFromLabel(raw, label, ARRAYSIZE(label));
-    } else if (priv.scaling == 2) {
+    } else if (priv.scaling == kScalingFree) {
         WCHAR format[64];
         LoadPageString(session, kStrScalingPercent, format, ARRAYSIZE(format));
         FormatDriverMessage(detail, ARRAYSIZE(detail), format, static_cast<int>(priv.scalingSize));

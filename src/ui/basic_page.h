@@ -40,15 +40,6 @@ enum BasicControl : WORD {
     kIdPageOrder = 193,
 };
 
-// Bits of the page's refresh mask (SheetSession::basicRefresh) that the
-// other pages set for the next activation.
-enum BasicRefresh : DWORD {
-    kBasicRedrawPreviews = 0x01,
-    kBasicManualFeedState = 0x04,
-    kBasicRebuildPaper = 0x10,
-    kBasicManualSourceChosen = 0x40,
-};
-
 // The names the page gives its choices, which the settings summary shows
 // too: pages per sheet ("Normal", "2 in 1", "%d in 1") and a media type
 // (the model's option text).

@@ -181,7 +181,7 @@ void FormatValue(UiSession* session, SummaryValue value, WCHAR* text)
     case kJobSpooling: OnOff(strings, (priv.mopy & kMopyOn) != 0, text); break;
     case kQuickSetup: OnOff(strings, priv.qps != 0, text); break;
     case kStatusMonitor: OnOff(strings, priv.statusMonitor == kStatusMonitorOn, text); break;
-    case kMacro: OnOff(strings, (priv.macroFlags & 0x22) != 0, text); break;
+    case kMacro: OnOff(strings, (priv.macroFlags & (kMacroSave | kMacroInsert)) != 0, text); break;
     case kHeaderFooter: OnOff(strings, (priv.processor.headerFooterFlags & kHeaderFooterOn) != 0, text); break;
     case kImproveOutput: OnOff(strings, priv.paperHandling != 0, text); break;
     case kReduceCurl: OnOff(strings, (priv.paperHandling & 0x01) != 0, text); break;

@@ -55,6 +55,15 @@ inline const SheetSession* SheetOf(const UiSession* session)
     return reinterpret_cast<const SheetSession*>(session->sheet.pageState);
 }
 
+// What the Basic page redraws when it becomes active (basicRefresh).
+constexpr DWORD kBasicRedrawPreviews = 0x01;
+constexpr DWORD kBasicRebuildPaper = 0x10;
+
+// What the Advanced page redraws when it becomes active (advancedRefresh).
+constexpr DWORD kAdvancedRefreshDuplex = 0x04;        // the duplex controls
+constexpr DWORD kAdvancedRefreshMemory = 0x08;        // the printer memory
+constexpr DWORD kAdvancedRefreshOutputSizes = 0x20;   // the output-size list
+
 // Tells the host that the page's settings were applied: the host then
 // delivers the sheet's result.
 void ReportPageApplied(UiSession* session, SheetSlot slot);

@@ -450,6 +450,9 @@ INT_PTR OnTrayNotify(HWND page, UiSession* session, const NMHDR* header)
     case PSN_KILLACTIVE:
         // A memory entry still being typed is judged before the page goes.
         result = CommitMemoryEntry(page, session) && CommitRamDiskEntry(page, session) ? FALSE : TRUE;
+        // The Advanced page shows the memory too.
+        if (result == FALSE)
+            SheetOf(session)->advancedRefresh |= kAdvancedRefreshMemory;
         break;
     case PSN_APPLY:
         ApplyTrayPage(session);

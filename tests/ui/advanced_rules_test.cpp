@@ -4,6 +4,7 @@
 #include "ui/advanced_rules.h"
 
 #include "settings/devmode_bits.h"
+#include "ui/setting_dialog_support.h"
 
 #include <gtest/gtest.h>
 
@@ -306,7 +307,7 @@ TEST(AdvancedRules, LabelsAndDensityRead)
     } densities[] = {{3, L"+3"}, {0, L"0"}, {-6, L"-6"}};
     for (const auto& c : densities) {
         WCHAR text[8];
-        FormatDensityValue(c.value, text, ARRAYSIZE(text));
+        FormatSignedLevel(c.value, text, ARRAYSIZE(text));
         EXPECT_STREQ(text, c.text);
     }
 }
